@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+
+class QMenu;
+
+namespace QMDrovebot {
+class Editor;
+class FindDialog;
+} // namespace QMDrovebot
+
+// The document window: hosts the editor, keeps the recent-file list and
+// hands every tool-bar command on to the editor.
+class JSMainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit JSMainWindow(QWidget *parent = nullptr);
+    ~JSMainWindow() override;
+
+    void setFileMenu(QMenu *menu);
+    // Opens a file named outside the dialogs (the command line) as Open does.
+    void openPath(const QString &path);
+    bool isModified() const;
+    QString windowTitleText() const;
+    QMDrovebot::Editor *editor() const;
+    QStringList recentFiles() const;
+    QMDrovebot::FindDialog *findDialog() const;
+
+    // Host operations for programs that embed the editor.
+    void publishObject(QObject *object, const QString &name);
+    void publishCommonObject(QObject *object);
+    static QObject *commonObject();
+    void registerApplicationWidget(QWidget *widget);
+
+signals:
+    void changeWindowTitle(const QString &title);
+
+public slots:
+    void about();
+    void slotChangeWindowTitle(const QString &str);
+    void updateCursorPosition(int row, int column);
+    void generateIDs();
+    void restoreOriginalToolTips();
+    void showAliaces();
+    void copy();
+    void paste();
+    void undo();
+    void redo();
+    void displayError(const QString &message);
+    void displayWarning(const QString &message);
+    void stayOnTop();
+    void stopEvaluation();
+    void open();
+    void saveAs();
+    void save();
+    void recentClicked();
+    void find();
+    void batch();
+    void options();
+    void run();
+    void stop();
+    void debug();
+    void newFile();
+    void showCompressedContent();
+    void zoomIn();
+    void zoomOut();
+
+private:
+    void loadRecentFiles();
+    void addRecentFile(const QString &name);
+    void addMenuHead();
+
+    QMDrovebot::Editor *m_editor = nullptr;
+    QPointer<QMenu> m_fileMenu;
+    QStringList m_recentFiles;
+    QMDrovebot::FindDialog *m_findDialog = nullptr;
+    QString m_windowTitleText;
+};

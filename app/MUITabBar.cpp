@@ -1,0 +1,37 @@
+#include "MUITabBar.h"
+
+#include "MUITabBarItem.h"
+
+#include <QHBoxLayout>
+
+MUITabBar::MUITabBar(QWidget *parent)
+    : QFrame(parent)
+    , m_layout(new QHBoxLayout(this))
+{
+    setFixedHeight(48);
+    m_layout->setContentsMargins(0, 0, 0, 0);
+    m_layout->setSpacing(0);
+}
+
+MUITabBarItem *MUITabBar::addButton(const QString &text, const QPixmap &pixmap)
+{
+    auto *item = new MUITabBarItem;
+    item->setPixmap(pixmap);
+    item->setCaption(text);
+    item->setFlat(true);
+    m_layout->addWidget(item);
+    return item;
+}
+
+QFrame *MUITabBar::addSeparator()
+{
+    auto *line = new QFrame;
+    line->setFrameStyle(QFrame::VLine | QFrame::Sunken);
+    m_layout->addWidget(line);
+    return line;
+}
+
+void MUITabBar::addStretch(int factor)
+{
+    m_layout->addStretch(factor);
+}

@@ -1,0 +1,149 @@
+#include "CompressCommand.h"
+#include "JSMainWindow.h"
+#include "JavaScriptEvaluator.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include <QMDrovebot/DocWindow.h>
+#include <QMDrovebot/Editor.h>
+#include <QMDrovebot/OutputArea.h>
+#include <QMWidgets/App.h>
+
+#include <cstdio>
+
+namespace {
+
+const char kOrganization[] = "Brightfold";
+const char kApplication[] = "Corvella";
+
+bool hasDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+           || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+void printLine(FILE *stream, const QString &text)
+{
+    const QByteArray bytes = (text + QLatin1Char('\n')).toUtf8();
+    fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    fflush(stream);
+}
+
+int fail(const QString &message, int status)
+{
+    printLine(stderr, QStringLiteral("corvella: ") + message);
+    return status;
+}
+
+void setUpApplication(QMWidgets::App &app)
+{
+    app.setProductPage(QMWidgets::App::webAddress(QString()));
+    app.setApplicationVersion(QStringLiteral("1.0"));
+    app.setOrganizationDomain(QStringLiteral("example.org"));
+    app.setStyleSheet(JavaScriptEvaluator::applicationStyleSheet());
+}
+
+// Runs one script the way the Run button does and prints the output pane.
+int runScript(int argc, char **argv, const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() || info.isDir() || !info.isReadable())
+        return fail(QStringLiteral("cannot read %1").arg(path), 2);
+    // A script run needs no screen: without one, draw off screen.
+    if (!hasDisplay())
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QMWidgets::App app(argc, argv, QLatin1String(kOrganization), QLatin1String(kApplication));
+    setUpApplication(app);
+    JavaScriptEvaluator frame;
+    frame.show();
+    frame.setWindowTitle(QCoreApplication::applicationName());
+    app.setMainWidget(&frame);
+
+    QMDrovebot::Editor *editor = frame.mainWindow()->editor();
+    if (!editor->textEdit()->openFile(info.absoluteFilePath()))
+        return fail(QStringLiteral("cannot read %1").arg(path), 2);
+    editor->run();
+    // Whatever the script posted last (a click, a key) still takes effect.
+    QCoreApplication::processEvents();
+    printLine(stdout, editor->outputArea()->toPlainText());
+    return editor->errorStatus() == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication::setOrganizationName(QLatin1String(kOrganization));
+    QCoreApplication::setApplicationName(QLatin1String(kApplication));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
+
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Corvella: edit, run, debug and compress JavaScript files "
+                                                    "whose scripts can drive the application's own user interface."));
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
+    const QCommandLineOption runOption(QStringLiteral("run"),
+                                       QStringLiteral("Run FILE as the Run button does, print the output pane, exit "
+                                                      "with 0 (no error), 1 (error) or 2 (unreadable file)."),
+                                       QStringLiteral("FILE"));
+    const QCommandLineOption compressOption(QStringLiteral("compress"),
+                                            QStringLiteral("Write the minified FILE to standard output (or to -o)."),
+                                            QStringLiteral("FILE"));
+    const QCommandLineOption outputOption(QStringList{QStringLiteral("o"), QStringLiteral("output")},
+                                          QStringLiteral("With --compress: write the minified script to OUT."),
+                                          QStringLiteral("OUT"));
+    parser.addOption(runOption);
+    parser.addOption(compressOption);
+    parser.addOption(outputOption);
+    parser.addPositionalArgument(QStringLiteral("FILE.js"), QStringLiteral("A script to open in the editor."));
+
+    if (!parser.parse(arguments))
+        return fail(parser.errorText(), 2);
+    if (parser.isSet(helpOption)) {
+        printLine(stdout, parser.helpText().trimmed());
+        return 0;
+    }
+    if (parser.isSet(versionOption)) {
+        printLine(stdout, QStringLiteral("Corvella 1.0"));
+        return 0;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (parser.isSet(runOption) && parser.isSet(compressOption))
+        return fail(QStringLiteral("--run and --compress cannot be combined"), 2);
+    if (parser.isSet(outputOption) && !parser.isSet(compressOption))
+        return fail(QStringLiteral("-o is only used with --compress"), 2);
+    if ((parser.isSet(runOption) || parser.isSet(compressOption)) && !positional.isEmpty())
+        return fail(QStringLiteral("unexpected argument %1").arg(positional.first()), 2);
+    if (positional.size() > 1)
+        return fail(QStringLiteral("only one file can be opened at a time"), 2);
+
+    if (parser.isSet(compressOption)) {
+        QCoreApplication app(argc, argv);
+        return runCompressCommand(parser.value(compressOption), parser.value(outputOption));
+    }
+    if (parser.isSet(runOption))
+        return runScript(argc, argv, parser.value(runOption));
+
+    if (!hasDisplay())
+        return fail(QStringLiteral("no display found: set DISPLAY (or run under xvfb-run), or use --run FILE.js"), 1);
+
+    QMWidgets::App app(argc, argv, QLatin1String(kOrganization), QLatin1String(kApplication));
+    setUpApplication(app);
+    JavaScriptEvaluator frame;
+    frame.show();
+    QObject::connect(&app, &QMWidgets::App::dockClicked, &frame, &QWidget::showNormal);
+    frame.setWindowTitle(QCoreApplication::applicationName());
+    frame.show();
+    app.setMainWidget(&frame);
+    if (!positional.isEmpty()) {
+        frame.mainWindow()->openPath(QFileInfo(positional.first()).absoluteFilePath());
+    }
+    return app.exec();
+}

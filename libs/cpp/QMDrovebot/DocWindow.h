@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QTextEdit>
+
+namespace QMDrovebot {
+
+// The document: the script text with its file name and modified flag, and the
+// file commands. Every change of the text reports a title ending in
+// " [modified]"; Open and Save report the bare path.
+class DocWindow : public QTextEdit
+{
+    Q_OBJECT
+
+public:
+    explicit DocWindow(QWidget *parent = nullptr);
+
+    QString fileName() const;
+    bool isModified() const;
+    QString lastDirectory() const;
+
+    static QString defaultText();
+
+    // Files larger than this are refused with a message: the text widget and
+    // its colouring would keep the program busy for minutes.
+    static constexpr qint64 maximumFileSize = 32 * 1024 * 1024;
+
+    // The command versions that report whether they succeeded; the slots
+    // below are the same operations for the tool bar and for scripts.
+    bool openFile(const QString &path);
+    bool saveFile();
+    bool saveFileAs();
+
+signals:
+    void changeWindowTitle(const QString &title);
+    // Explains a failed file operation (file name and the system's reason).
+    void statusMessage(const QString &message);
+
+public slots:
+    void newFile();
+    void open(const QString &path);
+    void open();
+    void save();
+    void saveAs();
+    void contentChanged();
+
+private:
+    QString m_fileName;
+    bool m_modified = false;
+    QString m_lastDirectory;
+};
+
+} // namespace QMDrovebot

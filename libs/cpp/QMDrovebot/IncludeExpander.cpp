@@ -1,0 +1,149 @@
+#include "IncludeExpander.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QScriptContext>
+#include <QScriptEngine>
+#include <QScriptEngineAgent>
+
+namespace QMDrovebot {
+
+namespace {
+
+const QString kInclude = QStringLiteral("include");
+constexpr int kCheckTimeLimitMs = 5000;
+
+// Ends a bare engine's evaluation once it has run too long. The engine calls
+// positionChange() for every statement, so even a tight loop is caught
+// without processing any user-interface events.
+class TimeLimitAgent : public QScriptEngineAgent
+{
+public:
+    explicit TimeLimitAgent(QScriptEngine *engine)
+        : QScriptEngineAgent(engine)
+    {
+        m_clock.start();
+    }
+
+    void positionChange(qint64, int, int) override
+    {
+        if (++m_steps % 4096 != 0 || m_aborted || m_clock.elapsed() < kCheckTimeLimitMs)
+            return;
+        m_aborted = true;
+        QScriptEngine *e = engine();
+        e->abortEvaluation(e->currentContext()->throwError(
+            QStringLiteral("the included file ran longer than %1 seconds").arg(kCheckTimeLimitMs / 1000)));
+    }
+
+private:
+    QElapsedTimer m_clock;
+    quint64 m_steps = 0;
+    bool m_aborted = false;
+};
+
+} // namespace
+
+QStringList IncludeExpander::includedNames(const QString &text)
+{
+    QStringList names;
+    int p = text.indexOf(kInclude);
+    if (p < 0)
+        return names;
+
+    // Only the first occurrence is tested for a comment.
+    for (int i = p - 1; i > 0 && text.at(i) != QLatin1Char('\n'); --i) {
+        if (text.at(i) == QLatin1Char('/') && text.at(i - 1) == QLatin1Char('/'))
+            return names;
+    }
+    const QStringRef before = text.leftRef(p);
+    if (before.count(QLatin1String("/*")) != before.count(QLatin1String("*/")))
+        return names;
+
+    while (p >= 0) {
+        const int q1 = text.indexOf(QLatin1Char('"'), p);
+        if (q1 < 0)
+            break;
+        const int q2 = text.indexOf(QLatin1Char('"'), q1 + 1);
+        if (q2 < 0)
+            break;
+        names.append(text.mid(q1 + 1, q2 - q1 - 1));
+        p = text.indexOf(kInclude, q2);
+    }
+    return names;
+}
+
+QString IncludeExpander::resolve(const QString &name, const QString &documentPath)
+{
+    if (name.contains(QLatin1Char('/')))
+        return name;
+    const QString dir = documentPath.isEmpty() ? QString() : QFileInfo(documentPath).absolutePath();
+    return dir + QLatin1Char('/') + name;
+}
+
+bool IncludeExpander::readFile(const QString &path, QString *contents)
+{
+    const QFileInfo info(path);
+    if (info.isDir() || info.size() > maximumFileSize)
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray bytes = file.read(maximumFileSize + 1);
+    if (bytes.size() > maximumFileSize)
+        return false;
+    const int zero = bytes.indexOf('\0');
+    if (zero >= 0)
+        bytes.truncate(zero);
+    *contents = QString::fromUtf8(bytes);
+    return true;
+}
+
+QString IncludeExpander::fileBlock(const QString &path, const QString &contents)
+{
+    return QStringLiteral("\n // ------- included file \"") + path + QStringLiteral("\"--------\n") + contents
+           + QLatin1Char('\n');
+}
+
+QString IncludeExpander::missingFileText(const QString &path)
+{
+    return QStringLiteral("Error: The included file\"") + path + QStringLiteral("\" does not exist");
+}
+
+QString IncludeExpander::unreadableFileText(const QString &path)
+{
+    return QStringLiteral("Error: The included file\"") + path + QStringLiteral("\" can not be opened");
+}
+
+QString checkIncludedFile(const QString &path)
+{
+    if (!QFileInfo::exists(path))
+        return IncludeExpander::missingFileText(path);
+    QString contents;
+    if (!IncludeExpander::readFile(path, &contents))
+        return IncludeExpander::unreadableFileText(path);
+
+    QScriptEngine engine;
+    const QScriptSyntaxCheckResult syntax = QScriptEngine::checkSyntax(contents);
+    if (syntax.state() != QScriptSyntaxCheckResult::Valid) {
+        return QStringLiteral("Syntax error in included file:\"") + path + QStringLiteral("\" ") + syntax.errorMessage()
+               + QStringLiteral("<BR>") + QStringLiteral("Line: ") + QString::number(syntax.errorLineNumber())
+               + QStringLiteral("<BR> Column: ") + QString::number(syntax.errorColumnNumber());
+    }
+
+    TimeLimitAgent agent(&engine);
+    engine.setAgent(&agent);
+    engine.evaluate(contents, QString(), 1);
+    const bool failed = engine.hasUncaughtException();
+    QString text;
+    if (failed) {
+        const QScriptValue value = engine.uncaughtException();
+        text = QStringLiteral("Evaluation Error in included file:\"") + path + QStringLiteral("\"<BR>nLine")
+               + QString::number(engine.uncaughtExceptionLineNumber()) + QStringLiteral("<BR>") + value.toString()
+               + QStringLiteral("<BR>Backtrace: ") + engine.uncaughtExceptionBacktrace().join(QLatin1Char('\n'));
+    }
+    engine.setAgent(nullptr);
+    return text;
+}
+
+} // namespace QMDrovebot

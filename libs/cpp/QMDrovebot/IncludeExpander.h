@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace QMDrovebot {
+
+// The textual side of include(): which files a document names, where they
+// are, how each is checked on its own and how its block is laid out in the
+// assembled program. No widgets, so it is tested and measured on its own.
+class IncludeExpander
+{
+public:
+    // Included files larger than this are refused: a script library is never
+    // that big, and reading a disk image by mistake must not stall a run.
+    static constexpr qint64 maximumFileSize = 16 * 1024 * 1024;
+
+    // The names in the order they are written. Nothing is included when the
+    // first "include" stands in a comment.
+    static QStringList includedNames(const QString &text);
+    // A name without "/" is taken relative to the document's folder.
+    static QString resolve(const QString &name, const QString &documentPath);
+    // The file's text, decoded as UTF-8 up to the first zero byte; false for a
+    // missing, unreadable, oversized file or a folder.
+    static bool readFile(const QString &path, QString *contents);
+    static QString fileBlock(const QString &path, const QString &contents);
+
+    static QString missingFileText(const QString &path);
+    static QString unreadableFileText(const QString &path);
+};
+
+// The error text for one included file, empty when the file is acceptable.
+// The file's top-level code runs once in a bare engine with nothing
+// registered; a file that keeps running for longer than a few seconds is
+// stopped and reported as an evaluation error.
+QString checkIncludedFile(const QString &path);
+
+} // namespace QMDrovebot

@@ -1,0 +1,113 @@
+#include "LineTextWidget.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTextDocument>
+#include <QTextEdit>
+
+namespace QMDrovebot {
+
+LineTextWidget::LineTextWidget(QWidget *parent)
+    : QWidget(parent)
+{
+}
+
+void LineTextWidget::setTextEdit(QTextEdit *edit)
+{
+    if (m_textEdit) {
+        disconnect(m_textEdit, nullptr, this, nullptr);
+        disconnect(m_textEdit->verticalScrollBar(), nullptr, this, nullptr);
+        disconnect(m_textEdit->document()->documentLayout(), nullptr, this, nullptr);
+    }
+    m_textEdit = edit;
+    if (!edit) {
+        update();
+        return;
+    }
+    connect(edit, &QTextEdit::textChanged, this, &LineTextWidget::updateLines);
+    connect(edit, &QTextEdit::cursorPositionChanged, this, &LineTextWidget::updateLines);
+    connect(edit->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &LineTextWidget::updateLines);
+    // A width change of the text rewraps the lines above the view and moves
+    // the blocks without a scroll or a text change; the labels must follow.
+    connect(edit->document()->documentLayout(),
+            &QAbstractTextDocumentLayout::documentSizeChanged, this,
+            qOverload<>(&QWidget::update));
+    update();
+}
+
+QTextEdit *LineTextWidget::textEdit() const
+{
+    return m_textEdit;
+}
+
+void LineTextWidget::updateLines()
+{
+    repaint();
+}
+
+QTextBlock LineTextWidget::firstBlockBelow(qreal documentY) const
+{
+    if (!m_textEdit)
+        return QTextBlock();
+    const QTextDocument *document = m_textEdit->document();
+    QAbstractTextDocumentLayout *layout = document->documentLayout();
+
+    // Block bottoms grow with the block number, so bisect on it.
+    int low = 0;
+    int high = document->blockCount();
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        const QRectF rect = layout->blockBoundingRect(document->findBlockByNumber(middle));
+        if (rect.bottom() > documentY)
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    return document->findBlockByNumber(low);
+}
+
+void LineTextWidget::paintEvent(QPaintEvent *)
+{
+    if (!m_textEdit)
+        return;
+
+    const int contentsY = m_textEdit->verticalScrollBar()->value();
+    const int pageBottom = contentsY + m_textEdit->viewport()->height();
+    // The document's font is the one the text is drawn in and the one zoom
+    // changes.
+    const QFont textFont = m_textEdit->document()->defaultFont();
+    const QFontMetrics metrics(textFont);
+    const int cursorBlock = m_textEdit->textCursor().blockNumber();
+    const QAbstractTextDocumentLayout *layout = m_textEdit->document()->documentLayout();
+
+    QPainter painter(this);
+    painter.setPen(Qt::black);
+    painter.setBrush(Qt::white);
+    painter.drawRect(0, 0, width() - 1, height() - 1);
+
+    QFont normalFont = textFont;
+    normalFont.setWeight(QFont::Normal);
+    QFont boldFont = textFont;
+    boldFont.setWeight(QFont::Bold);
+
+    const int zeroWidth = metrics.horizontalAdvance(QLatin1Char('0'));
+    for (QTextBlock block = firstBlockBelow(contentsY); block.isValid(); block = block.next()) {
+        if (!block.isVisible())
+            continue;
+        const qreal y = layout->blockBoundingRect(block).top();
+        if (y > pageBottom)
+            break;
+        // The block's own number, so the label matches the status bar's row
+        // and error line numbers even when lines above wrap.
+        const int number = block.blockNumber() + 1;
+        const QString label = QString::number(number);
+        painter.setFont(number - 1 == cursorBlock ? boldFont : normalFont);
+        const int x = width() - zeroWidth * label.size() - 7;
+        const int yBase = int(y) - contentsY + metrics.ascent() + 2;
+        painter.drawText(x, yBase, label);
+    }
+}
+
+} // namespace QMDrovebot

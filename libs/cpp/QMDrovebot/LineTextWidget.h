@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QPointer>
+#include <QTextBlock>
+#include <QWidget>
+
+class QTextEdit;
+
+namespace QMDrovebot {
+
+// The line-number strip beside the document text. It keeps no list of lines:
+// every paint reads the text editor's layout, scroll position and cursor.
+class LineTextWidget : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit LineTextWidget(QWidget *parent = nullptr);
+
+    // The editor is owned elsewhere; the gutter only watches it.
+    void setTextEdit(QTextEdit *edit);
+    QTextEdit *textEdit() const;
+
+    // The first block whose layout reaches below the given document
+    // y coordinate, found by bisection so that painting the bottom of a long
+    // document costs no more than painting its top. Invalid when no block
+    // does (past the end, or no editor).
+    QTextBlock firstBlockBelow(qreal documentY) const;
+
+public slots:
+    // Repaints at once rather than deferring, so the numbers never lag a
+    // scroll of the text.
+    void updateLines();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QPointer<QTextEdit> m_textEdit;
+};
+
+} // namespace QMDrovebot

@@ -1,0 +1,10 @@
+#include "QtDefs.h"
+
+namespace QMDrovebot {
+
+QtDefs::QtDefs(QObject *parent)
+    : QObject(parent)
+{
+}
+
+} // namespace QMDrovebot

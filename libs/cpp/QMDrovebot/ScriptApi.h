@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QScriptEngine>
+
+class QObject;
+
+namespace QMDrovebot {
+
+class Editor;
+
+// One native script function: its global name and its implementation.
+struct ScriptFunction
+{
+    const char *name;
+    QScriptEngine::FunctionSignature function;
+};
+
+// The objects and global functions every script sees. The order of the
+// function table is the registration order scripts can observe (for example
+// when they enumerate the global object), so rows are never reordered.
+class ScriptApi
+{
+public:
+    static void install(Editor *editor);
+
+    // Wraps `object` with toolkit ownership (scripts never delete it) and sets
+    // it as a property of the global object, keeping existing flags.
+    static void publishObject(QScriptEngine *engine, QObject *object, const QString &name);
+
+    static const ScriptFunction *functions(int *count);
+
+    // The functions owned by the running and output side.
+    static QScriptValue printout(QScriptContext *context, QScriptEngine *engine);
+    static QScriptValue include(QScriptContext *context, QScriptEngine *engine);
+    static QScriptValue abort(QScriptContext *context, QScriptEngine *engine);
+    static QScriptValue saveOutputToProtocol(QScriptContext *context, QScriptEngine *engine);
+    static QScriptValue printToScriptLog(QScriptContext *context, QScriptEngine *engine);
+};
+
+} // namespace QMDrovebot

@@ -1,0 +1,10 @@
+#include "Support.h"
+
+namespace QMDrovebot {
+
+Support::Support(QObject *parent)
+    : QObject(parent)
+{
+}
+
+} // namespace QMDrovebot

@@ -1,0 +1,34 @@
+# Sourced by ./corvella and ./run-tests: installs the Debian packages that are
+# missing, then configures and builds into build/. Everything it prints goes
+# to stderr or to build/setup.log, never to stdout, so a script's output on
+# stdout stays clean.
+
+corvella_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+corvella_packages="cmake g++ make qtbase5-dev qtscript5-dev libqt5opengl5-dev xvfb xauth fonts-dejavu-core"
+
+corvella_install_missing() {
+  local missing=() p
+  for p in $corvella_packages; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" != 0 ]; then
+    echo "corvella: missing Debian packages: ${missing[*]} (run as root, or install them with apt-get)" >&2
+    return 1
+  fi
+  echo "corvella: installing ${missing[*]} ..." >&2
+  { apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"; } >&2 \
+    || { echo "corvella: apt-get could not install ${missing[*]}" >&2; return 1; }
+}
+
+# $1: the target to build ("all" for everything)
+corvella_build() {
+  local target=${1:-all} log="$corvella_root/build/setup.log"
+  mkdir -p "$corvella_root/build"
+  if [ ! -f "$corvella_root/build/CMakeCache.txt" ]; then
+    cmake -S "$corvella_root" -B "$corvella_root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$log" 2>&1 \
+      || { cat "$log" >&2; echo "corvella: configuring failed (log: $log)" >&2; return 1; }
+  fi
+  cmake --build "$corvella_root/build" --target "$target" -j"$(nproc)" >"$log" 2>&1 \
+    || { tail -n 60 "$log" >&2; echo "corvella: build failed (log: $log)" >&2; return 1; }
+}
