@@ -93,6 +93,13 @@ MUITabBar *JavaScriptEvaluator::tabBar() const
     return m_tabBar;
 }
 
+void JavaScriptEvaluator::showAtStartUp()
+{
+    show();
+    setWindowTitle(QCoreApplication::applicationName());
+    show();
+}
+
 void JavaScriptEvaluator::slotChangeWindowTitle(const QString &title)
 {
     setWindowTitle(title);

@@ -21,6 +21,10 @@ public:
 
     static QString applicationStyleSheet();
 
+    // Shows the frame as the program starts it: titled with the application
+    // name until the document reports a title.
+    void showAtStartUp();
+
 public slots:
     void slotChangeWindowTitle(const QString &title);
 

@@ -8,10 +8,11 @@ MUIBarItem::MUIBarItem(QWidget *parent)
 void MUIBarItem::setCaption(const QString &caption)
 {
     m_caption = caption;
-    // The caption is also the button's text, so scripts can find and check
-    // tool-bar buttons by what the user reads on them. Flat items never let
-    // the style draw that text.
-    setText(caption);
+    // Scripts and screen readers find tool-bar buttons by what the user reads
+    // on them; the accessible name carries it without widening the button.
+    setAccessibleName(caption);
+    // Measured in the font the style sheet gives the item, not the default.
+    ensurePolished();
     setMinimumWidth(fontMetrics().horizontalAdvance(caption));
     update();
 }

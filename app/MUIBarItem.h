@@ -7,6 +7,8 @@
 class MUIBarItem : public QPushButton
 {
     Q_OBJECT
+    // Readable from scripts: button.caption == "Find".
+    Q_PROPERTY(QString caption READ caption WRITE setCaption)
 
 public:
     explicit MUIBarItem(QWidget *parent = nullptr);

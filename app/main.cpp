@@ -58,8 +58,7 @@ int runScript(int argc, char **argv, const QString &path)
     QMWidgets::App app(argc, argv, QLatin1String(kOrganization), QLatin1String(kApplication));
     setUpApplication(app);
     JavaScriptEvaluator frame;
-    frame.show();
-    frame.setWindowTitle(QCoreApplication::applicationName());
+    frame.showAtStartUp();
     app.setMainWidget(&frame);
 
     QMDrovebot::Editor *editor = frame.mainWindow()->editor();
@@ -137,10 +136,8 @@ int main(int argc, char **argv)
     QMWidgets::App app(argc, argv, QLatin1String(kOrganization), QLatin1String(kApplication));
     setUpApplication(app);
     JavaScriptEvaluator frame;
-    frame.show();
     QObject::connect(&app, &QMWidgets::App::dockClicked, &frame, &QWidget::showNormal);
-    frame.setWindowTitle(QCoreApplication::applicationName());
-    frame.show();
+    frame.showAtStartUp();
     app.setMainWidget(&frame);
     if (!positional.isEmpty()) {
         frame.mainWindow()->openPath(QFileInfo(positional.first()).absoluteFilePath());

@@ -2,10 +2,13 @@
 
 #include "DocWindow.h"
 #include "IncludeExpander.h"
+#include "KeyNames.h"
 #include "LineTextWidget.h"
 #include "OutputArea.h"
 #include "ScriptApi.h"
 #include "ScriptEngine.h"
+#include "SyntaxCheck.h"
+#include "WidgetIds.h"
 
 #include <QAction>
 #include <QHBoxLayout>
@@ -40,6 +43,11 @@ Editor::Editor(QWidget *parent)
 
     ScriptApi::install(this);
     // Automation set-up:
+    WidgetIds::fillAliases();
+    WidgetIds::recordToolTips();
+    KeyNames::fill();
+    WidgetIds::installHoverFilters();
+    connect(&m_testObj, &TestObj::testOutput, this, &Editor::appendError);
 
     connect(m_textEdit, &QTextEdit::textChanged, this, &Editor::cursorChanged);
     connect(m_textEdit, &QTextEdit::cursorPositionChanged, this, &Editor::cursorChanged);
@@ -329,17 +337,11 @@ QString Editor::programPrefix()
 }
 
 // The engine's static check and its evaluator use different parsers, and the
-// static one rejects some valid programs (an operator ending a line before
-// "++x"). The evaluator's parser has the last word: the program is compiled
-// as the body of a function that is never called, so nothing runs.
+// static one rejects some valid programs; the evaluator's parser has the last
+// word (see SyntaxCheck.h).
 bool Editor::confirmSyntaxError(const QString &program) const
 {
-    QScriptEngine parser;
-    QScriptValue functionConstructor = parser.globalObject().property(QStringLiteral("Function"));
-    functionConstructor.construct(QScriptValueList() << QScriptValue(program));
-    const bool rejected = parser.hasUncaughtException();
-    parser.clearExceptions();
-    return rejected;
+    return !evaluatorAcceptsProgram(program);
 }
 
 bool Editor::checkSyntax()
@@ -353,8 +355,8 @@ bool Editor::checkSyntax()
 
     const int line = result.errorLineNumber();
     if (line > m_mainProgramLineOffset) {
-        appendError(QStringLiteral("Syntax Error:") + result.errorMessage() + QStringLiteral("<BR>") + QStringLiteral("Line:")
-                    + QString::number(line - m_mainProgramLineOffset) + QStringLiteral("<BR>Column:")
+        appendError(QStringLiteral("Syntax Error:") + result.errorMessage().toHtmlEscaped() + QStringLiteral("<BR>")
+                    + QStringLiteral("Line:") + QString::number(line - m_mainProgramLineOffset) + QStringLiteral("<BR>Column:")
                     + QString::number(result.errorColumnNumber()));
         // Put the cursor on the offending line so the user sees it at once.
         const QTextBlock block = m_textEdit->document()->findBlockByNumber(line - m_mainProgramLineOffset - 1);
@@ -363,7 +365,7 @@ bool Editor::checkSyntax()
             m_textEdit->setTextCursor(cursor);
         }
     } else {
-        appendError(QStringLiteral("Syntax Error in included file ") + result.errorMessage());
+        appendError(QStringLiteral("Syntax Error in included file ") + result.errorMessage().toHtmlEscaped());
     }
     m_textEdit->ensureCursorVisible();
     return false;
@@ -412,10 +414,12 @@ void Editor::reportUncaughtException()
         if (backtrace.isEmpty())
             backtrace = m_interruptBacktrace;
     }
+    // The engine's texts are escaped: the pane renders HTML, and every
+    // backtrace ends in "<global>()", which would otherwise vanish as a tag.
     if (line > m_mainProgramLineOffset) {
         appendError(QStringLiteral("Evaluation Error: Line:") + QString::number(line - m_mainProgramLineOffset)
-                    + QStringLiteral("<BR>") + m_engine->uncaughtException().toString()
-                    + QStringLiteral("<BR>Backtrace: ") + backtrace.join(QLatin1Char('\n')));
+                    + QStringLiteral("<BR>") + m_engine->uncaughtException().toString().toHtmlEscaped()
+                    + QStringLiteral("<BR>Backtrace: ") + backtrace.join(QLatin1Char('\n')).toHtmlEscaped());
     } else {
         appendError(QStringLiteral("Evaluation Error in included file"));
     }
@@ -459,6 +463,7 @@ void Editor::debug()
     std::unique_ptr<QScriptEngineDebugger> debugger(new QScriptEngineDebugger);
     if (QWidget *code = debugger->widget(QScriptEngineDebugger::CodeWidget))
         code->setStyleSheet(QStringLiteral("background-color: white"));
+    emit debuggerCreated(debugger.get());
     debugger->attachTo(m_engine);
     debugger->action(QScriptEngineDebugger::InterruptAction)->trigger();
 

@@ -8,6 +8,8 @@
 #include "Support.h"
 #include "TestObj.h"
 
+class QScriptEngineDebugger;
+
 namespace QMDrovebot {
 
 class DocWindow;
@@ -67,6 +69,9 @@ signals:
     void cursorPositionChanged(int row, int column);
     // Transient notes for the status bar: failed file operations, a refused run.
     void statusMessage(const QString &message);
+    // The debugger of the debug run that is starting, before it is attached;
+    // it is deleted when that run ends. Lets a test step or continue it.
+    void debuggerCreated(QScriptEngineDebugger *debugger);
 
 public slots:
     void newFile();

@@ -1,5 +1,7 @@
 #include "IncludeExpander.h"
 
+#include "SyntaxCheck.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -83,8 +85,10 @@ QString IncludeExpander::resolve(const QString &name, const QString &documentPat
 
 bool IncludeExpander::readFile(const QString &path, QString *contents)
 {
+    // Only regular files: opening a named pipe would wait for a writer, and
+    // a device never ends.
     const QFileInfo info(path);
-    if (info.isDir() || info.size() > maximumFileSize)
+    if (!info.isFile() || info.size() > maximumFileSize)
         return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -107,12 +111,12 @@ QString IncludeExpander::fileBlock(const QString &path, const QString &contents)
 
 QString IncludeExpander::missingFileText(const QString &path)
 {
-    return QStringLiteral("Error: The included file\"") + path + QStringLiteral("\" does not exist");
+    return QStringLiteral("Error: The included file\"") + path.toHtmlEscaped() + QStringLiteral("\" does not exist");
 }
 
 QString IncludeExpander::unreadableFileText(const QString &path)
 {
-    return QStringLiteral("Error: The included file\"") + path + QStringLiteral("\" can not be opened");
+    return QStringLiteral("Error: The included file\"") + path.toHtmlEscaped() + QStringLiteral("\" can not be opened");
 }
 
 QString checkIncludedFile(const QString &path)
@@ -123,14 +127,18 @@ QString checkIncludedFile(const QString &path)
     if (!IncludeExpander::readFile(path, &contents))
         return IncludeExpander::unreadableFileText(path);
 
-    QScriptEngine engine;
+    // The texts are HTML for the output pane, so the file's path and the
+    // engine's texts are escaped ("<global>()" in a backtrace is no tag).
+    const QString shownPath = path.toHtmlEscaped();
     const QScriptSyntaxCheckResult syntax = QScriptEngine::checkSyntax(contents);
-    if (syntax.state() != QScriptSyntaxCheckResult::Valid) {
-        return QStringLiteral("Syntax error in included file:\"") + path + QStringLiteral("\" ") + syntax.errorMessage()
+    if (syntax.state() != QScriptSyntaxCheckResult::Valid && !evaluatorAcceptsProgram(contents)) {
+        return QStringLiteral("Syntax error in included file:\"") + shownPath + QStringLiteral("\" ")
+               + syntax.errorMessage().toHtmlEscaped()
                + QStringLiteral("<BR>") + QStringLiteral("Line: ") + QString::number(syntax.errorLineNumber())
                + QStringLiteral("<BR> Column: ") + QString::number(syntax.errorColumnNumber());
     }
 
+    QScriptEngine engine;
     TimeLimitAgent agent(&engine);
     engine.setAgent(&agent);
     engine.evaluate(contents, QString(), 1);
@@ -138,9 +146,10 @@ QString checkIncludedFile(const QString &path)
     QString text;
     if (failed) {
         const QScriptValue value = engine.uncaughtException();
-        text = QStringLiteral("Evaluation Error in included file:\"") + path + QStringLiteral("\"<BR>nLine")
-               + QString::number(engine.uncaughtExceptionLineNumber()) + QStringLiteral("<BR>") + value.toString()
-               + QStringLiteral("<BR>Backtrace: ") + engine.uncaughtExceptionBacktrace().join(QLatin1Char('\n'));
+        text = QStringLiteral("Evaluation Error in included file:\"") + shownPath + QStringLiteral("\"<BR>nLine")
+               + QString::number(engine.uncaughtExceptionLineNumber()) + QStringLiteral("<BR>")
+               + value.toString().toHtmlEscaped() + QStringLiteral("<BR>Backtrace: ")
+               + engine.uncaughtExceptionBacktrace().join(QLatin1Char('\n')).toHtmlEscaped();
     }
     engine.setAgent(nullptr);
     return text;

@@ -21,7 +21,8 @@ public:
     // A name without "/" is taken relative to the document's folder.
     static QString resolve(const QString &name, const QString &documentPath);
     // The file's text, decoded as UTF-8 up to the first zero byte; false for a
-    // missing, unreadable, oversized file or a folder.
+    // missing, unreadable or oversized file, and for anything that is not a
+    // regular file (a folder, a pipe, a device).
     static bool readFile(const QString &path, QString *contents);
     static QString fileBlock(const QString &path, const QString &contents);
 

@@ -40,18 +40,25 @@ QString applicationPrefix()
 // the process because the toolkit aborts after the handler returns.
 void silentMessageHandler(QtMsgType, const QMessageLogContext &, const QString &) {}
 
+// Installed before the toolkit's application object exists, so even the
+// messages printed while it starts up are discarded.
+int &installSilentHandler(int &argc)
+{
+    if (qEnvironmentVariableIsEmpty("CORVELLA_SHOW_QT_MESSAGES"))
+        qInstallMessageHandler(silentMessageHandler);
+    return argc;
+}
+
 } // namespace
 
 App::App(int &argc, char **argv, const QString &organization, const QString &application)
-    : QApplication(argc, argv)
+    : QApplication(installSilentHandler(argc), argv)
 {
     setOrganizationName(organization);
     setApplicationName(application);
     m_settings = new QSettings(organization, application, this);
     openDir() = defaultDirectory();
     saveDir() = defaultDirectory();
-    if (qEnvironmentVariableIsEmpty("CORVELLA_SHOW_QT_MESSAGES"))
-        qInstallMessageHandler(silentMessageHandler);
 }
 
 App::~App()

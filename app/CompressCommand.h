@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// `corvella --compress FILE [-o OUT]`: minifies the UTF-8 script FILE. Without
+// an output path the minified text goes to standard output exactly as UTF-8,
+// nothing added; with one it is written like the compressed-content dialog's
+// export (pure ASCII with \uXXXX escapes, through a temporary file that
+// replaces OUT only when complete). Returns 0, or 2 after a one-line message on
+// standard error when FILE cannot be read or the output cannot be written.
+//
+// Streams: the file is read and written in fixed-size chunks, so memory stays
+// small and hot whatever the file's size. Needs no application object.
+int runCompressCommand(const QString &inputPath, const QString &outputPath);

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+
+// The script compressor's character loop: one left-to-right pass that drops
+// comments and the whitespace it judges unneeded and copies everything else.
+// It never inserts a character; its output is always a subsequence of its input.
+//
+// The pass is a state machine with a one-unit look-ahead. It runs over UTF-16
+// code units (the editor's text) or over UTF-8 bytes (files on the command
+// line); every character the rules look at is ASCII, so both give the same
+// text. Positions, used by the rule that always copies the first three
+// characters and the last one, count UTF-16 code units in both cases.
+//
+// The input may come in chunks of any size: the state, the held look-ahead
+// unit, the last output character and the position survive between feed()
+// calls, and each call writes the output of the units it could decide.
+//
+//     JSMinifier minifier;
+//     for each chunk: end = minifier.feed(chunk, size, buffer); write(buffer, end)
+//     end = minifier.finish(buffer); write(buffer, end)
+//
+// One instance handles one text, either as bytes or as UTF-16, never mixed.
+class JSMinifier
+{
+public:
+    // One feed() writes at most its input size plus this many units; finish()
+    // writes at most this many.
+    static constexpr qsizetype extraOutput = 8;
+
+    JSMinifier();
+
+    // UTF-8 input; `out` must have room for size + extraOutput bytes.
+    char *feed(const char *in, qsizetype size, char *out);
+    char *finish(char *out);
+
+    // UTF-16 input; `out` must have room for size + extraOutput units.
+    QChar *feed(const QChar *in, qsizetype size, QChar *out);
+    QChar *finish(QChar *out);
+
+private:
+    template <typename Unit> friend class MinifierPass;
+
+    // Where the scan stands; the names follow the rules they implement.
+    enum Mode : std::uint8_t {
+        Code,
+        LineCommentOpen, // the second "/" of "//" comes next
+        InLineComment,
+        BlockCommentOpen, // the "*" of "/*" comes next
+        InBlockComment,
+        InDoubleQuote,
+        InSingleQuote,
+        InBackQuote,
+        InRegex,
+    };
+
+    struct State
+    {
+        Mode mode = Code;
+        bool escaped = false;      // in a literal or regex: the previous unit was an unescaped backslash
+        bool regexClass = false;   // in a regex: inside [...]
+        bool star = false;         // in a block comment: the previous unit was "*"
+        bool blockHadLF = false;   // the block comment holds a line feed
+        bool hasHeld = false;      // a unit waits for its look-ahead
+        char16_t held = 0;
+        char16_t last = 0;          // last output unit, a pending blank included; 0 while empty
+        char16_t beforePending = 0; // last output unit before the pending blank
+        char16_t pending = 0;       // blank appended but not written yet: a later line feed may take it back
+        char16_t fuse = 0;          // blank dropped after "+", "-" or "/": written again if a same sign follows
+        char16_t lastSig = 0;       // last code unit that is no blank: 'a' for any word unit, 0 at the start
+        char16_t prevSig = 0;       // the one before it, where lastSig is no word unit
+        char16_t tail[12] = {}; // the last units written by earlier calls, oldest first
+        int tailSize = 0;
+        qint64 position = 0; // UTF-16 units consumed, counted only up to 3
+    };
+
+
+    State m_state;
+};
+
+// The minified form of `text`, through the same pass as the byte path.
+QString compressJavaScriptText(const QString &text);
+
+// The minified form of UTF-8 `utf8`; the same text as compressJavaScriptText()
+// for valid UTF-8. Bytes of invalid sequences are copied like letters.
+QByteArray compressJavaScriptUtf8(const QByteArray &utf8);

@@ -1,0 +1,11 @@
+#include "Timer.h"
+
+namespace QMDrovebot {
+
+Timer::Timer(QObject *parent)
+    : QTimer(parent)
+{
+    setSingleShot(true);
+}
+
+} // namespace QMDrovebot
