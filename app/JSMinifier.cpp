@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 // The rules, applied to each unit in order with the unit after it as look-ahead:
 //
 // Comments. In code, "/*" opens a block comment that ends with the next "*/"
@@ -41,6 +45,7 @@
 
 namespace {
 
+// Ordinary units are copied as they come; the others need a decision.
 enum CharClass : std::uint8_t { Word, Other, Space, Tab, LineFeed, Slash, Quote };
 
 struct Tables
@@ -82,10 +87,21 @@ inline CharClass charClass(ushort c)
     return c < 256 ? tables.charClass[c] : Word;
 }
 
+template <typename Unit>
+inline bool isOrdinary(Unit c)
+{
+    return charClass(c) < Space;
+}
+
 // `c` is a unit or -1 for "none".
 inline bool isDelimiter(int c)
 {
     return c >= 0 && c < 256 && tables.delimiter[c];
+}
+
+inline bool isBlankOrBreak(char16_t c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
 // How many UTF-16 units the character starting with this unit takes.
@@ -99,21 +115,13 @@ inline int utf16Width(ushort)
     return 1;
 }
 
-// A regex literal or a ")" ends an operand; a "/" after it divides.
-constexpr char16_t operandEnd = ')';
-// The marker for "the last code unit belongs to a word".
-constexpr char16_t wordSig = 'a';
-
 } // namespace
 
-// One feed() or finish() call. The state lives in locals here so that the
-// writes through `out` (which may alias anything for char) do not force it
-// back to memory after every unit.
-//
-// step() is the rule set for one unit; run() takes the same decisions with
-// loops over whole runs of units (a word, a comment, a literal) where nothing
-// but copying or skipping happens. Feeding one unit at a time uses step()
-// alone, which the tests compare with large chunks.
+// One feed() or finish() call. step() is the rule set for one unit; run()
+// takes the same decisions with loops over whole runs of units (ordinary
+// code, a comment, a literal) where nothing but copying or skipping happens.
+// Feeding one unit at a time uses step() alone, which the tests compare with
+// large chunks.
 template <typename Unit>
 class MinifierPass
 {
@@ -185,10 +193,15 @@ public:
 private:
     Q_ALWAYS_INLINE void write(char16_t c) { *o++ = Unit(c); }
 
+    qint64 outputPosition() const { return s.outputSize + (o - outStart); }
+
     // The unit written `back` units before the end of the output (1: the
-    // last one), also from earlier calls; 0 beyond what is known.
+    // last one), also by earlier calls; 0 before the start and beyond
+    // lookBehind.
     char16_t written(int back) const
     {
+        if (back > JSMinifier::lookBehind)
+            return 0;
         const qsizetype here = o - outStart;
         if (back <= here)
             return o[-back];
@@ -198,13 +211,13 @@ private:
 
     void keepTail()
     {
-        constexpr int capacity = int(sizeof(s.tail) / sizeof(s.tail[0]));
-        const int size = int(std::min<qsizetype>(capacity, s.tailSize + (o - outStart)));
-        char16_t kept[capacity];
+        const int size = int(std::min<qint64>(JSMinifier::lookBehind, s.tailSize + (o - outStart)));
+        char16_t kept[JSMinifier::lookBehind];
         for (int back = size; back >= 1; --back)
             kept[size - back] = written(back);
         std::copy(kept, kept + size, s.tail);
         s.tailSize = size;
+        s.outputSize = outputPosition();
     }
 
     static bool fuses(char16_t before, char16_t after)
@@ -233,29 +246,20 @@ private:
         s.last = c;
     }
 
-    Q_ALWAYS_INLINE void sig(char16_t c)
+    // Whether the word that ends the output at `back` is a keyword after
+    // which an operand starts.
+    bool isKeywordAt(int back) const
     {
-        s.prevSig = s.lastSig;
-        s.lastSig = c;
-    }
-
-    // Whether the word that ends the output (line breaks and blanks after it
-    // ignored) is a keyword after which an operand starts.
-    bool endsWithKeyword() const
-    {
-        int back = 1;
-        for (char16_t c = written(back); c == ' ' || c == '\t' || c == '\n' || c == '\r'; c = written(back))
-            ++back;
-        char word[11];
+        char word[10];
         int length = 0;
         for (char16_t c = written(back); c != 0 && charClass(ushort(c)) == Word; c = written(++back)) {
             if (length == 10 || c >= 0x80)
                 return false;
-            word[10 - length++] = char(c);
+            word[9 - length++] = char(c);
         }
         if (written(back) == '.') // a property name
             return false;
-        const QLatin1String text(word + 11 - length, length);
+        const QLatin1String text(word + 10 - length, length);
         for (const char *keyword :
              {"return", "typeof", "case", "delete", "do", "else", "in", "instanceof", "new", "throw", "void"}) {
             if (text == QLatin1String(keyword))
@@ -264,9 +268,17 @@ private:
         return false;
     }
 
+    // Whether a "/" that starts no comment opens a regex literal, judged by
+    // the output before it.
     bool regexAllowed() const
     {
-        switch (s.lastSig) {
+        int back = 1;
+        while (isBlankOrBreak(written(back)))
+            ++back;
+        const char16_t c = written(back);
+        if (outputPosition() - back == s.regexEnd)
+            return false; // a regex literal ends an operand
+        switch (c) {
         case 0:
         case '(':
         case ',':
@@ -290,11 +302,9 @@ private:
             return true;
         case '+':
         case '-':
-            return s.prevSig != s.lastSig; // "++" and "--" end an operand
-        case wordSig:
-            return endsWithKeyword();
+            return written(back + 1) != c; // "++" and "--" end an operand
         default:
-            return false;
+            return charClass(ushort(c)) == Word && isKeywordAt(back);
         }
     }
 
@@ -319,51 +329,36 @@ private:
         s.last = c;
     }
 
-    Q_ALWAYS_INLINE void blank(CharClass cls, char16_t c, int next, bool special)
+    Q_ALWAYS_INLINE void space(char16_t c, int next)
     {
-        if (special) {
-            append(c);
-            return;
-        }
-        if (cls == Space) {
-            if (isDelimiter(s.last) || isDelimiter(next)) {
-                if (!s.fuse && (s.last == '+' || s.last == '-' || s.last == '/'))
-                    s.fuse = c;
-                return;
-            }
+        if (!isDelimiter(s.last) && !isDelimiter(next))
             keepBlank(c);
-        } else if (cls == Tab) {
-            if (s.last == ' ' || s.last == '\t' || s.last == ';')
-                return;
-            keepBlank(c);
-        } else {
-            lineFeed();
-        }
+        else if (!s.fuse && (s.last == '+' || s.last == '-' || s.last == '/'))
+            s.fuse = c;
     }
 
-    Q_ALWAYS_INLINE void other(char16_t c)
+    Q_ALWAYS_INLINE void tab(char16_t c)
     {
-        append(c);
-        if (c != '\r') // a line break, as far as regex literals care
-            sig(c);
+        if (s.last != ' ' && s.last != '\t' && s.last != ';')
+            keepBlank(c);
     }
 
     void code(Unit u, int next, bool special)
     {
         const char16_t c = u;
-        const CharClass cls = charClass(u);
-        switch (cls) {
+        switch (charClass(u)) {
         case Word:
-            append(c);
-            s.lastSig = wordSig;
-            return;
         case Other:
-            other(c);
+            append(c);
             return;
         case Space:
+            special ? append(c) : space(c, next);
+            return;
         case Tab:
+            special ? append(c) : tab(c);
+            return;
         case LineFeed:
-            blank(cls, c, next, special);
+            special ? append(c) : lineFeed();
             return;
         case Quote:
             append(c);
@@ -375,20 +370,17 @@ private:
             if (next == '*') {
                 s.mode = JSMinifier::BlockCommentOpen;
                 s.blockHadLF = false;
-                return;
-            }
-            if (next == '/') {
+            } else if (next == '/') {
                 s.mode = JSMinifier::LineCommentOpen;
-                return;
+            } else {
+                const bool regex = regexAllowed();
+                append(c);
+                if (regex) {
+                    s.mode = JSMinifier::InRegex;
+                    s.escaped = false;
+                    s.regexClass = false;
+                }
             }
-            append(c);
-            if (regexAllowed()) {
-                s.mode = JSMinifier::InRegex;
-                s.escaped = false;
-                s.regexClass = false;
-                return;
-            }
-            sig(c);
             return;
         }
     }
@@ -402,11 +394,7 @@ private:
         } else if (c == '\\') {
             s.escaped = true;
         } else if (c == quote) {
-            write(c);
-            s.last = c;
             s.mode = JSMinifier::Code;
-            sig(c);
-            return;
         } else if ((c == '\n' || c == '\r') && quote != '`') { // unclosed: not a literal after all
             s.mode = JSMinifier::Code;
             code(u, next, special);
@@ -436,7 +424,7 @@ private:
             s.regexClass = true;
         } else if (c == '/') {
             s.mode = JSMinifier::Code;
-            sig(operandEnd);
+            s.regexEnd = outputPosition() - 1;
         }
     }
 
@@ -452,15 +440,13 @@ private:
     {
         if (u == '*') {
             s.star = true;
-            return;
-        }
-        if (u == '/' && s.star) {
+        } else if (u == '/' && s.star) {
             closeBlockComment();
-            return;
+        } else {
+            s.star = false;
+            if (u == '\n')
+                s.blockHadLF = true;
         }
-        s.star = false;
-        if (u == '\n')
-            s.blockHadLF = true;
     }
 
     void step(Unit u, int next, bool special)
@@ -510,29 +496,92 @@ private:
     // The loops below stop before `last`, whose look-ahead is unknown, and
     // return where they stopped: at `last` or where the mode changed.
 
+    // Copies ordinary units from p on to `out` and returns the first other
+    // unit or `last`. The vector version may store up to 15 units past the
+    // copied ones, inside the room that extraOutput grants.
+    static const Unit *copyOrdinary(const Unit *p, const Unit *last, Unit *&out)
+    {
+#ifdef __SSE2__
+        if constexpr (sizeof(Unit) == 1) {
+            const __m128i space = _mm_set1_epi8(' ');
+            const __m128i tab = _mm_set1_epi8('\t');
+            const __m128i lineFeed = _mm_set1_epi8('\n');
+            const __m128i slash = _mm_set1_epi8('/');
+            const __m128i doubleQuote = _mm_set1_epi8('"');
+            const __m128i singleQuote = _mm_set1_epi8('\'');
+            const __m128i backQuote = _mm_set1_epi8('`');
+            while (last - p >= 16) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+                const __m128i hits = _mm_or_si128(
+                    _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, space), _mm_cmpeq_epi8(v, tab)),
+                                 _mm_or_si128(_mm_cmpeq_epi8(v, lineFeed), _mm_cmpeq_epi8(v, slash))),
+                    _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, doubleQuote), _mm_cmpeq_epi8(v, singleQuote)),
+                                 _mm_cmpeq_epi8(v, backQuote)));
+                const unsigned mask = unsigned(_mm_movemask_epi8(hits));
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(out), v);
+                if (mask) {
+                    const int n = __builtin_ctz(mask);
+                    out += n;
+                    return p + n;
+                }
+                out += 16;
+                p += 16;
+            }
+        }
+#endif
+        while (p < last && isOrdinary(*p))
+            *out++ = *p++;
+        return p;
+    }
+
+    // The hot loop. The output pointer lives in a local, since every write
+    // through it could otherwise change the members as far as the compiler
+    // knows.
     const Unit *codeRun(const Unit *p, const Unit *last)
     {
+        Unit *out = o;
         while (p < last) {
-            Unit u = *p;
-            const CharClass cls = charClass(u);
-            if (cls == Word) {
-                settle(u);
-                do {
-                    *o++ = u;
-                    u = *++p;
-                } while (p < last && charClass(u) == Word);
-                s.last = p[-1];
-                s.lastSig = wordSig;
-            } else if (cls == Other) {
-                other(u);
+            const Unit u = *p;
+            switch (charClass(u)) {
+            case Word:
+            case Other: {
+                if (Q_UNLIKELY(s.pending | s.fuse)) {
+                    o = out;
+                    settle(u);
+                    out = o;
+                }
+                p = copyOrdinary(p, last, out);
+                s.last = out[-1];
+                continue;
+            }
+            case Tab:
+                tab(u);
+                while (p + 1 < last && p[1] == '\t') // the rest of a run of tabs goes
+                    ++p;
                 ++p;
-            } else {
+                continue;
+            case Space:
+                while (p + 1 < last && p[1] == ' ') // the run counts as its last space
+                    ++p;
+                space(u, p[1]);
+                ++p;
+                continue;
+            case LineFeed:
+                o = out;
+                lineFeed();
+                out = o;
+                ++p;
+                continue;
+            default:
+                o = out;
                 code(u, p[1], false);
+                out = o;
                 ++p;
                 if (s.mode != JSMinifier::Code)
                     return p;
             }
         }
+        o = out;
         return p;
     }
 
@@ -565,41 +614,32 @@ private:
                 if (p == last)
                     return p;
             }
-            // *p is "*" or follows one
-            const Unit u = *p++;
-            if (u == '*') {
-                s.star = true;
-            } else if (u == '/') {
-                closeBlockComment();
+            blockComment(*p++);
+            if (s.mode != JSMinifier::InBlockComment)
                 return p;
-            } else {
-                s.star = false;
-                if (u == '\n')
-                    s.blockHadLF = true;
-            }
         }
         return p;
     }
 
     const Unit *literalRun(const Unit *p, const Unit *last, char16_t quote)
     {
+        Unit *out = o;
         while (p < last) {
             const Unit u = *p;
-            if (s.escaped) {
-                s.escaped = u == '\r' && p[1] == '\n';
-            } else if (u == '\\') {
-                s.escaped = true;
-            } else if (u == quote) {
+            if (u == quote || u == '\\' || u == '\n' || u == '\r' || s.escaped) {
+                o = out;
                 literal(u, p[1], false, quote);
-                return p + 1;
-            } else if ((u == '\n' || u == '\r') && quote != '`') {
-                s.mode = JSMinifier::Code;
+                out = o;
+                ++p;
+                if (s.mode != JSMinifier::Code)
+                    continue;
                 return p;
             }
-            write(u);
+            *out++ = u;
             s.last = u;
             ++p;
         }
+        o = out;
         return p;
     }
 

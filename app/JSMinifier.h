@@ -29,7 +29,7 @@ class JSMinifier
 public:
     // One feed() writes at most its input size plus this many units; finish()
     // writes at most this many.
-    static constexpr qsizetype extraOutput = 8;
+    static constexpr qsizetype extraOutput = 32;
 
     JSMinifier();
 
@@ -57,26 +57,29 @@ private:
         InRegex,
     };
 
+    // How far back the look at the output for regex literals reaches: the
+    // same whatever the chunks, so both paths decide alike.
+    static constexpr int lookBehind = 16;
+
     struct State
     {
         Mode mode = Code;
-        bool escaped = false;      // in a literal or regex: the previous unit was an unescaped backslash
-        bool regexClass = false;   // in a regex: inside [...]
-        bool star = false;         // in a block comment: the previous unit was "*"
-        bool blockHadLF = false;   // the block comment holds a line feed
-        bool hasHeld = false;      // a unit waits for its look-ahead
+        bool escaped = false;    // in a literal or regex: the previous unit was an unescaped backslash
+        bool regexClass = false; // in a regex: inside [...]
+        bool star = false;       // in a block comment: the previous unit was "*"
+        bool blockHadLF = false; // the block comment holds a line feed
+        bool hasHeld = false;    // a unit waits for its look-ahead
         char16_t held = 0;
         char16_t last = 0;          // last output unit, a pending blank included; 0 while empty
         char16_t beforePending = 0; // last output unit before the pending blank
         char16_t pending = 0;       // blank appended but not written yet: a later line feed may take it back
         char16_t fuse = 0;          // blank dropped after "+", "-" or "/": written again if a same sign follows
-        char16_t lastSig = 0;       // last code unit that is no blank: 'a' for any word unit, 0 at the start
-        char16_t prevSig = 0;       // the one before it, where lastSig is no word unit
-        char16_t tail[12] = {}; // the last units written by earlier calls, oldest first
+        qint64 position = 0;        // input units consumed, in UTF-16 units, counted only up to 3
+        qint64 outputSize = 0;      // units written by earlier calls
+        qint64 regexEnd = -1;       // output position of the "/" that closed the latest regex literal
+        char16_t tail[lookBehind] = {}; // the last units written by earlier calls, oldest first
         int tailSize = 0;
-        qint64 position = 0; // UTF-16 units consumed, counted only up to 3
     };
-
 
     State m_state;
 };

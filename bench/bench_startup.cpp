@@ -25,6 +25,8 @@ namespace {
 class FirstPaint : public QObject
 {
 public:
+    // Watches the whole application: the first widget painted into the
+    // window's backing store marks the first frame, whichever widget it is.
     bool eventFilter(QObject *, QEvent *event) override
     {
         if (event->type() == QEvent::Paint && !m_seen) {
@@ -50,7 +52,7 @@ int child(int argc, char **argv, bool corvella)
         QMWidgets::App app(argc, argv, QStringLiteral("Brightfold"), QStringLiteral("Corvella"));
         app.setStyleSheet(JavaScriptEvaluator::applicationStyleSheet());
         JavaScriptEvaluator frame;
-        frame.installEventFilter(&watcher);
+        app.installEventFilter(&watcher);
         frame.showAtStartUp();
         return app.exec();
     }
@@ -58,7 +60,7 @@ int child(int argc, char **argv, bool corvella)
     QMainWindow window;
     auto *edit = new QTextEdit;
     window.setCentralWidget(edit);
-    window.installEventFilter(&watcher);
+    app.installEventFilter(&watcher);
     window.resize(463, 515);
     window.show();
     return app.exec();

@@ -72,7 +72,7 @@ QScriptValue objectResult(QScriptEngine *engine, QObject *object)
     return object ? engine->newQObject(object, QScriptEngine::QtOwnership) : engine->nullValue();
 }
 
-using MouseOperation = void (Support::*)(QWidget *, int, int, Qt::MouseButton, Qt::MouseButtons);
+using MouseOperation = void (Support::*)(QWidget *, int, int, int, int);
 
 // The global mouse functions take (widget [, button [, x, y]]) and default to
 // the left button at (1, 1); the button is also the held-buttons state.
@@ -88,7 +88,7 @@ QScriptValue mouseFunction(QScriptContext *context, QScriptEngine *engine, Mouse
         y = numberArg(context, 3);
     }
     Support support;
-    (support.*operation)(widget, x, y, Qt::MouseButton(button), Qt::MouseButtons(button));
+    (support.*operation)(widget, x, y, button, button);
     return engine->nullValue();
 }
 

@@ -38,6 +38,8 @@ public:
             QStringLiteral("the included file ran longer than %1 seconds").arg(kCheckTimeLimitMs / 1000)));
     }
 
+    bool timedOut() const { return m_aborted; }
+
 private:
     QElapsedTimer m_clock;
     quint64 m_steps = 0;
@@ -142,17 +144,25 @@ QString checkIncludedFile(const QString &path)
     TimeLimitAgent agent(&engine);
     engine.setAgent(&agent);
     engine.evaluate(contents, QString(), 1);
-    const bool failed = engine.hasUncaughtException();
-    QString text;
-    if (failed) {
-        const QScriptValue value = engine.uncaughtException();
-        text = QStringLiteral("Evaluation Error in included file:\"") + shownPath + QStringLiteral("\"<BR>nLine")
-               + QString::number(engine.uncaughtExceptionLineNumber()) + QStringLiteral("<BR>")
-               + value.toString().toHtmlEscaped() + QStringLiteral("<BR>Backtrace: ")
-               + engine.uncaughtExceptionBacktrace().join(QLatin1Char('\n')).toHtmlEscaped();
-    }
     engine.setAgent(nullptr);
-    return text;
+    if (!engine.hasUncaughtException())
+        return QString();
+
+    // Under an agent the engine keeps no backtrace, nor a line for a thrown
+    // value that is no Error. A file that failed by itself (not by the time
+    // limit) fails alike without one, so it runs once more in a fresh engine
+    // whose report carries the engine's own line and backtrace.
+    QScriptEngine plain;
+    const QScriptEngine *reporter = &engine;
+    if (!agent.timedOut()) {
+        plain.evaluate(contents, QString(), 1);
+        if (plain.hasUncaughtException())
+            reporter = &plain;
+    }
+    return QStringLiteral("Evaluation Error in included file:\"") + shownPath + QStringLiteral("\"<BR>nLine")
+           + QString::number(reporter->uncaughtExceptionLineNumber()) + QStringLiteral("<BR>")
+           + reporter->uncaughtException().toString().toHtmlEscaped() + QStringLiteral("<BR>Backtrace: ")
+           + reporter->uncaughtExceptionBacktrace().join(QLatin1Char('\n')).toHtmlEscaped();
 }
 
 } // namespace QMDrovebot

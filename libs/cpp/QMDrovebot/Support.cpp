@@ -83,14 +83,14 @@ QObject *searchChain(QObject *object, Match match)
     return nullptr;
 }
 
-void postMouseEvent(QEvent::Type type, QWidget *widget, int x, int y, Qt::MouseButton mb,
-                    Qt::MouseButtons mbs)
+void postMouseEvent(QEvent::Type type, QWidget *widget, int x, int y, int mb, int mbs)
 {
     if (!widget)
         return;
     const QPoint local(x, y);
     QCoreApplication::postEvent(widget, new QMouseEvent(type, local, widget->mapToGlobal(local),
-                                                        mb, mbs, Qt::NoModifier));
+                                                        Qt::MouseButton(mb), Qt::MouseButtons(mbs),
+                                                        Qt::NoModifier));
 }
 
 } // namespace
@@ -294,8 +294,11 @@ void Support::clickMenuItem(QWidget *widget, const QString &text)
     const QList<QAction *> actions = menu->actions();
     for (QAction *action : actions) {
         if (action->text() == text) {
-            const QPoint corner = menu->actionGeometry(action).topLeft();
-            mouseClick(menu, corner.x(), corner.y(), Qt::LeftButton, Qt::LeftButton);
+            // The middle of the entry, not its corner: a menu takes a press
+            // at its own (0, 0), where its first entry starts, for a click
+            // elsewhere and closes.
+            const QPoint middle = menu->actionGeometry(action).center();
+            mouseClick(menu, middle.x(), middle.y(), Qt::LeftButton, Qt::LeftButton);
             return;
         }
     }
@@ -422,22 +425,22 @@ int Support::intDialog(const QString &label, int value)
                                 -INT_MAX, INT_MAX, 1);
 }
 
-void Support::mouseMove(QWidget *widget, int x, int y, Qt::MouseButton mb, Qt::MouseButtons mbs)
+void Support::mouseMove(QWidget *widget, int x, int y, int mb, int mbs)
 {
     postMouseEvent(QEvent::MouseMove, widget, x, y, mb, mbs);
 }
 
-void Support::mousePress(QWidget *widget, int x, int y, Qt::MouseButton mb, Qt::MouseButtons mbs)
+void Support::mousePress(QWidget *widget, int x, int y, int mb, int mbs)
 {
     postMouseEvent(QEvent::MouseButtonPress, widget, x, y, mb, mbs);
 }
 
-void Support::mouseRelease(QWidget *widget, int x, int y, Qt::MouseButton mb, Qt::MouseButtons mbs)
+void Support::mouseRelease(QWidget *widget, int x, int y, int mb, int mbs)
 {
     postMouseEvent(QEvent::MouseButtonRelease, widget, x, y, mb, mbs);
 }
 
-void Support::mouseClick(QWidget *widget, int x, int y, Qt::MouseButton mb, Qt::MouseButtons mbs)
+void Support::mouseClick(QWidget *widget, int x, int y, int mb, int mbs)
 {
     if (!widget)
         return;
@@ -447,8 +450,7 @@ void Support::mouseClick(QWidget *widget, int x, int y, Qt::MouseButton mb, Qt::
     mouseRelease(widget, px, py, mb, mbs);
 }
 
-void Support::mouseDoubleClick(QWidget *widget, int x, int y, Qt::MouseButton mb,
-                               Qt::MouseButtons mbs)
+void Support::mouseDoubleClick(QWidget *widget, int x, int y, int mb, int mbs)
 {
     postMouseEvent(QEvent::MouseButtonDblClick, widget, x, y, mb, mbs);
 }

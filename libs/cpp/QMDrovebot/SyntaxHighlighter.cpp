@@ -42,34 +42,40 @@ SyntaxHighlighter::SyntaxHighlighter(QTextDocument *document)
     digitFormat.setForeground(QColor(Qt::black));
 }
 
-bool SyntaxHighlighter::isWordCharacter(QChar c)
-{
-    const ushort u = c.unicode();
-    return (u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z');
-}
-
 QString SyntaxHighlighter::matchKeyword(int position, const QString &text) const
 {
-    if (position < 0 || position >= text.size())
-        return QString();
-    const QChar first = text.at(position);
+    const int index = matchToken(text.constData(), text.size(), position);
+    return index < 0 ? QString() : keywords.at(index);
+}
+
+int SyntaxHighlighter::matchToken(const QChar *text, int size, int position) const
+{
+    if (position < 0 || position >= size)
+        return -1;
+    const QChar first = text[position];
     if (first.unicode() >= tokensByFirstCharacter.size())
-        return QString();
+        return -1;
     const bool wordStart = isWordCharacter(first);
     // Inside a word no token can pass the boundary test, whatever follows.
-    if (wordStart && position > 0 && isWordCharacter(text.at(position - 1)))
-        return QString();
+    if (wordStart && position > 0 && isWordCharacter(text[position - 1]))
+        return -1;
 
     for (int index : tokensByFirstCharacter[first.unicode()]) {
         const QString &token = keywords.at(index);
         const int end = position + token.size();
-        if (end > text.size() || text.midRef(position, token.size()) != token)
+        if (end > size)
             continue;
-        if (wordStart && end < text.size() && isWordCharacter(text.at(end)))
+        const QChar *tokenText = token.constData();
+        int k = 1; // the first character is equal by construction
+        while (k < token.size() && text[position + k] == tokenText[k])
+            ++k;
+        if (k < token.size())
             continue;
-        return token;
+        if (wordStart && end < size && isWordCharacter(text[end]))
+            continue;
+        return index;
     }
-    return QString();
+    return -1;
 }
 
 void SyntaxHighlighter::highlightBlock(const QString &text)
@@ -114,10 +120,11 @@ void SyntaxHighlighter::highlightBlock(const QString &text)
                 start = i;
                 state = InString;
             } else {
-                const QString token = matchKeyword(i, text);
-                if (!token.isEmpty()) {
-                    setFormat(i, token.size(), keywordFormat);
-                    i += token.size() - 1;
+                const int token = matchToken(text.constData(), length, i);
+                if (token >= 0) {
+                    const int tokenLength = keywords.at(token).size();
+                    setFormat(i, tokenLength, keywordFormat);
+                    i += tokenLength - 1;
                 }
             }
         }

@@ -26,13 +26,22 @@ public:
     QString matchKeyword(int position, const QString &text) const;
 
     // ASCII letters and digits only: '_' and '$' are not word characters.
-    static bool isWordCharacter(QChar c);
+    static bool isWordCharacter(QChar c)
+    {
+        const ushort u = c.unicode();
+        return (u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z');
+    }
 
 protected:
     void highlightBlock(const QString &text) override;
 
 private:
     enum State { Normal = -1, InBlockComment = 0, InString = 1 };
+
+    // The index into keywords of the token at position, or -1. The scan
+    // calls this for most characters of a document, so it works on the raw
+    // characters and hands out no strings.
+    int matchToken(const QChar *text, int size, int position) const;
 
     QStringList keywords;
     // For each ASCII first character, the indexes into keywords of the
