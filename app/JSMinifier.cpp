@@ -99,6 +99,49 @@ inline bool isDelimiter(int c)
     return c >= 0 && c < 256 && tables.delimiter[c];
 }
 
+// What plainCode() does with a space, a tab or a line feed, given the last
+// unit written and, where that does not settle it, the unit after the blank
+// (the last of a run). Leave hands the unit to the full rules.
+enum BlankKind : std::uint8_t { SpaceBlank, TabBlank, LineFeedBlank, NoBlank };
+enum BlankDecision : std::uint8_t { Keep, Drop, Ask, Leave };
+
+struct BlankTables
+{
+    std::uint8_t afterOutput[3][256];
+    std::uint8_t beforeNext[3][256];
+};
+
+constexpr BlankTables makeBlankTables()
+{
+    BlankTables t{};
+    for (int c = 0; c < 256; ++c) {
+        const bool delimiter = tables.delimiter[c];
+        const bool sign = c == '+' || c == '-' || c == '/';
+        t.afterOutput[SpaceBlank][c] = sign ? Leave : (delimiter ? Drop : Ask); // after a sign it may come back
+        t.beforeNext[SpaceBlank][c] = (delimiter || c == '\n') ? Drop : Keep;
+        t.afterOutput[TabBlank][c] = (c == ' ' || c == '\t' || c == ';') ? Drop : Ask;
+        const bool writtenNext = tables.charClass[c] < Space || tables.charClass[c] == Quote;
+        t.beforeNext[TabBlank][c] = writtenNext ? Keep : Leave;
+        t.afterOutput[LineFeedBlank][c] = (c == ';' || c == '\n') ? Drop : Keep;
+        t.beforeNext[LineFeedBlank][c] = Keep;
+    }
+    return t;
+}
+
+constexpr BlankTables blankTables = makeBlankTables();
+
+template <typename Unit>
+inline int blankKind(Unit c)
+{
+    return c == ' ' ? SpaceBlank : (c == '\t' ? TabBlank : (c == '\n' ? LineFeedBlank : NoBlank));
+}
+
+// Units beyond Latin-1 are ordinary: 'a' stands for them in the tables.
+inline unsigned byteOf(char16_t c)
+{
+    return c < 256 ? c : 'a';
+}
+
 inline bool isBlankOrBreak(char16_t c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
@@ -534,26 +577,64 @@ private:
         return p;
     }
 
-    // The hot loop. The output pointer lives in a local, since every write
-    // through it could otherwise change the members as far as the compiler
-    // knows.
+    // Copies ordinary code and decides the blanks and line feeds that need
+    // nothing but their neighbours, without touching the state: nothing is
+    // pending and no blank waits to be restored on entry, and none is on
+    // return. Returns at `last` or at the first unit it leaves to step().
+    // The decisions are table look-ups rather than branches, since which way
+    // they go follows the text and cannot be predicted.
+    const Unit *plainCode(const Unit *p, const Unit *last, Unit *&out)
+    {
+        char16_t lastOut = s.last;
+        while (p < last) {
+            Unit *const before = out;
+            p = copyOrdinary(p, last, out);
+            if (out != before)
+                lastOut = out[-1];
+            if (p == last)
+                break;
+            const Unit u = *p;
+            const int kind = blankKind(u);
+            if (Q_UNLIKELY(kind == NoBlank))
+                break;
+            const Unit *end = p; // the last blank of a run of spaces or tabs
+            if (kind != LineFeedBlank) {
+                while (end + 1 < last && end[1] == u)
+                    ++end;
+            }
+            int decision = blankTables.afterOutput[kind][byteOf(lastOut)];
+            if (decision == Ask) {
+                decision = blankTables.beforeNext[kind][byteOf(end[1])];
+                // A line feed takes a kept space back, unless it is the
+                // text's last unit, which might come next.
+                if (end + 1 == last && end[1] == '\n')
+                    decision = Leave;
+            }
+            if (Q_UNLIKELY(decision == Leave))
+                break;
+            const bool keep = decision == Keep; // what follows is written at once: nothing takes it back
+            *out = u;
+            out += keep;
+            lastOut = keep ? char16_t(u) : lastOut;
+            p = end + 1;
+        }
+        s.last = lastOut;
+        return p;
+    }
+
+    // The output pointer lives in a local, since every write through it
+    // could otherwise change the members as far as the compiler knows.
     const Unit *codeRun(const Unit *p, const Unit *last)
     {
         Unit *out = o;
         while (p < last) {
+            if (!(s.pending | s.fuse)) {
+                p = plainCode(p, last, out);
+                if (p == last)
+                    break;
+            }
             const Unit u = *p;
             switch (charClass(u)) {
-            case Word:
-            case Other: {
-                if (Q_UNLIKELY(s.pending | s.fuse)) {
-                    o = out;
-                    settle(u);
-                    out = o;
-                }
-                p = copyOrdinary(p, last, out);
-                s.last = out[-1];
-                continue;
-            }
             case Tab:
                 tab(u);
                 while (p + 1 < last && p[1] == '\t') // the rest of a run of tabs goes
@@ -564,12 +645,6 @@ private:
                 while (p + 1 < last && p[1] == ' ') // the run counts as its last space
                     ++p;
                 space(u, p[1]);
-                ++p;
-                continue;
-            case LineFeed:
-                o = out;
-                lineFeed();
-                out = o;
                 ++p;
                 continue;
             default:

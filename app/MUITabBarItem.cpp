@@ -29,8 +29,12 @@ void MUITabBarItem::paintEvent(QPaintEvent *event)
     const int w = width();
     const int h = height();
     if (!m_pixmap.isNull()) {
-        const QPixmap scaled = m_pixmap.scaled(h / 2, h / 2, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        painter.drawPixmap(w / 2 - h / 4, h / 4 - scaled.height() / 2 + 3, scaled);
+        if (m_scaledSide != h / 2 || m_scaledKey != m_pixmap.cacheKey()) {
+            m_scaled = m_pixmap.scaled(h / 2, h / 2, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            m_scaledSide = h / 2;
+            m_scaledKey = m_pixmap.cacheKey();
+        }
+        painter.drawPixmap(w / 2 - h / 4, h / 4 - m_scaled.height() / 2 + 3, m_scaled);
     }
     const int flags = Qt::AlignHCenter | Qt::AlignVCenter;
     painter.setPen(QColor(0, 0, 0, 160));

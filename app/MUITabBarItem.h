@@ -13,4 +13,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+
+private:
+    // Smooth scaling is the costliest part of a paint; the result only
+    // changes with the button's height or the image.
+    QPixmap m_scaled;
+    qint64 m_scaledKey = 0;
+    int m_scaledSide = -1;
 };

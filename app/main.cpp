@@ -105,7 +105,11 @@ int main(int argc, char **argv)
 
     if (!parser.parse(arguments))
         return fail(parser.errorText(), 2);
-    if (parser.isSet(helpOption)) {
+    // --help-all is listed by the help text itself; it gets the same answer.
+    if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"))) {
+        // The help text names the program from the application's arguments;
+        // a core application needs no display.
+        QCoreApplication app(argc, argv);
         printLine(stdout, parser.helpText().trimmed());
         return 0;
     }

@@ -154,13 +154,20 @@ void tst_DialogsTimers::inputDialogs_data()
     QTest::addColumn<QString>("typed"); // null: cancel
     QTest::addColumn<QString>("result");
 
-    QTest::newRow("text entered") << "textDialog('Name:', 'Bob')" << "Alice" << "Alice";
-    QTest::newRow("text default kept") << "textDialog('Name:', 'Bob')" << "" << "Bob";
+    QTest::newRow("text entered") << "textDialog('Name:', 'Bob')"
+                                  << "Alice"
+                                  << "Alice";
+    QTest::newRow("text default kept") << "textDialog('Name:', 'Bob')"
+                                       << ""
+                                       << "Bob";
     QTest::newRow("text cancelled") << "textDialog('Name:', 'Bob')" << QString() << "";
-    QTest::newRow("int entered") << "intDialog('Count:', 7)" << "42" << "42";
-    QTest::newRow("int cancelled gives the start value") << "intDialog('Count:', 7)" << QString()
-                                                         << "7";
-    QTest::newRow("int lowest value") << "intDialog('Count:', 0)" << "-2147483648" << "-2147483647";
+    QTest::newRow("int entered") << "intDialog('Count:', 7)"
+                                 << "42"
+                                 << "42";
+    QTest::newRow("int cancelled gives the start value") << "intDialog('Count:', 7)" << QString() << "7";
+    QTest::newRow("int lowest value") << "intDialog('Count:', 0)"
+                                      << "-2147483648"
+                                      << "-2147483647";
 }
 
 void tst_DialogsTimers::inputDialogs()
@@ -192,13 +199,12 @@ void tst_DialogsTimers::inputDialogs()
 
 void tst_DialogsTimers::timers()
 {
-    evaluate(QStringLiteral(
-        "var once = 0, never = 0, started = 0;"
-        "singleShotTimer(20).timeout.connect(function() { once++; });"
-        "var idle = createTimer(); idle.timeout.connect(function() { never++; });"
-        "var later = createTimer(); later.timeout.connect(function() { started++; });"
-        "delay(100);"
-        "later.interval = 10; later.start(); delay(100);"));
+    evaluate(QStringLiteral("var once = 0, never = 0, started = 0;"
+                            "singleShotTimer(20).timeout.connect(function() { once++; });"
+                            "var idle = createTimer(); idle.timeout.connect(function() { never++; });"
+                            "var later = createTimer(); later.timeout.connect(function() { started++; });"
+                            "delay(100);"
+                            "later.interval = 10; later.start(); delay(100);"));
     QCOMPARE(evaluate(QStringLiteral("once")).toInt32(), 1);
     QCOMPARE(evaluate(QStringLiteral("never")).toInt32(), 0);
     QCOMPARE(evaluate(QStringLiteral("started")).toInt32(), 1);
@@ -256,8 +262,7 @@ void tst_DialogsTimers::getFileNames_data()
     QTest::newRow("one filter") << "*.js" << QStringList{"a.js", "b.js"};
     QTest::newRow("exact name") << "notes.txt" << QStringList{"notes.txt"};
     QTest::newRow("folders are left out") << "*" << QStringList{"a.js", "b.js", "notes.txt", "x.md"};
-    QTest::newRow("double blank keeps an empty filter") << "*.md  *.js"
-                                                        << QStringList{"a.js", "b.js", "x.md"};
+    QTest::newRow("double blank keeps an empty filter") << "*.md  *.js" << QStringList{"a.js", "b.js", "x.md"};
     QTest::newRow("no match") << "*.png" << QStringList{};
 }
 
@@ -289,11 +294,16 @@ void tst_DialogsTimers::newObject_data()
     QTest::addColumn<QString>("type");
     QTest::addColumn<QString>("className");
 
-    QTest::newRow("widget") << "QWidget" << "QWidget";
-    QTest::newRow("label") << "QLabel" << "QLabel";
-    QTest::newRow("lower case") << "qlabel" << "";
-    QTest::newRow("other class") << "QPushButton" << "";
-    QTest::newRow("missing type") << "undefined" << "";
+    QTest::newRow("widget") << "QWidget"
+                            << "QWidget";
+    QTest::newRow("label") << "QLabel"
+                           << "QLabel";
+    QTest::newRow("lower case") << "qlabel"
+                                << "";
+    QTest::newRow("other class") << "QPushButton"
+                                 << "";
+    QTest::newRow("missing type") << "undefined"
+                                  << "";
 }
 
 void tst_DialogsTimers::newObject()
@@ -330,13 +340,18 @@ void tst_DialogsTimers::objectsThatWrapNothing()
     QCOMPARE(m_editor->outputArea()->toPlainText(), QString());
 
     // A wrapped object that is no widget still has a class and a parent.
-    QCOMPARE(evaluate(QStringLiteral("className(Support)")).toString(),
-             QStringLiteral("QMDrovebot::Support"));
-    evaluate(QStringLiteral("var box = newObject('QWidget'); var l = Qt.QLabel('x');"
-                            "l.setParent(box); printChildren(box);"));
-    QCOMPARE(m_editor->outputArea()->toPlainText(), QStringLiteral("QLabel"));
-    QCOMPARE(evaluate(QStringLiteral("className(parent(l))")).toString(), QStringLiteral("QWidget"));
-    evaluate(QStringLiteral("box.deleteLater()"));
+    QCOMPARE(evaluate(QStringLiteral("className(Support)")).toString(), QStringLiteral("QMDrovebot::Support"));
+    QWidget box;
+    auto *inner = new QWidget(&box);
+    new QLabel(inner);
+    new QObject(&box); // not a widget: not listed
+    auto *button = new QPushButton(&box);
+    QScriptEngine *engine = m_editor->engine();
+    engine->globalObject().setProperty(QStringLiteral("box"), engine->newQObject(&box));
+    engine->globalObject().setProperty(QStringLiteral("button"), engine->newQObject(button));
+    evaluate(QStringLiteral("printChildren(box)"));
+    QCOMPARE(m_editor->outputArea()->toPlainText(), QStringLiteral("QWidget\nQLabel\nQPushButton"));
+    QCOMPARE(evaluate(QStringLiteral("parent(button)")).toQObject(), &box);
 }
 
 void tst_DialogsTimers::buildDate_data()
@@ -344,9 +359,12 @@ void tst_DialogsTimers::buildDate_data()
     QTest::addColumn<QString>("compilerDate");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("July") << "Jul 30 2014" << "7/30/2014";
-    QTest::newRow("padded day") << "Jan  5 2021" << "1/5/2021";
-    QTest::newRow("December") << "Dec 31 1999" << "12/31/1999";
+    QTest::newRow("July") << "Jul 30 2014"
+                          << "7/30/2014";
+    QTest::newRow("padded day") << "Jan  5 2021"
+                                << "1/5/2021";
+    QTest::newRow("December") << "Dec 31 1999"
+                              << "12/31/1999";
 }
 
 void tst_DialogsTimers::buildDate()
@@ -366,18 +384,16 @@ void tst_DialogsTimers::testReports_data()
 
     QTest::newRow("passing checks are silent")
         << "Test.compare(1, 1);\nTest.compare('a', 'a');\nTest.verify(true);" << 0 << "";
-    QTest::newRow("numbers differ")
-        << "var x = 1;\nTest.compare(x + 1, 3);" << 1 << "Test.compare failed: actual 2, expected 3 (line 2)";
+    QTest::newRow("numbers differ") << "var x = 1;\nTest.compare(x + 1, 3);" << 1
+                                    << "Test.compare failed: actual 2, expected 3 (line 2)";
     QTest::newRow("texts differ, shown literally")
         << "Test.compare('<b>', 'b')" << 1 << "Test.compare failed: actual \"<b>\", expected \"b\" (line 1)";
-    QTest::newRow("booleans differ")
-        << "\n\nTest.compare(true, false)" << 1 << "Test.compare failed: actual true, expected false (line 3)";
-    QTest::newRow("verify")
-        << "function check() {\n  Test.verify(1 > 2);\n}\ncheck();" << 1
-        << "Test.verify failed: the condition is false (line 2)";
-    QTest::newRow("the run goes on after a failure")
-        << "Test.verify(false);\nprintout('after');" << 1
-        << "Test.verify failed: the condition is false (line 1)\nafter";
+    QTest::newRow("booleans differ") << "\n\nTest.compare(true, false)" << 1
+                                     << "Test.compare failed: actual true, expected false (line 3)";
+    QTest::newRow("verify") << "function check() {\n  Test.verify(1 > 2);\n}\ncheck();" << 1
+                            << "Test.verify failed: the condition is false (line 2)";
+    QTest::newRow("the run goes on after a failure") << "Test.verify(false);\nprintout('after');" << 1
+                                                     << "Test.verify failed: the condition is false (line 1)\nafter";
 }
 
 void tst_DialogsTimers::testReports()
@@ -394,26 +410,25 @@ void tst_DialogsTimers::testReports()
 
 void tst_DialogsTimers::everyFunctionIsRegistered()
 {
-    const QStringList names = QStringLiteral(
-        "getWidgetByObjectName getWidgetByWindowTitle getWidgetByClassName getSubWidgetByClassName "
-        "getVisibleSubWidgetByClassName getSubWidgetByToolTip getWidgetByToolTip "
-        "getVisibleWidgetByToolTip currentDateTimeString currentAppVersion currentAppBuild "
-        "getVisibleWidgetByClassName getWidgetByID getSubWidgetByObjectName "
-        "getParentWidgetByClassName grab grabAndSave dragAndDrop quitApplication "
-        "getSubWidgetByInheritClassName sendEvent clickMenuItem mouseClick mouseDoubleClick "
-        "mousePress mouseRelease keyPress shortCutPress enterPress spacePress information message "
-        "generateIDs restoreOriginalToolTips saveOutputToProtocol createTimer newObject "
-        "singleShotTimer parent parentByClassName className textDialog intDialog getVisibleDialog "
-        "waitForDialogTermination abort getVisiblePopup printToScriptLog printChildren "
-        "dumpHierarchy getFileNames waitForPopupTermination include printout "
-        "generateIDsForWidget delay").split(QLatin1Char(' '));
+    const QStringList names =
+        QStringLiteral("getWidgetByObjectName getWidgetByWindowTitle getWidgetByClassName getSubWidgetByClassName "
+                       "getVisibleSubWidgetByClassName getSubWidgetByToolTip getWidgetByToolTip "
+                       "getVisibleWidgetByToolTip currentDateTimeString currentAppVersion currentAppBuild "
+                       "getVisibleWidgetByClassName getWidgetByID getSubWidgetByObjectName "
+                       "getParentWidgetByClassName grab grabAndSave dragAndDrop quitApplication "
+                       "getSubWidgetByInheritClassName sendEvent clickMenuItem mouseClick mouseDoubleClick "
+                       "mousePress mouseRelease keyPress shortCutPress enterPress spacePress information message "
+                       "generateIDs restoreOriginalToolTips saveOutputToProtocol createTimer newObject "
+                       "singleShotTimer parent parentByClassName className textDialog intDialog getVisibleDialog "
+                       "waitForDialogTermination abort getVisiblePopup printToScriptLog printChildren "
+                       "dumpHierarchy getFileNames waitForPopupTermination include printout "
+                       "generateIDsForWidget delay")
+            .split(QLatin1Char(' '));
     QCOMPARE(names.size(), 56);
     for (const QString &name : names)
-        QVERIFY2(evaluate(QStringLiteral("typeof ") + name).toString() == QLatin1String("function"),
-                 qPrintable(name));
+        QVERIFY2(evaluate(QStringLiteral("typeof ") + name).toString() == QLatin1String("function"), qPrintable(name));
     for (const char *object : {"output", "Qt", "QEvent", "Support", "Test"})
-        QVERIFY2(evaluate(QStringLiteral("typeof ") + QLatin1String(object)).toString()
-                     == QLatin1String("object"),
+        QVERIFY2(evaluate(QStringLiteral("typeof ") + QLatin1String(object)).toString() == QLatin1String("object"),
                  object);
     QCOMPARE(evaluate(QStringLiteral("currentAppVersion()")).toString(), QStringLiteral("1.0"));
     QCOMPARE(evaluate(QStringLiteral("[Qt.NoButton, Qt.LeftButton, Qt.RightButton, Qt.MiddleButton,"
@@ -426,8 +441,7 @@ void tst_DialogsTimers::everyFunctionIsRegistered()
                                      " QEvent.MouseButtonRelease, QEvent.MouseButtonDblClick].join()"))
                  .toString(),
              QStringLiteral("0,19,18,17,13,2,3,4"));
-    QCOMPARE(evaluate(QStringLiteral("typeof currentDateTimeString('yyyy')")).toString(),
-             QStringLiteral("string"));
+    QCOMPARE(evaluate(QStringLiteral("typeof currentDateTimeString('yyyy')")).toString(), QStringLiteral("string"));
 }
 
 QTEST_MAIN(tst_DialogsTimers)

@@ -104,15 +104,45 @@ void tst_IdNaming::segment_data()
     QTest::addColumn<QString>("className");
     QTest::addColumn<QString>("segment");
 
-    QTest::newRow("tool tip first") << "Opens a file" << "open" << "Open" << "QPushButton"
+    QTest::newRow("tool tip first") << "Opens a file"
+                                    << "open"
+                                    << "Open"
+                                    << "QPushButton"
                                     << "T#Opens a file";
-    QTest::newRow("then object name") << "" << "open" << "Open" << "QPushButton" << "O#open";
-    QTest::newRow("then caption") << "" << "" << "Open" << "QPushButton" << "L#Open";
-    QTest::newRow("then class") << "" << "" << "" << "QPushButton" << "QPushButton";
-    QTest::newRow("class with alias") << "" << "" << "" << "QMDrovebot::Editor" << "Editor";
-    QTest::newRow("slash in tool tip") << "in/out" << "" << "" << "QWidget" << "T#in_out";
-    QTest::newRow("slash in object name") << "" << "a/b/c" << "" << "QWidget" << "O#a_b_c";
-    QTest::newRow("slash in caption") << "" << "" << "Read/Write" << "QPushButton"
+    QTest::newRow("then object name") << ""
+                                      << "open"
+                                      << "Open"
+                                      << "QPushButton"
+                                      << "O#open";
+    QTest::newRow("then caption") << ""
+                                  << ""
+                                  << "Open"
+                                  << "QPushButton"
+                                  << "L#Open";
+    QTest::newRow("then class") << ""
+                                << ""
+                                << ""
+                                << "QPushButton"
+                                << "QPushButton";
+    QTest::newRow("class with alias") << ""
+                                      << ""
+                                      << ""
+                                      << "QMDrovebot::Editor"
+                                      << "Editor";
+    QTest::newRow("slash in tool tip") << "in/out"
+                                       << ""
+                                       << ""
+                                       << "QWidget"
+                                       << "T#in_out";
+    QTest::newRow("slash in object name") << ""
+                                          << "a/b/c"
+                                          << ""
+                                          << "QWidget"
+                                          << "O#a_b_c";
+    QTest::newRow("slash in caption") << ""
+                                      << ""
+                                      << "Read/Write"
+                                      << "QPushButton"
                                       << "L#Read_Write";
 }
 
@@ -140,14 +170,11 @@ void tst_IdNaming::shorten_data()
     QTest::addColumn<QStringList>("fullNames");
     QTest::addColumn<QStringList>("shortNames");
 
-    QTest::newRow("unique last segments")
-        << QStringList{"/W/A/B", "/W/C/D"} << QStringList{"B", "D"};
+    QTest::newRow("unique last segments") << QStringList{"/W/A/B", "/W/C/D"} << QStringList{"B", "D"};
     QTest::newRow("first differing position")
-        << QStringList{"/W/O#box1/L#OK", "/W/O#box2/L#OK"}
-        << QStringList{"O#box1/L#OK", "O#box2/L#OK"};
+        << QStringList{"/W/O#box1/L#OK", "/W/O#box2/L#OK"} << QStringList{"O#box1/L#OK", "O#box2/L#OK"};
     QTest::newRow("equal segments are passed over")
-        << QStringList{"/W/G/O#a/L#OK", "/W/G/O#b/L#OK"}
-        << QStringList{"O#a/L#OK", "O#b/L#OK"};
+        << QStringList{"/W/G/O#a/L#OK", "/W/G/O#b/L#OK"} << QStringList{"O#a/L#OK", "O#b/L#OK"};
     QTest::newRow("all members must differ at the position")
         << QStringList{"/W/G1/O#a/L#OK", "/W/G1/O#b/L#OK", "/W/G2/O#c/L#OK"}
         << QStringList{"O#a/L#OK", "O#b/L#OK", "O#c/L#OK"};
@@ -157,14 +184,12 @@ void tst_IdNaming::shorten_data()
         << QStringList{"/W/X/L#OK", "/W/Y/Z/L#OK"} << QStringList{"X/L#OK", "Y/L#OK"};
     QTest::newRow("last position is not a candidate")
         << QStringList{"/W/G/L#OK", "/W/G/L#OK"} << QStringList{"?/L#OK", "?/L#OK"};
-    QTest::newRow("identical names")
-        << QStringList{"/W/G/QLabel", "/W/G/QLabel", "/W/H/QLabel"}
-        << QStringList{"?/QLabel", "?/QLabel", "?/QLabel"};
+    QTest::newRow("identical names") << QStringList{"/W/G/QLabel", "/W/G/QLabel", "/W/H/QLabel"}
+                                     << QStringList{"?/QLabel", "?/QLabel", "?/QLabel"};
     QTest::newRow("suffix is plain text")
         << QStringList{"/W/A/L#OK", "/W/B/O#xL#OK"} << QStringList{"A/L#OK", "B/L#OK"};
     // "xB" is named first (it sorts first); "B" then matches its new name too.
-    QTest::newRow("groups see the names given so far")
-        << QStringList{"/W/C/B", "/W/A/xB"} << QStringList{"?/B", "?/B"};
+    QTest::newRow("groups see the names given so far") << QStringList{"/W/C/B", "/W/A/xB"} << QStringList{"?/B", "?/B"};
     QTest::newRow("single widget") << QStringList{"/JSMainWindow"} << QStringList{"JSMainWindow"};
 }
 

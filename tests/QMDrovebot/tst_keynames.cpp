@@ -39,27 +39,16 @@ void tst_KeyNames::keyCode_data()
     QTest::newRow("F12") << "F12" << 0x0100003B;
     QTest::newRow("F13 is no key") << "F13" << -1;
     QTest::newRow("digit 0") << "0" << 0x30;
-    QTest::newRow("digit 9") << "9" << 0x39;
     QTest::newRow("A") << "A" << 0x41;
-    QTest::newRow("Z") << "Z" << 0x5A;
     QTest::newRow("lower-case letters are not names") << "a" << -1;
     QTest::newRow("space") << " " << 0x20;
-    QTest::newRow("dollar") << "$" << 0x24;
-    QTest::newRow("apostrophe") << "'" << 0x27;
     QTest::newRow("backslash") << "\\" << 0x5C;
-    QTest::newRow("question mark") << "?" << 0x3F;
     QTest::newRow("slash is not in the table") << "/" << -1;
-    QTest::newRow("Pause") << "Pause" << 0x01000008;
     QTest::newRow("Del") << "Del" << 0x01000007;
     QTest::newRow("Delete is not the name") << "Delete" << -1;
-    QTest::newRow("Escape") << "Escape" << 0x01000000;
     QTest::newRow("Return") << "Return" << 0x01000004;
     QTest::newRow("Enter") << "Enter" << 0x01000005;
-    QTest::newRow("Print") << "Print" << 0x01000009;
-    QTest::newRow("ScrollLock") << "ScrollLock" << 0x01000026;
-    QTest::newRow("PageDown") << "PageDown" << 0x01000017;
     QTest::newRow("Ctrl as a key") << "Ctrl" << 0x01000021;
-    QTest::newRow("Alt as a key") << "Alt" << 0x01000023;
     QTest::newRow("case matters") << "escape" << -1;
     QTest::newRow("empty") << "" << -1;
 }
@@ -87,9 +76,9 @@ void tst_KeyNames::parse_data()
     QTest::newRow("Ctrl++") << "Ctrl++" << 0x2B << ctrl;
     QTest::newRow("plus alone") << "+" << 0x2B << 0;
     QTest::newRow("modifiers only") << "Ctrl+Shift" << -1 << (ctrl | shift);
-    QTest::newRow("all four modifiers")
-        << "Meta+Alt+Ctrl+Shift+F5" << 0x01000034
-        << int(Qt::MetaModifier | Qt::AltModifier | Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::newRow("all four modifiers") << "Meta+Alt+Ctrl+Shift+F5" << 0x01000034
+                                        << int(Qt::MetaModifier | Qt::AltModifier | Qt::ControlModifier |
+                                               Qt::ShiftModifier);
     QTest::newRow("modifier twice") << "Alt+Alt+Tab" << 0x01000001 << int(Qt::AltModifier);
     QTest::newRow("space key") << "Ctrl+ " << 0x20 << ctrl;
     QTest::newRow("blanks are not trimmed") << "Ctrl + S" << -1 << 0;

@@ -58,8 +58,7 @@ int topLevelIndex(QWidget *widget)
 
 // The toolkit orders top-levels by its own rule; build pairs until the first
 // one comes first, and keep the pair.
-template <typename First, typename Second>
-std::pair<Owned, Owned> orderedPair()
+template <typename First, typename Second> std::pair<Owned, Owned> orderedPair()
 {
     std::vector<std::pair<Owned, Owned>> discarded;
     for (;;) {
@@ -167,8 +166,7 @@ void tst_SupportLookup::visibleVariantsSkipHiddenWindows()
     QCOMPARE(support.getVisibleWidgetByClassName(QStringLiteral("ProbeX")), shownChild);
     QCOMPARE(support.getWidgetByToolTip(QStringLiteral("probe tip")), hiddenWindow.get());
     QCOMPARE(support.getVisibleWidgetByToolTip(QStringLiteral("probe tip")), shownChild);
-    QCOMPARE(support.getVisibleSubWidgetByClassName(shownWindow.get(), QStringLiteral("ProbeX")),
-             shownChild);
+    QCOMPARE(support.getVisibleSubWidgetByClassName(shownWindow.get(), QStringLiteral("ProbeX")), shownChild);
     shownChild->hide();
     QCOMPARE(support.getVisibleWidgetByClassName(QStringLiteral("ProbeX")), nullptr);
 }
@@ -188,15 +186,33 @@ void tst_SupportLookup::subWidgetSearches_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("found"); // object name of the expected widget, "" for none
 
-    QTest::newRow("class: first in pre-order") << "class" << "QPushButton" << "b1";
-    QTest::newRow("class: exact, not inherited") << "class" << "QAbstractButton" << "";
-    QTest::newRow("inherits: subclass found") << "inherits" << "QAbstractButton" << "b1";
-    QTest::newRow("inherits: the class itself") << "inherits" << "QLabel" << "label";
-    QTest::newRow("inherits: QObject matches any") << "inherits" << "QObject" << "box";
-    QTest::newRow("tool tip") << "toolTip" << "second" << "b2";
-    QTest::newRow("tool tip is case-sensitive") << "toolTip" << "Second" << "";
-    QTest::newRow("object name") << "objectName" << "label" << "label";
-    QTest::newRow("not the widget itself") << "objectName" << "root" << "";
+    QTest::newRow("class: first in pre-order") << "class"
+                                               << "QPushButton"
+                                               << "b1";
+    QTest::newRow("class: exact, not inherited") << "class"
+                                                 << "QAbstractButton"
+                                                 << "";
+    QTest::newRow("inherits: subclass found") << "inherits"
+                                              << "QAbstractButton"
+                                              << "b1";
+    QTest::newRow("inherits: the class itself") << "inherits"
+                                                << "QLabel"
+                                                << "label";
+    QTest::newRow("inherits: QObject matches any") << "inherits"
+                                                   << "QObject"
+                                                   << "box";
+    QTest::newRow("tool tip") << "toolTip"
+                              << "second"
+                              << "b2";
+    QTest::newRow("tool tip is case-sensitive") << "toolTip"
+                                                << "Second"
+                                                << "";
+    QTest::newRow("object name") << "objectName"
+                                 << "label"
+                                 << "label";
+    QTest::newRow("not the widget itself") << "objectName"
+                                           << "root"
+                                           << "";
 }
 
 void tst_SupportLookup::subWidgetSearches()
@@ -237,21 +253,47 @@ void tst_SupportLookup::parentSearches_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("found");
 
-    QTest::newRow("exact class") << "parentByClassName" << "Probe::Editor" << "editor";
-    QTest::newRow("exact match beats a nearer suffix") << "parentByClassName" << "Editor" << "top";
-    QTest::newRow("suffix fallback") << "parentByClassName" << "::Editor" << "editor";
-    QTest::newRow("own class is the widget itself") << "parentByClassName" << "QLabel" << "leaf";
-    QTest::newRow("suffix: nearest ending") << "parentByClassNameSkipNS" << "Editor" << "editor";
-    QTest::newRow("suffix: any ending") << "parentByClassNameSkipNS" << "bel" << "leaf";
-    QTest::newRow("suffix: no match") << "parentByClassNameSkipNS" << "Dialog" << "";
-    QTest::newRow("object name") << "parentByObjectName" << "editor" << "editor";
-    QTest::newRow("object name: the widget itself") << "parentByObjectName" << "leaf" << "leaf";
-    QTest::newRow("inherits") << "parentByInherits" << "QFrame" << "leaf";
-    QTest::newRow("inherits: up the chain") << "parentByInherits" << "Probe::Editor" << "editor";
-    QTest::newRow("parent widget: exact") << "getParentWidgetByClassName" << "Editor" << "top";
+    QTest::newRow("exact class") << "parentByClassName"
+                                 << "Probe::Editor"
+                                 << "editor";
+    QTest::newRow("exact match beats a nearer suffix") << "parentByClassName"
+                                                       << "Editor"
+                                                       << "top";
+    QTest::newRow("suffix fallback") << "parentByClassName"
+                                     << "::Editor"
+                                     << "editor";
+    QTest::newRow("own class is the widget itself") << "parentByClassName"
+                                                    << "QLabel"
+                                                    << "leaf";
+    QTest::newRow("suffix: nearest ending") << "parentByClassNameSkipNS"
+                                            << "Editor"
+                                            << "editor";
+    QTest::newRow("suffix: any ending") << "parentByClassNameSkipNS"
+                                        << "bel"
+                                        << "leaf";
+    QTest::newRow("suffix: no match") << "parentByClassNameSkipNS"
+                                      << "Dialog"
+                                      << "";
+    QTest::newRow("object name") << "parentByObjectName"
+                                 << "editor"
+                                 << "editor";
+    QTest::newRow("object name: the widget itself") << "parentByObjectName"
+                                                    << "leaf"
+                                                    << "leaf";
+    QTest::newRow("inherits") << "parentByInherits"
+                              << "QFrame"
+                              << "leaf";
+    QTest::newRow("inherits: up the chain") << "parentByInherits"
+                                            << "Probe::Editor"
+                                            << "editor";
+    QTest::newRow("parent widget: exact") << "getParentWidgetByClassName"
+                                          << "Editor"
+                                          << "top";
     QTest::newRow("parent widget: no suffix fallback") << "getParentWidgetByClassName"
-                                                       << "::Editor" << "";
-    QTest::newRow("parent widget: not the widget") << "getParentWidgetByClassName" << "QLabel"
+                                                       << "::Editor"
+                                                       << "";
+    QTest::newRow("parent widget: not the widget") << "getParentWidgetByClassName"
+                                                   << "QLabel"
                                                    << "";
 }
 
@@ -271,8 +313,7 @@ void tst_SupportLookup::parentSearches()
     leaf->setObjectName(QStringLiteral("leaf"));
 
     QObject *result = nullptr;
-    QVERIFY(QMetaObject::invokeMethod(&support, search.toLatin1().constData(),
-                                      Q_RETURN_ARG(QObject *, result),
+    QVERIFY(QMetaObject::invokeMethod(&support, search.toLatin1().constData(), Q_RETURN_ARG(QObject *, result),
                                       Q_ARG(QWidget *, leaf), Q_ARG(QString, text)));
     QCOMPARE(result ? result->objectName() : QString(), found);
 }

@@ -71,13 +71,20 @@ void tst_WidgetIds::fullName_data()
     QTest::addColumn<QString>("widget");
     QTest::addColumn<QString>("name");
 
-    QTest::newRow("button text with a slash") << "slash" << "/O#top/QGroupBox/L#Read_Write";
-    QTest::newRow("saved tool tip first") << "tipped" << "/O#top/QGroupBox/T#Saved tip";
-    QTest::newRow("object name before text") << "named" << "/O#top/QGroupBox/O#okButton";
-    QTest::newRow("label text") << "label" << "/O#top/QGroupBox/L#Caption";
-    QTest::newRow("empty label: class") << "emptyLabel" << "/O#top/QGroupBox/QLabel";
-    QTest::newRow("class with alias") << "aliased" << "/O#top/OutputArea";
-    QTest::newRow("top-level") << "top" << "/O#top";
+    QTest::newRow("button text with a slash") << "slash"
+                                              << "/O#top/QGroupBox/L#Read_Write";
+    QTest::newRow("saved tool tip first") << "tipped"
+                                          << "/O#top/QGroupBox/T#Saved tip";
+    QTest::newRow("object name before text") << "named"
+                                             << "/O#top/QGroupBox/O#okButton";
+    QTest::newRow("label text") << "label"
+                                << "/O#top/QGroupBox/L#Caption";
+    QTest::newRow("empty label: class") << "emptyLabel"
+                                        << "/O#top/QGroupBox/QLabel";
+    QTest::newRow("class with alias") << "aliased"
+                                      << "/O#top/OutputArea";
+    QTest::newRow("top-level") << "top"
+                               << "/O#top";
 }
 
 void tst_WidgetIds::fullName()
@@ -121,10 +128,9 @@ void tst_WidgetIds::signature()
     // Names, classes and captions up the chain, then the layout position,
     // then the length so far, "$", the ancestor count and "_" + descendants.
     const QString expected = QStringLiteral("QPushButtonOKtopQWidgetQVBoxLayout1");
-    QCOMPARE(WidgetIds::signature(button),
-             expected + QString::number(expected.size()) + QStringLiteral("$1_1"));
-    QCOMPARE(WidgetIds::signature(&top),
-             QStringLiteral("topQWidget") + QStringLiteral("10$0_") + QString::number(top.findChildren<QObject *>().size()));
+    QCOMPARE(WidgetIds::signature(button), expected + QString::number(expected.size()) + QStringLiteral("$1_1"));
+    QCOMPARE(WidgetIds::signature(&top), QStringLiteral("topQWidget") + QStringLiteral("10$0_") +
+                                             QString::number(top.findChildren<QObject *>().size()));
 }
 
 void tst_WidgetIds::idsForOneWidget()
@@ -175,16 +181,22 @@ void tst_WidgetIds::generateRestoreRegenerate()
 
     WidgetIds::recordToolTips();
     leftOk->setToolTip(QStringLiteral("changed after recording"));
+    QPushButton *late = addButton(right, QStringLiteral("Late"));
+    late->setToolTip(QStringLiteral("own tip of a late widget"));
     WidgetIds::generateIDs();
 
     QCOMPARE(WidgetIds::id(leftOk), QStringLiteral("T#Accept the left side"));
     QCOMPARE(WidgetIds::id(rightOk), QStringLiteral("L#OK"));
     QCOMPARE(WidgetIds::id(doomed), QStringLiteral("L#Doomed"));
+    // Names use only recorded tool tips.
+    QCOMPARE(WidgetIds::id(late), QStringLiteral("L#Late"));
     // Twins with equal full names are told apart by their signatures.
-    const QString twinId1 = QStringLiteral("F#") + IdNaming::base61(IdNaming::signatureSum(WidgetIds::signature(dup1)))
-                            + QStringLiteral("/L#Apply");
-    const QString twinId2 = QStringLiteral("F#") + IdNaming::base61(IdNaming::signatureSum(WidgetIds::signature(dup2)))
-                            + QStringLiteral("/L#Apply");
+    const QString twinId1 = QStringLiteral("F#") +
+                            IdNaming::base61(IdNaming::signatureSum(WidgetIds::signature(dup1))) +
+                            QStringLiteral("/L#Apply");
+    const QString twinId2 = QStringLiteral("F#") +
+                            IdNaming::base61(IdNaming::signatureSum(WidgetIds::signature(dup2))) +
+                            QStringLiteral("/L#Apply");
     QCOMPARE(WidgetIds::id(dup1), twinId1);
     QCOMPARE(WidgetIds::id(dup2), twinId2);
     QVERIFY(twinId1 != twinId2); // their layout positions differ
@@ -196,6 +208,8 @@ void tst_WidgetIds::generateRestoreRegenerate()
     WidgetIds::restoreOriginalToolTips();
     QCOMPARE(leftOk->toolTip(), QStringLiteral("Accept the left side"));
     QCOMPARE(rightOk->toolTip(), QString());
+    // A widget made after the recording gets its own tool tip back too.
+    QCOMPARE(late->toolTip(), QStringLiteral("own tip of a late widget"));
     QCOMPARE(Support().getWidgetByToolTip(QStringLiteral("L#OK")), nullptr);
 
     // Regenerate: the same IDs, not recomputed from the changed tree.

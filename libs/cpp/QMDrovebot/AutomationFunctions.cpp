@@ -138,20 +138,17 @@ QScriptValue getWidgetByClassName(QScriptContext *context, QScriptEngine *engine
 
 QScriptValue getSubWidgetByClassName(QScriptContext *context, QScriptEngine *engine)
 {
-    return objectResult(engine,
-                        Support().getSubWidgetByClassName(widgetArg(context, 0), textArg(context, 1)));
+    return objectResult(engine, Support().getSubWidgetByClassName(widgetArg(context, 0), textArg(context, 1)));
 }
 
 QScriptValue getVisibleSubWidgetByClassName(QScriptContext *context, QScriptEngine *engine)
 {
-    return objectResult(engine, Support().getVisibleSubWidgetByClassName(widgetArg(context, 0),
-                                                                         textArg(context, 1)));
+    return objectResult(engine, Support().getVisibleSubWidgetByClassName(widgetArg(context, 0), textArg(context, 1)));
 }
 
 QScriptValue getSubWidgetByToolTip(QScriptContext *context, QScriptEngine *engine)
 {
-    return objectResult(engine,
-                        Support().getSubWidgetByToolTip(widgetArg(context, 0), textArg(context, 1)));
+    return objectResult(engine, Support().getSubWidgetByToolTip(widgetArg(context, 0), textArg(context, 1)));
 }
 
 QScriptValue getWidgetByToolTip(QScriptContext *context, QScriptEngine *engine)
@@ -171,14 +168,12 @@ QScriptValue currentDateTimeString(QScriptContext *context, QScriptEngine *)
 
 QScriptValue currentAppVersion(QScriptContext *, QScriptEngine *)
 {
-    return QScriptValue(QCoreApplication::instance() ? QCoreApplication::applicationVersion()
-                                                     : QString());
+    return QScriptValue(QCoreApplication::instance() ? QCoreApplication::applicationVersion() : QString());
 }
 
 QScriptValue currentAppBuild(QScriptContext *, QScriptEngine *)
 {
-    return QScriptValue(QCoreApplication::instance() ? buildDate(QStringLiteral(__DATE__))
-                                                     : QString());
+    return QScriptValue(QCoreApplication::instance() ? buildDate(QStringLiteral(__DATE__)) : QString());
 }
 
 QScriptValue getVisibleWidgetByClassName(QScriptContext *context, QScriptEngine *engine)
@@ -194,14 +189,12 @@ QScriptValue getWidgetByID(QScriptContext *context, QScriptEngine *engine)
 
 QScriptValue getSubWidgetByObjectName(QScriptContext *context, QScriptEngine *engine)
 {
-    return objectResult(engine, Support().getSubWidgetByObjectName(widgetArg(context, 0),
-                                                                   textArg(context, 1)));
+    return objectResult(engine, Support().getSubWidgetByObjectName(widgetArg(context, 0), textArg(context, 1)));
 }
 
 QScriptValue getParentWidgetByClassName(QScriptContext *context, QScriptEngine *engine)
 {
-    return objectResult(engine, Support().getParentWidgetByClassName(widgetArg(context, 0),
-                                                                     textArg(context, 1)));
+    return objectResult(engine, Support().getParentWidgetByClassName(widgetArg(context, 0), textArg(context, 1)));
 }
 
 QScriptValue grab(QScriptContext *context, QScriptEngine *engine)
@@ -239,8 +232,7 @@ QScriptValue quitApplication(QScriptContext *, QScriptEngine *engine)
 
 QScriptValue getSubWidgetByInheritClassName(QScriptContext *context, QScriptEngine *engine)
 {
-    return objectResult(engine, Support().getSubWidgetByInheritClassName(widgetArg(context, 0),
-                                                                         textArg(context, 1)));
+    return objectResult(engine, Support().getSubWidgetByInheritClassName(widgetArg(context, 0), textArg(context, 1)));
 }
 
 QScriptValue sendEvent(QScriptContext *context, QScriptEngine *engine)
@@ -358,8 +350,7 @@ QScriptValue parent(QScriptContext *context, QScriptEngine *engine)
 
 QScriptValue parentByClassName(QScriptContext *context, QScriptEngine *engine)
 {
-    return objectResult(engine,
-                        Support().parentByClassName(widgetArg(context, 0), textArg(context, 1)));
+    return objectResult(engine, Support().parentByClassName(widgetArg(context, 0), textArg(context, 1)));
 }
 
 QScriptValue className(QScriptContext *context, QScriptEngine *)
@@ -415,8 +406,7 @@ QScriptValue dumpHierarchy(QScriptContext *context, QScriptEngine *engine)
 QScriptValue getFileNames(QScriptContext *context, QScriptEngine *engine)
 {
     const QStringList filters = textArg(context, 1).split(QLatin1Char(' '));
-    const QStringList names =
-        QDir(textArg(context, 0)).entryList(filters, QDir::Files, QDir::NoSort);
+    const QStringList names = QDir(textArg(context, 0)).entryList(filters, QDir::Files, QDir::NoSort);
     QScriptValue array = engine->newArray(uint(names.size()));
     for (int i = 0; i < names.size(); ++i)
         array.setProperty(quint32(i), QScriptValue(names.at(i)));

@@ -59,8 +59,7 @@ public:
     {
         const QString prefix = reversed(suffix);
         QVector<IdNaming::Key> keys;
-        for (auto it = m_entries.lower_bound({prefix, 0});
-             it != m_entries.end() && it->first.startsWith(prefix); ++it)
+        for (auto it = m_entries.lower_bound({prefix, 0}); it != m_entries.end() && it->first.startsWith(prefix); ++it)
             keys.append(it->second);
         std::sort(keys.begin(), keys.end());
         return keys;
@@ -98,9 +97,8 @@ int IdNaming::signatureSum(const QString &signature)
     return sum;
 }
 
-QString IdNaming::segment(const QString &savedToolTip, const QString &objectName,
-                          const QString &caption, const QString &className,
-                          const QMap<QString, QString> &aliases)
+QString IdNaming::segment(const QString &savedToolTip, const QString &objectName, const QString &caption,
+                          const QString &className, const QMap<QString, QString> &aliases)
 {
     if (!savedToolTip.isEmpty())
         return QStringLiteral("T#") + escaped(savedToolTip);
@@ -132,8 +130,7 @@ IdNaming::NameMap IdNaming::shorten(const NameMap &names)
     byName.reserve(names.size());
     for (auto it = names.cbegin(); it != names.cend(); ++it)
         byName.append({it.value(), it.key()});
-    std::stable_sort(byName.begin(), byName.end(),
-                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    std::stable_sort(byName.begin(), byName.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
 
     QSet<Key> grouped;
     const auto rename = [&](Key key, const QString &name) {
@@ -183,8 +180,7 @@ IdNaming::NameMap IdNaming::shorten(const NameMap &names)
         }
 
         for (int m = 0; m < group.size(); ++m) {
-            const QString prefix = position >= 0 ? segments.at(m).at(position) + QLatin1Char('/')
-                                                 : kMarker;
+            const QString prefix = position >= 0 ? segments.at(m).at(position) + QLatin1Char('/') : kMarker;
             rename(group.at(m), prefix + last);
         }
     }

@@ -24,9 +24,8 @@ public:
 
     // One segment of a full name: "T#" tool tip, else "O#" object name, else
     // "L#" caption (button or label text), else the class name or its alias.
-    static QString segment(const QString &savedToolTip, const QString &objectName,
-                           const QString &caption, const QString &className,
-                           const QMap<QString, QString> &aliases);
+    static QString segment(const QString &savedToolTip, const QString &objectName, const QString &caption,
+                           const QString &className, const QMap<QString, QString> &aliases);
 
     // "/" before each segment, top-level first.
     static QString fullName(const QStringList &segmentsFromTop);

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QScriptContext>
 #include <QScriptEngine>
 #include <QScriptEngineAgent>
@@ -121,14 +122,11 @@ QString IncludeExpander::unreadableFileText(const QString &path)
     return QStringLiteral("Error: The included file\"") + path.toHtmlEscaped() + QStringLiteral("\" can not be opened");
 }
 
-QString checkIncludedFile(const QString &path)
-{
-    if (!QFileInfo::exists(path))
-        return IncludeExpander::missingFileText(path);
-    QString contents;
-    if (!IncludeExpander::readFile(path, &contents))
-        return IncludeExpander::unreadableFileText(path);
+namespace {
 
+// `timedOut` tells a verdict that depends on the machine's speed.
+QString checkContents(const QString &path, const QString &contents, bool *timedOut)
+{
     // The texts are HTML for the output pane, so the file's path and the
     // engine's texts are escaped ("<global>()" in a backtrace is no tag).
     const QString shownPath = path.toHtmlEscaped();
@@ -145,6 +143,7 @@ QString checkIncludedFile(const QString &path)
     engine.setAgent(&agent);
     engine.evaluate(contents, QString(), 1);
     engine.setAgent(nullptr);
+    *timedOut = agent.timedOut();
     if (!engine.hasUncaughtException())
         return QString();
 
@@ -163,6 +162,38 @@ QString checkIncludedFile(const QString &path)
            + QString::number(reporter->uncaughtExceptionLineNumber()) + QStringLiteral("<BR>")
            + reporter->uncaughtException().toString().toHtmlEscaped() + QStringLiteral("<BR>Backtrace: ")
            + reporter->uncaughtExceptionBacktrace().join(QLatin1Char('\n')).toHtmlEscaped();
+}
+
+} // namespace
+
+QString checkIncludedFile(const QString &path)
+{
+    if (!QFileInfo::exists(path))
+        return IncludeExpander::missingFileText(path);
+    QString contents;
+    if (!IncludeExpander::readFile(path, &contents))
+        return IncludeExpander::unreadableFileText(path);
+
+    // Every Run assembles the program twice and checks each file each time,
+    // in a new engine; with many files that is most of a Run. The verdict
+    // depends only on the path (it is part of the text) and the contents, so
+    // it is kept per path until the contents change. Only a file whose
+    // top-level code depends on the clock or on chance could tell the
+    // difference; a file stopped by the time limit is checked again.
+    struct Verdict
+    {
+        QString contents;
+        QString text;
+    };
+    static QHash<QString, Verdict> verdicts;
+    const auto known = verdicts.constFind(path);
+    if (known != verdicts.constEnd() && known->contents == contents)
+        return known->text;
+    bool timedOut = false;
+    const QString text = checkContents(path, contents, &timedOut);
+    if (!timedOut)
+        verdicts.insert(path, Verdict{contents, text});
+    return text;
 }
 
 } // namespace QMDrovebot

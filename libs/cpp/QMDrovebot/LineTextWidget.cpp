@@ -52,9 +52,39 @@ QTextBlock LineTextWidget::firstBlockBelow(qreal documentY) const
     if (!m_textEdit)
         return QTextBlock();
     const QTextDocument *document = m_textEdit->document();
-    QAbstractTextDocumentLayout *layout = document->documentLayout();
+    const QAbstractTextDocumentLayout *layout = document->documentLayout();
+    const auto bottom = [layout](const QTextBlock &block) {
+        return layout->blockBoundingRect(block).bottom();
+    };
 
-    // Block bottoms grow with the block number, so bisect on it.
+    QTextBlock block = document->firstBlock();
+    if (bottom(block) <= documentY) {
+        // The layout's own hit test finds the line at a height by bisection
+        // and, unlike asking for the rectangle of a block far down, does not
+        // force the text editor's lazy layout through the rest of the document.
+        const int position = layout->hitTest(QPointF(0, documentY), Qt::FuzzyHit);
+        if (position >= 0)
+            block = document->findBlock(position);
+    }
+    // At a boundary between blocks the hit test may name the neighbour.
+    for (int step = 0; step < 4; ++step) {
+        if (!block.isValid())
+            return block;
+        const QTextBlock previous = block.previous();
+        if (bottom(block) <= documentY)
+            block = block.next();
+        else if (previous.isValid() && bottom(previous) > documentY)
+            block = previous;
+        else
+            return block;
+    }
+    return bisectBlocks(documentY);
+}
+
+QTextBlock LineTextWidget::bisectBlocks(qreal documentY) const
+{
+    const QTextDocument *document = m_textEdit->document();
+    const QAbstractTextDocumentLayout *layout = document->documentLayout();
     int low = 0;
     int high = document->blockCount();
     while (low < high) {

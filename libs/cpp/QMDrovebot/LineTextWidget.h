@@ -22,9 +22,9 @@ public:
     QTextEdit *textEdit() const;
 
     // The first block whose layout reaches below the given document
-    // y coordinate, found by bisection so that painting the bottom of a long
-    // document costs no more than painting its top. Invalid when no block
-    // does (past the end, or no editor).
+    // y coordinate. Its cost does not grow with the document's length, so
+    // painting the bottom of a long document costs what painting its top
+    // does. Invalid when no block does (past the end, or no editor).
     QTextBlock firstBlockBelow(qreal documentY) const;
 
 public slots:
@@ -36,6 +36,9 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    // The slow but sure search, for when the layout's hit test is off.
+    QTextBlock bisectBlocks(qreal documentY) const;
+
     QPointer<QTextEdit> m_textEdit;
 };
 

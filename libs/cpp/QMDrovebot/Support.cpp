@@ -38,10 +38,22 @@ bool classNameEndsWith(const QObject *object, const QString &suffix)
     return QString::fromLatin1(object->metaObject()->className()).endsWith(suffix);
 }
 
+// The first descendant widget that matches, in the order of the toolkit's
+// recursive child search (pre-order), without building the whole list.
+template <typename Match> QWidget *firstDescendant(const QObject *object, const Match &match)
+{
+    for (QObject *child : object->children()) {
+        if (child->isWidgetType() && match(static_cast<QWidget *>(child)))
+            return static_cast<QWidget *>(child);
+        if (QWidget *found = firstDescendant(child, match))
+            return found;
+    }
+    return nullptr;
+}
+
 // Search over all top-level windows: a matching top-level wins at once; among
 // descendants the first match under the last top-level that has one wins.
-template <typename Match>
-QWidget *searchTopLevels(bool visibleOnly, Match match)
+template <typename Match> QWidget *searchTopLevels(bool visibleOnly, Match match)
 {
     const auto accepted = [&](QWidget *w) { return match(w) && (!visibleOnly || w->isVisible()); };
     QWidget *result = nullptr;
@@ -49,32 +61,18 @@ QWidget *searchTopLevels(bool visibleOnly, Match match)
     for (QWidget *top : topLevels) {
         if (accepted(top))
             return top;
-        const QList<QWidget *> descendants = top->findChildren<QWidget *>();
-        for (QWidget *descendant : descendants) {
-            if (accepted(descendant)) {
-                result = descendant;
-                break;
-            }
-        }
+        if (QWidget *found = firstDescendant(top, accepted))
+            result = found;
     }
     return result;
 }
 
-template <typename Match>
-QWidget *searchDescendants(QWidget *widget, Match match)
+template <typename Match> QWidget *searchDescendants(QWidget *widget, Match match)
 {
-    if (!widget)
-        return nullptr;
-    const QList<QWidget *> descendants = widget->findChildren<QWidget *>();
-    for (QWidget *descendant : descendants) {
-        if (match(descendant))
-            return descendant;
-    }
-    return nullptr;
+    return widget ? firstDescendant(widget, match) : nullptr;
 }
 
-template <typename Match>
-QObject *searchChain(QObject *object, Match match)
+template <typename Match> QObject *searchChain(QObject *object, Match match)
 {
     for (; object; object = object->parent()) {
         if (match(object))
@@ -88,9 +86,8 @@ void postMouseEvent(QEvent::Type type, QWidget *widget, int x, int y, int mb, in
     if (!widget)
         return;
     const QPoint local(x, y);
-    QCoreApplication::postEvent(widget, new QMouseEvent(type, local, widget->mapToGlobal(local),
-                                                        Qt::MouseButton(mb), Qt::MouseButtons(mbs),
-                                                        Qt::NoModifier));
+    QCoreApplication::postEvent(widget, new QMouseEvent(type, local, widget->mapToGlobal(local), Qt::MouseButton(mb),
+                                                        Qt::MouseButtons(mbs), Qt::NoModifier));
 }
 
 } // namespace
@@ -167,8 +164,7 @@ void Support::keyPress(QWidget *widget, int key)
 {
     if (!widget)
         return;
-    QCoreApplication::postEvent(widget, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier,
-                                                      QString(), false, 1));
+    QCoreApplication::postEvent(widget, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, QString(), false, 1));
 }
 
 void Support::quitApplication()
@@ -259,8 +255,7 @@ QObject *Support::getSubWidgetByObjectName(QWidget *widget, const QString &objec
 
 QObject *Support::getVisibleSubWidgetByClassName(QWidget *widget, const QString &className)
 {
-    return searchDescendants(
-        widget, [&](QWidget *w) { return hasClassName(w, className) && w->isVisible(); });
+    return searchDescendants(widget, [&](QWidget *w) { return hasClassName(w, className) && w->isVisible(); });
 }
 
 QObject *Support::getSubWidgetByClassName(QWidget *widget, const QString &className)
@@ -323,8 +318,8 @@ void Support::keyPress(QWidget *widget, const QString &text)
     if (!widget)
         return;
     for (const QChar c : text) {
-        QCoreApplication::postEvent(
-            widget, new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QString(c), false, 1));
+        QCoreApplication::postEvent(widget,
+                                    new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QString(c), false, 1));
     }
 }
 
@@ -377,8 +372,8 @@ void Support::shortCutPress(const QString &shortcut, QWidget *peditor)
         return;
     if (peditor)
         peditor->setEnabled(false);
-    QCoreApplication::postEvent(receiver, new QKeyEvent(QEvent::KeyPress, parsed.key,
-                                                        parsed.modifiers, QString(), false, 1));
+    QCoreApplication::postEvent(receiver,
+                                new QKeyEvent(QEvent::KeyPress, parsed.key, parsed.modifiers, QString(), false, 1));
     if (peditor)
         peditor->setEnabled(true);
 }
@@ -406,8 +401,8 @@ void Support::informationDialog(const QString &text)
 
 void Support::messageDialog(int milliseconds, const QString &text)
 {
-    QPointer<QMessageBox> box = new QMessageBox(QMessageBox::Information, QStringLiteral("Message"),
-                                                text, QMessageBox::Ok);
+    QPointer<QMessageBox> box =
+        new QMessageBox(QMessageBox::Information, QStringLiteral("Message"), text, QMessageBox::Ok);
     // A negative time would never close the box; treat it as "at once".
     QTimer::singleShot(qMax(0, milliseconds), box, &QMessageBox::accept);
     box->exec();
@@ -421,8 +416,7 @@ QString Support::textDialog(const QString &label, const QString &text)
 
 int Support::intDialog(const QString &label, int value)
 {
-    return QInputDialog::getInt(nullptr, QStringLiteral("Script Text Dialog"), label, value,
-                                -INT_MAX, INT_MAX, 1);
+    return QInputDialog::getInt(nullptr, QStringLiteral("Script Text Dialog"), label, value, -INT_MAX, INT_MAX, 1);
 }
 
 void Support::mouseMove(QWidget *widget, int x, int y, int mb, int mbs)

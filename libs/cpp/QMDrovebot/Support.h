@@ -71,18 +71,12 @@ public slots:
     int intDialog(const QString &label, int value);
     // Buttons are plain ints (Qt.LeftButton and so on): the script bridge
     // cannot convert a number to the toolkit's button types.
-    void mouseMove(QWidget *widget, int x = 1, int y = 1, int mb = Qt::LeftButton,
-                   int mbs = Qt::LeftButton);
-    void mousePress(QWidget *widget, int x = 1, int y = 1, int mb = Qt::LeftButton,
-                    int mbs = Qt::LeftButton);
-    void mouseRelease(QWidget *widget, int x = 1, int y = 1, int mb = Qt::LeftButton,
-                      int mbs = Qt::LeftButton);
+    void mouseMove(QWidget *widget, int x = 1, int y = 1, int mb = Qt::LeftButton, int mbs = Qt::LeftButton);
+    void mousePress(QWidget *widget, int x = 1, int y = 1, int mb = Qt::LeftButton, int mbs = Qt::LeftButton);
+    void mouseRelease(QWidget *widget, int x = 1, int y = 1, int mb = Qt::LeftButton, int mbs = Qt::LeftButton);
     // A negative coordinate means the middle of the widget.
-    void mouseClick(QWidget *widget, int x = -1, int y = -1, int mb = Qt::LeftButton,
-                    int mbs = Qt::LeftButton);
-    void mouseDoubleClick(QWidget *widget, int x = 1, int y = 1,
-                          int mb = Qt::LeftButton,
-                          int mbs = Qt::LeftButton);
+    void mouseClick(QWidget *widget, int x = -1, int y = -1, int mb = Qt::LeftButton, int mbs = Qt::LeftButton);
+    void mouseDoubleClick(QWidget *widget, int x = 1, int y = 1, int mb = Qt::LeftButton, int mbs = Qt::LeftButton);
 };
 
 } // namespace QMDrovebot

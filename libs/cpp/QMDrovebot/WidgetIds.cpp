@@ -96,8 +96,8 @@ QString caption(const QObject *object)
 
 QString segmentOf(const QObject *object, const WidgetIds::ToolTips &toolTips)
 {
-    return IdNaming::segment(toolTips.value(object), object->objectName(), caption(object),
-                             className(object), aliasTable());
+    return IdNaming::segment(toolTips.value(object), object->objectName(), caption(object), className(object),
+                             aliasTable());
 }
 
 // Full names share their ancestors' prefixes; computing each prefix once
@@ -116,8 +116,7 @@ public:
         if (it != m_prefixes.cend())
             return *it;
         const QObject *parent = object->parent();
-        const QString name = (parent ? fullName(parent) : QString()) + QLatin1Char('/')
-                             + segmentOf(object, m_toolTips);
+        const QString name = (parent ? fullName(parent) : QString()) + QLatin1Char('/') + segmentOf(object, m_toolTips);
         m_prefixes.insert(object, name);
         return name;
     }
@@ -211,6 +210,15 @@ void WidgetIds::generateIDs()
             ids.insert(widget, {widget, it.value()});
         }
         resolveMarkers(ids);
+        // Widgets made after the recording (the frame's tool bar is built
+        // after its editor) would lose their own tool tips for good once the
+        // IDs replace them; keep those too. The names above still use only
+        // what was recorded.
+        EntryMap &saved = savedToolTips();
+        for (QWidget *widget : widgets) {
+            if (!saved.contains(widget) || !saved.value(widget).widget)
+                saved.insert(widget, {widget, widget->toolTip()});
+        }
         showNames(ids);
     }
     dropVanished(ids);
@@ -240,8 +248,7 @@ void WidgetIds::generateIDsForWidget(QWidget *widget)
         names.insert(reinterpret_cast<IdNaming::Key>(descendant), builder.fullName(descendant));
     const IdNaming::NameMap shortened = IdNaming::shorten(names);
     for (QWidget *descendant : descendants) {
-        descendant->setToolTip(QStringLiteral("Vis/")
-                               + shortened.value(reinterpret_cast<IdNaming::Key>(descendant)));
+        descendant->setToolTip(QStringLiteral("Vis/") + shortened.value(reinterpret_cast<IdNaming::Key>(descendant)));
         EditorFilter::watch(descendant);
     }
 }

@@ -1,0 +1,42 @@
+// widget_ids.js - generates the widget IDs, finds a button by its ID and puts
+// the original tool tips back.
+//
+// generateIDs() names every widget by its place in the window tree and shows
+// the name as its tool tip; hovering a widget then copies the name to the
+// clipboard, ready to be pasted into a script and used with getWidgetByID.
+
+var findButton = getWidgetByObjectName("findButton");
+Test.compare(findButton.toolTip, "");
+
+generateIDs();
+var id = findButton.toolTip;
+// The button has an object name, so its ID reads "O#" + that name.
+Test.compare(id, "O#findButton");
+Test.compare(getWidgetByID(id).caption, "Find");
+
+// Widgets that look alike get a distinct "F#" + number prefix: the tool-bar
+// separators have neither names nor texts.
+var frame = getWidgetByClassName("JavaScriptEvaluator");
+var separators = [];
+var children = frame.findChildren();
+for (var i = 0; i < children.length; ++i) {
+    if (className(children[i]) == "QFrame")
+        separators.push(children[i].toolTip);
+}
+Test.verify(separators.length > 1);
+Test.verify(separators[0].indexOf("F#") == 0);
+Test.verify(separators[0] != separators[1]);
+Test.compare(getWidgetByID(separators[1]).toolTip, separators[1]);
+
+// Back to the original tool tips: the ID no longer finds anything.
+restoreOriginalToolTips();
+Test.compare(findButton.toolTip, "");
+Test.verify(getWidgetByID(id) == null);
+
+// Generating again shows the very same IDs.
+generateIDs();
+Test.compare(findButton.toolTip, id);
+restoreOriginalToolTips();
+
+printout("Find button: " + id);
+printout("First separator: " + separators[0]);
