@@ -5,11 +5,9 @@
 
 #include <QFile>
 #include <QSaveFile>
-#include <QTextCodec>
-#include <QTextDecoder>
 
+#include <algorithm>
 #include <cstdio>
-#include <memory>
 #include <vector>
 
 #ifdef Q_OS_WIN
@@ -65,40 +63,53 @@ int compressToStandardOutput(QFile &input, const QString &inputPath)
     }
 }
 
-// Decoded, minified and encoded as ASCII, chunk by chunk.
+// How many bytes at the end of `data` begin a character that the next
+// chunk completes.
+int incompleteTail(const char *data, int size)
+{
+    for (int back = 1; back <= qMin(3, size); ++back) {
+        const auto c = uchar(data[size - back]);
+        if ((c & 0xC0) == 0x80)
+            continue;
+        const int length = c >= 0xF0 ? 4 : (c >= 0xE0 ? 3 : (c >= 0xC0 ? 2 : 1));
+        return length > back ? back : 0;
+    }
+    return 0;
+}
+
+// Decoded, minified and encoded as ASCII, chunk by chunk. Each chunk is
+// decoded up to its last complete character, so the text is the one
+// QString::fromUtf8() gives for the whole file, invalid bytes included.
 int compressToFile(QFile &input, const QString &inputPath, const QString &outputPath)
 {
     QSaveFile output(outputPath);
     if (!output.open(QIODevice::WriteOnly))
         return fail("write", outputPath, output.errorString());
 
-    std::unique_ptr<QTextDecoder> decoder(QTextCodec::codecForName("UTF-8")->makeDecoder());
-    std::vector<char> in(chunkSize);
+    std::vector<char> in(chunkSize + 3);
+    int carried = 0; // bytes of a character cut by the previous chunk, moved to the front
     QString minified;
     QByteArray encoded;
     JSMinifier minifier;
     JSAsciiEncoder encoder;
     for (;;) {
-        const qint64 got = input.read(in.data(), chunkSize);
+        const qint64 got = input.read(in.data() + carried, chunkSize);
         if (got < 0)
             return fail("read", inputPath, input.errorString());
-        encoded.clear();
-        if (got > 0) {
-            const QString text = decoder->toUnicode(in.data(), int(got));
-            minified.resize(text.size() + JSMinifier::extraOutput);
-            QChar *end = minifier.feed(text.constData(), text.size(), minified.data());
-            encoder.encode(minified.constData(), end - minified.constData(), encoded);
-        } else {
-            // A sequence cut off by the end of the file stands for one
-            // replacement character, as when the editor opens the file.
-            const QChar cut[] = {QChar::ReplacementCharacter};
-            const qsizetype cutSize = decoder->needsMoreData() ? 1 : 0;
-            minified.resize(cutSize + 2 * JSMinifier::extraOutput);
-            QChar *end = minifier.feed(cut, cutSize, minified.data());
+        const int size = carried + int(got);
+        const int keep = got > 0 ? incompleteTail(in.data(), size) : 0;
+        const QString text = QString::fromUtf8(in.data(), size - keep);
+        std::copy(in.data() + size - keep, in.data() + size, in.data());
+        carried = keep;
+
+        minified.resize(text.size() + 2 * JSMinifier::extraOutput);
+        QChar *end = minifier.feed(text.constData(), text.size(), minified.data());
+        if (got == 0)
             end = minifier.finish(end);
-            encoder.encode(minified.constData(), end - minified.constData(), encoded);
+        encoded.clear();
+        encoder.encode(minified.constData(), end - minified.constData(), encoded);
+        if (got == 0)
             encoder.finish(encoded);
-        }
         if (!encoded.isEmpty() && output.write(encoded) != encoded.size())
             return fail("write", outputPath, output.errorString());
         if (got == 0)

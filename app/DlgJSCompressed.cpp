@@ -62,9 +62,11 @@ DlgJSCompressed::DlgJSCompressed(QWidget *parent)
     outer->addWidget(saveButton, 2, 1);
 }
 
+// Plain text always: QTextEdit::setText() would guess rich text for a
+// script with "<b>" in a string and export only its rendering.
 void DlgJSCompressed::setCompressedText(const QString &text)
 {
-    m_textEdit->setText(text);
+    m_textEdit->setPlainText(text);
 }
 
 void DlgJSCompressed::setBaseName(const QString &baseName)

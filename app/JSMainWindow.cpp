@@ -13,6 +13,8 @@
 #include <QMDrovebot/DocWindow.h>
 #include <QMDrovebot/Editor.h>
 #include <QMDrovebot/FindDialog.h>
+#include <QMDrovebot/Support.h>
+#include <QMDrovebot/WidgetIds.h>
 #include <QMWidgets/App.h>
 
 namespace {
@@ -144,10 +146,12 @@ void JSMainWindow::updateCursorPosition(int row, int column)
 
 void JSMainWindow::generateIDs()
 {
+    QMDrovebot::WidgetIds::generateIDs();
 }
 
 void JSMainWindow::restoreOriginalToolTips()
 {
+    QMDrovebot::WidgetIds::restoreOriginalToolTips();
 }
 
 void JSMainWindow::showAliaces()
@@ -301,6 +305,7 @@ QObject *JSMainWindow::commonObject()
     return commonObjectPointer();
 }
 
-void JSMainWindow::registerApplicationWidget(QWidget *)
+void JSMainWindow::registerApplicationWidget(QWidget *widget)
 {
+    QMDrovebot::Support::setApplicationWidget(widget);
 }

@@ -60,6 +60,7 @@ int runScript(int argc, char **argv, const QString &path)
     JavaScriptEvaluator frame;
     frame.showAtStartUp();
     app.setMainWidget(&frame);
+    frame.mainWindow()->registerApplicationWidget(&frame);
 
     QMDrovebot::Editor *editor = frame.mainWindow()->editor();
     if (!editor->textEdit()->openFile(info.absoluteFilePath()))
@@ -143,6 +144,9 @@ int main(int argc, char **argv)
     QObject::connect(&app, &QMWidgets::App::dockClicked, &frame, &QWidget::showNormal);
     frame.showAtStartUp();
     app.setMainWidget(&frame);
+    // Scripts' shortcuts go to the frame, where the tool bar's and the
+    // document window's shortcuts live.
+    frame.mainWindow()->registerApplicationWidget(&frame);
     if (!positional.isEmpty()) {
         frame.mainWindow()->openPath(QFileInfo(positional.first()).absoluteFilePath());
     }

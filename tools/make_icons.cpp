@@ -14,7 +14,7 @@
 
 namespace {
 
-const int kSize = 64;
+const int kSize = 32;
 const QColor kInk(230, 230, 235);
 const QColor kAccent(120, 180, 255);
 const QColor kGo(110, 210, 120);

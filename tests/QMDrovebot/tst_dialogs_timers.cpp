@@ -199,14 +199,17 @@ void tst_DialogsTimers::inputDialogs()
 
 void tst_DialogsTimers::timers()
 {
-    evaluate(QStringLiteral("var once = 0, never = 0, started = 0;"
+    evaluate(QStringLiteral("var once = 0, never = 0, started = 0, negative = 0;"
                             "singleShotTimer(20).timeout.connect(function() { once++; });"
+                            "singleShotTimer(-5).timeout.connect(function() { negative++; });"
                             "var idle = createTimer(); idle.timeout.connect(function() { never++; });"
                             "var later = createTimer(); later.timeout.connect(function() { started++; });"
                             "delay(100);"
                             "later.interval = 10; later.start(); delay(100);"));
     QCOMPARE(evaluate(QStringLiteral("once")).toInt32(), 1);
     QCOMPARE(evaluate(QStringLiteral("never")).toInt32(), 0);
+    // A negative interval fires at once instead of never.
+    QCOMPARE(evaluate(QStringLiteral("negative")).toInt32(), 1);
     QCOMPARE(evaluate(QStringLiteral("started")).toInt32(), 1);
     QCOMPARE(evaluate(QStringLiteral("className(idle)")).toString(), QStringLiteral("QMDrovebot::Timer"));
     QVERIFY(evaluate(QStringLiteral("idle.singleShot")).toBool());

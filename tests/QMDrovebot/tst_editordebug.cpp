@@ -93,9 +93,11 @@ void tst_EditorDebug::debugRunIsDrivenToTheEnd_data()
     QTest::addColumn<QString>("script");
     QTest::addColumn<QString>("output");
 
-    QTest::newRow("prints") << "printout(\"one\");\nvar x = 2;\nprintout(x);" << "one\n2";
+    QTest::newRow("prints") << "printout(\"one\");\nvar x = 2;\nprintout(x);"
+                            << "one\n2";
     // The debugger's own views show the exception; the pane gets no report.
-    QTest::newRow("throws") << "printout(\"a\");\nnull.x;\nprintout(\"b\");" << "a";
+    QTest::newRow("throws") << "printout(\"a\");\nnull.x;\nprintout(\"b\");"
+                            << "a";
 }
 
 void tst_EditorDebug::debugRunIsDrivenToTheEnd()

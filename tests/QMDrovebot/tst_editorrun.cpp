@@ -1,11 +1,11 @@
 #include "TestSupport.h"
 
+#include <MTools/Delay.h>
 #include <QMDrovebot/DocWindow.h>
 #include <QMDrovebot/Editor.h>
 #include <QMDrovebot/OutputArea.h>
 #include <QMDrovebot/ScriptEngine.h>
 #include <QMWidgets/App.h>
-#include <MTools/Delay.h>
 
 #include <QDir>
 #include <QScriptContext>
@@ -34,8 +34,8 @@ QString paneText(const QStringList &segments)
         if (segment.startsWith(QLatin1Char('+')))
             pane.append(text);
         else
-            pane.setHtml(pane.toHtml() + QStringLiteral("<FONT COLOR=#AA0000>") + text
-                         + QStringLiteral("</FONT><FONT COLOR=#000000></FONT>"));
+            pane.setHtml(pane.toHtml() + QStringLiteral("<FONT COLOR=#AA0000>") + text +
+                         QStringLiteral("</FONT><FONT COLOR=#000000></FONT>"));
     }
     return pane.toPlainText();
 }
@@ -165,8 +165,8 @@ void tst_EditorRun::offset_data()
     QTest::newRow("prelude and one file") << QStringList{threeLines} << "include(\"lib.js\");" << true << 27;
     QTest::newRow("file ending in a line feed")
         << QStringList{"lib.js=var a = 1;\nvar b = 2;\nvar c = 3;\n"} << "include(\"lib.js\");" << false << 7;
-    QTest::newRow("same file twice")
-        << QStringList{threeLines} << "include(\"lib.js\");\ninclude(\"lib.js\");" << false << 11;
+    QTest::newRow("same file twice") << QStringList{threeLines} << "include(\"lib.js\");\ninclude(\"lib.js\");" << false
+                                     << 11;
     QTest::newRow("missing file adds no marker") << QStringList() << "include(\"none.js\");" << false << 0;
     QTest::newRow("include commented out") << QStringList{threeLines} << "// include(\"lib.js\");" << false << 0;
 }
@@ -204,8 +204,8 @@ void tst_EditorRun::runReports_data()
     // Output and the error status of a plain run.
     QTest::newRow("printout lines") << QStringList() << "printout(\"a\");\nprintout(6 * 7);" << false
                                     << QStringList{"+a", "+42"} << 0;
-    QTest::newRow("printout without argument") << QStringList() << "printout();" << false
-                                               << QStringList{"+undefined"} << 0;
+    QTest::newRow("printout without argument")
+        << QStringList() << "printout();" << false << QStringList{"+undefined"} << 0;
     QTest::newRow("success adds nothing") << QStringList() << "var x = 1;" << false << QStringList() << 0;
     QTest::newRow("output object") << QStringList()
                                    << "output.append(\"gone\");\noutput.clear();\noutput.append(\"kept\");" << false
@@ -214,9 +214,8 @@ void tst_EditorRun::runReports_data()
                                        << QStringList{"+via prelude"} << 0;
 
     // Syntax errors: the document's line and the engine's column.
-    QTest::newRow("syntax error")
-        << QStringList() << "var a = 1;\n  var = 3;" << false
-        << QStringList{"!Syntax Error:Expected `identifier'<BR>Line:2<BR>Column:7"} << 1;
+    QTest::newRow("syntax error") << QStringList() << "var a = 1;\n  var = 3;" << false
+                                  << QStringList{"!Syntax Error:Expected `identifier'<BR>Line:2<BR>Column:7"} << 1;
     QTest::newRow("syntax error after prelude")
         << QStringList() << "var a = 1;\n  var = 3;" << true
         << QStringList{"!Syntax Error:Expected `identifier'<BR>Line:2<BR>Column:7"} << 1;
@@ -249,9 +248,9 @@ void tst_EditorRun::runReports_data()
         << false << QStringList{"!Evaluation Error in included file"} << 1;
 
     // Included files: the check's texts, once each in the final pane.
-    QTest::newRow("missing file")
-        << QStringList() << "include(\"nope.js\");\nprintout(\"ran\");" << false
-        << QStringList{"!Error: The included file\"%DIR%/nope.js\" does not exist", "+ran"} << 1;
+    QTest::newRow("missing file") << QStringList() << "include(\"nope.js\");\nprintout(\"ran\");" << false
+                                  << QStringList{"!Error: The included file\"%DIR%/nope.js\" does not exist", "+ran"}
+                                  << 1;
     QTest::newRow("folder named as file")
         << QStringList{"adir/="} << "include(\"adir\");\nprintout(\"ran\");" << false
         << QStringList{"!Error: The included file\"%DIR%/adir\" can not be opened", "+ran"} << 1;
@@ -264,8 +263,8 @@ void tst_EditorRun::runReports_data()
                        "!Syntax Error in included file Expected `identifier'"}
         << 1;
     QTest::newRow("evaluation error in included file")
-        << QStringList{"lib.js=function f() {\n  return missing.x;\n}\nf();"} << "include(\"lib.js\");\nprintout(\"no\");"
-        << false
+        << QStringList{"lib.js=function f() {\n  return missing.x;\n}\nf();"}
+        << "include(\"lib.js\");\nprintout(\"no\");" << false
         << QStringList{"!Evaluation Error in included file:\"%DIR%/lib.js\"<BR>nLine2<BR>ReferenceError: Can't find "
                        "variable: missing<BR>Backtrace: f() at 2<BR>&lt;global&gt;() at 4",
                        "!Evaluation Error in included file"}
@@ -279,15 +278,16 @@ void tst_EditorRun::runReports_data()
 
     // Which includes count.
     QTest::newRow("first include in a comment includes nothing")
-        << QStringList{"lib.js=var fromLib = 1;"} << "// include(\"lib.js\")\ninclude(\"lib.js\");\nprintout(typeof fromLib);"
-        << false << QStringList{"+undefined"} << 0;
+        << QStringList{"lib.js=var fromLib = 1;"}
+        << "// include(\"lib.js\")\ninclude(\"lib.js\");\nprintout(typeof fromLib);" << false
+        << QStringList{"+undefined"} << 0;
     QTest::newRow("first include in an open block comment includes nothing")
         << QStringList{"lib.js=var fromLib = 1;"}
         << "/* include(\"lib.js\") is below\ninclude(\"lib.js\");\n*/\nprintout(typeof fromLib);" << false
         << QStringList{"+undefined"} << 0;
     QTest::newRow("later include in a comment is expanded")
-        << QStringList{"a.js=var A = 1;", "b.js=var B = 2;"} << "include(\"a.js\");\n// include(\"b.js\")\nprintout(A + B);"
-        << false << QStringList{"+3"} << 0;
+        << QStringList{"a.js=var A = 1;", "b.js=var B = 2;"}
+        << "include(\"a.js\");\n// include(\"b.js\")\nprintout(A + B);" << false << QStringList{"+3"} << 0;
     QTest::newRow("same file twice runs twice")
         << QStringList{"lib.js=var n = (typeof n == \"undefined\") ? 1 : n + 1;"}
         << "include(\"lib.js\");\ninclude(\"lib.js\");\nprintout(n);" << false << QStringList{"+2"} << 0;
@@ -296,21 +296,26 @@ void tst_EditorRun::runReports_data()
         << QStringList{"+7"} << 0;
 
     // abort(): the whole run ends where it was called.
-    QTest::newRow("abort at top level")
-        << QStringList() << "printout(\"a\");\nabort();\nprintout(\"b\");" << false
-        << QStringList{"+a", "!Evaluation Error: Line:2<BR>" + aborted + "<BR>Backtrace: &lt;global&gt;() at 2"} << 1;
+    QTest::newRow("abort at top level") << QStringList() << "printout(\"a\");\nabort();\nprintout(\"b\");" << false
+                                        << QStringList{"+a", "!Evaluation Error: Line:2<BR>" + aborted +
+                                                                 "<BR>Backtrace: &lt;global&gt;() at 2"}
+                                        << 1;
     QTest::newRow("abort inside a function")
         << QStringList()
-        << "function f() {\n  printout(\"in\");\n  abort();\n  printout(\"no\");\n}\nf();\nprintout(\"no either\");" << false
-        << QStringList{"+in", "!Evaluation Error: Line:3<BR>" + aborted + "<BR>Backtrace: f() at 3\n&lt;global&gt;() at 6"}
+        << "function f() {\n  printout(\"in\");\n  abort();\n  printout(\"no\");\n}\nf();\nprintout(\"no either\");"
+        << false
+        << QStringList{"+in",
+                       "!Evaluation Error: Line:3<BR>" + aborted + "<BR>Backtrace: f() at 3\n&lt;global&gt;() at 6"}
         << 1;
     QTest::newRow("abort inside a function after prelude")
         << QStringList() << "function f() {\n  printout(\"in\");\n  abort();\n}\nf();\nprintout(\"no\");" << true
-        << QStringList{"+in", "!Evaluation Error: Line:3<BR>" + aborted + "<BR>Backtrace: f() at 25\n&lt;global&gt;() at 27"}
+        << QStringList{"+in",
+                       "!Evaluation Error: Line:3<BR>" + aborted + "<BR>Backtrace: f() at 25\n&lt;global&gt;() at 27"}
         << 1;
     QTest::newRow("abort is not caught by the script")
-        << QStringList() << "try {\n  abort();\n} catch (e) {\n  printout(\"caught\");\n}\nprintout(\"after\");" << false
-        << QStringList{"!Evaluation Error: Line:2<BR>" + aborted + "<BR>Backtrace: &lt;global&gt;() at 2"} << 1;
+        << QStringList() << "try {\n  abort();\n} catch (e) {\n  printout(\"caught\");\n}\nprintout(\"after\");"
+        << false << QStringList{"!Evaluation Error: Line:2<BR>" + aborted + "<BR>Backtrace: &lt;global&gt;() at 2"}
+        << 1;
     QTest::newRow("abort inside an included function")
         << QStringList{"lib.js=function quit() {\n  abort();\n}"} << "include(\"lib.js\");\nquit();\nprintout(\"no\");"
         << false << QStringList{"!Evaluation Error in included file"} << 1;
@@ -398,9 +403,12 @@ void tst_EditorRun::displayErrorAndWarning_data()
     QTest::addColumn<QString>("shown");
     QTest::addColumn<int>("errorStatus");
 
-    QTest::newRow("error") << true << " disk full" << "Error: disk full" << 1;
-    QTest::newRow("warning") << false << "slow" << "Warning:slow" << 0;
-    QTest::newRow("empty error") << true << "" << "Error:" << 1;
+    QTest::newRow("error") << true << " disk full"
+                           << "Error: disk full" << 1;
+    QTest::newRow("warning") << false << "slow"
+                             << "Warning:slow" << 0;
+    QTest::newRow("empty error") << true << ""
+                                 << "Error:" << 1;
 }
 
 void tst_EditorRun::displayErrorAndWarning()
@@ -453,14 +461,15 @@ void tst_EditorRun::stopWhileWaiting_data()
 
     const QString stopped = QStringLiteral("Error: Script evaluation is stopped by user");
     QTest::newRow("top level") << QStringList() << "printout(\"before\");\nwaitOnce();\nprintout(\"after\");" << false
-                               << QStringList{"+before", "!Evaluation Error: Line:2<BR>" + stopped
-                                                             + "<BR>Backtrace: &lt;global&gt;() at 2"};
+                               << QStringList{"+before", "!Evaluation Error: Line:2<BR>" + stopped +
+                                                             "<BR>Backtrace: &lt;global&gt;() at 2"};
     QTest::newRow("inside a loop in a function after prelude")
         << QStringList() << "function poll() {\n  for (;;)\n    waitOnce();\n}\npoll();\nprintout(\"after\");" << true
-        << QStringList{"!Evaluation Error: Line:3<BR>" + stopped + "<BR>Backtrace: poll() at 25\n&lt;global&gt;() at 27"};
-    QTest::newRow("inside an included function")
-        << QStringList{"lib.js=function pause() {\n  waitOnce();\n}"} << "include(\"lib.js\");\npause();\nprintout(\"no\");"
-        << false << QStringList{"!Evaluation Error in included file"};
+        << QStringList{"!Evaluation Error: Line:3<BR>" + stopped +
+                       "<BR>Backtrace: poll() at 25\n&lt;global&gt;() at 27"};
+    QTest::newRow("inside an included function") << QStringList{"lib.js=function pause() {\n  waitOnce();\n}"}
+                                                 << "include(\"lib.js\");\npause();\nprintout(\"no\");" << false
+                                                 << QStringList{"!Evaluation Error in included file"};
 }
 
 void tst_EditorRun::stopWhileWaiting()

@@ -34,6 +34,7 @@ private slots:
     void checkIncludedFile();
     void checkUnreadableFile();
     void checkRunawayFileIsStopped();
+    void verdictFollowsTheContents();
 
 private:
     QString writeFile(const QString &name, const QByteArray &bytes);
@@ -73,16 +74,13 @@ void tst_IncludeExpander::includedNames_data()
     QTest::newRow("no quote at all") << "include(name);" << QStringList();
 
     // Only the first occurrence decides whether anything is included.
-    QTest::newRow("first after line comment")
-        << "// include(\"a.js\");\ninclude(\"b.js\");" << QStringList();
+    QTest::newRow("first after line comment") << "// include(\"a.js\");\ninclude(\"b.js\");" << QStringList();
     QTest::newRow("first after code and line comment")
         << "var x = 1; // include(\"a.js\")\ninclude(\"b.js\");" << QStringList();
     QTest::newRow("first inside open block comment")
         << "/* notes\n   include(\"a.js\");\n*/\ninclude(\"b.js\");" << QStringList();
-    QTest::newRow("first after a closed block comment")
-        << "/* notes */\ninclude(\"a.js\");" << QStringList{"a.js"};
-    QTest::newRow("line comment on an earlier line")
-        << "var x = 1; //\ninclude(\"a.js\");" << QStringList{"a.js"};
+    QTest::newRow("first after a closed block comment") << "/* notes */\ninclude(\"a.js\");" << QStringList{"a.js"};
+    QTest::newRow("line comment on an earlier line") << "var x = 1; //\ninclude(\"a.js\");" << QStringList{"a.js"};
     QTest::newRow("single slashes are no comment") << "var x = 4 / 2 / 1; include(\"a.js\");" << QStringList{"a.js"};
     QTest::newRow("url on the same line counts as comment")
         << "var u = \"http://h\"; include(\"a.js\");" << QStringList();
@@ -93,8 +91,7 @@ void tst_IncludeExpander::includedNames_data()
 
     // The sequence matches inside other words and strings.
     QTest::newRow("inside a longer name") << "var included = 1;\nvar s = \"x.js\";" << QStringList{"x.js"};
-    QTest::newRow("inside a string")
-        << "printout(\"include me\"); printout(\"ok\");" << QStringList{"); printout("};
+    QTest::newRow("inside a string") << "printout(\"include me\"); printout(\"ok\");" << QStringList{"); printout("};
     QTest::newRow("next include searched after the second quote")
         << "include(\"a.js\"); var includes = \"b.js\";" << QStringList{"a.js", "b.js"};
 }
@@ -112,13 +109,24 @@ void tst_IncludeExpander::resolve_data()
     QTest::addColumn<QString>("documentPath");
     QTest::addColumn<QString>("path");
 
-    QTest::newRow("plain name beside document") << "lib.js" << "/home/u/s/main.js" << "/home/u/s/lib.js";
-    QTest::newRow("absolute path as written") << "/opt/lib.js" << "/home/u/s/main.js" << "/opt/lib.js";
-    QTest::newRow("relative path as written") << "sub/lib.js" << "/home/u/s/main.js" << "sub/lib.js";
-    QTest::newRow("backslashes joined to folder")
-        << "sub\\lib.js" << "/home/u/s/main.js" << "/home/u/s/sub\\lib.js";
-    QTest::newRow("never saved document") << "lib.js" << "" << "/lib.js";
-    QTest::newRow("empty name") << "" << "/home/u/s/main.js" << "/home/u/s/";
+    QTest::newRow("plain name beside document") << "lib.js"
+                                                << "/home/u/s/main.js"
+                                                << "/home/u/s/lib.js";
+    QTest::newRow("absolute path as written") << "/opt/lib.js"
+                                              << "/home/u/s/main.js"
+                                              << "/opt/lib.js";
+    QTest::newRow("relative path as written") << "sub/lib.js"
+                                              << "/home/u/s/main.js"
+                                              << "sub/lib.js";
+    QTest::newRow("backslashes joined to folder") << "sub\\lib.js"
+                                                  << "/home/u/s/main.js"
+                                                  << "/home/u/s/sub\\lib.js";
+    QTest::newRow("never saved document") << "lib.js"
+                                          << ""
+                                          << "/lib.js";
+    QTest::newRow("empty name") << ""
+                                << "/home/u/s/main.js"
+                                << "/home/u/s/";
 }
 
 void tst_IncludeExpander::resolve()
@@ -135,10 +143,15 @@ void tst_IncludeExpander::fileBlockLayout_data()
     QTest::addColumn<QString>("block");
     QTest::addColumn<int>("lineFeeds");
 
-    QTest::newRow("three lines, no final line feed")
-        << "a\nb\nc" << "\n // ------- included file \"/x/l.js\"--------\na\nb\nc\n" << 5;
-    QTest::newRow("final line feed kept") << "a\n" << "\n // ------- included file \"/x/l.js\"--------\na\n\n" << 4;
-    QTest::newRow("empty file") << "" << "\n // ------- included file \"/x/l.js\"--------\n\n" << 3;
+    QTest::newRow("three lines, no final line feed") << "a\nb\nc"
+                                                     << "\n // ------- included file \"/x/l.js\"--------\na\nb\nc\n"
+                                                     << 5;
+    QTest::newRow("final line feed kept") << "a\n"
+                                          << "\n // ------- included file \"/x/l.js\"--------\na\n\n"
+                                          << 4;
+    QTest::newRow("empty file") << ""
+                                << "\n // ------- included file \"/x/l.js\"--------\n\n"
+                                << 3;
 }
 
 void tst_IncludeExpander::fileBlockLayout()
@@ -215,8 +228,7 @@ void tst_IncludeExpander::checkIncludedFile_data()
     QTest::newRow("thrown text shown as text")
         << "markup.js" << QByteArray("throw \"a<b>c\";")
         << "Evaluation Error in included file:\"%1\"<BR>nLine1<BR>a&lt;b&gt;c<BR>Backtrace: &lt;global&gt;() at 1";
-    QTest::newRow("oversized file")
-        << "huge.js" << QByteArray() << "Error: The included file\"%1\" can not be opened";
+    QTest::newRow("oversized file") << "huge.js" << QByteArray() << "Error: The included file\"%1\" can not be opened";
 }
 
 void tst_IncludeExpander::checkIncludedFile()
@@ -259,6 +271,21 @@ void tst_IncludeExpander::checkRunawayFileIsStopped()
              qPrintable(text));
     QVERIFY2(text.contains(QStringLiteral("<BR>Error: the included file ran longer than 5 seconds<BR>Backtrace: ")),
              qPrintable(text));
+}
+
+void tst_IncludeExpander::verdictFollowsTheContents()
+{
+    // Verdicts are remembered per path; an edit must be seen at once, even
+    // one that keeps the file's size.
+    const QString path = writeFile(QStringLiteral("edited.js"), "var a = 1;");
+    QCOMPARE(QMDrovebot::checkIncludedFile(path), QString());
+    writeFile(QStringLiteral("edited.js"), "var = 12;a");
+    QVERIFY(QMDrovebot::checkIncludedFile(path).startsWith(QStringLiteral("Syntax error in included file:")));
+    writeFile(QStringLiteral("edited.js"), "var a = 1;");
+    QCOMPARE(QMDrovebot::checkIncludedFile(path), QString());
+    QVERIFY(QFile::remove(path));
+    QCOMPARE(QMDrovebot::checkIncludedFile(path),
+             QStringLiteral("Error: The included file\"%1\" does not exist").arg(path));
 }
 
 QTEST_MAIN(tst_IncludeExpander)

@@ -148,6 +148,7 @@ private slots:
     void repaintsAtOnce();
     void firstBlockBelow_data();
     void firstBlockBelow();
+    void paintingTheTopLeavesTheRestUnlaidOut();
 };
 
 void tst_LineTextWidget::paintsVisibleBlockNumbers_data()
@@ -334,6 +335,24 @@ void tst_LineTextWidget::firstBlockBelow()
     const qreal y = host.edit->document()->documentLayout()->blockBoundingRect(probe).top() + offset;
     const QTextBlock found = host.gutter->firstBlockBelow(y);
     QCOMPARE(found.isValid() ? found.blockNumber() : -1, expected);
+}
+
+void tst_LineTextWidget::paintingTheTopLeavesTheRestUnlaidOut()
+{
+    // The text editor lays a long document out lazily, a piece at a time
+    // while the event loop idles. The gutter must not force the layout of
+    // the whole document just to find the top of the view: opening a large
+    // file would then wait for all of it.
+    Host host;
+    host.edit->setPlainText(numberedLines(200000));
+    host.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&host.window));
+    const QTextBlock middle = host.edit->document()->findBlockByNumber(100000);
+    QCOMPARE(middle.layout()->lineCount(), 0);
+
+    const QImage image = host.grabGutter();
+    QCOMPARE(middle.layout()->lineCount(), 0);
+    QVERIFY(image == host.expectedGutter(0));
 }
 
 QTEST_MAIN(tst_LineTextWidget)

@@ -75,20 +75,25 @@ void tst_ProtocolFiles::names_data()
     QTest::addColumn<QString>("log");
     QTest::addColumn<QString>("logLine");
 
-    QTest::newRow("login.js afternoon")
-        << "login.js" << QDateTime(QDate(2024, 3, 5), QTime(14, 3, 22)) << "login2024-{M}-05_14-03-22.txt"
-        << "login.log" << "{M}-05_14-03-22: hello";
+    QTest::newRow("login.js afternoon") << "login.js" << QDateTime(QDate(2024, 3, 5), QTime(14, 3, 22))
+                                        << "login2024-{M}-05_14-03-22.txt"
+                                        << "login.log"
+                                        << "{M}-05_14-03-22: hello";
     QTest::newRow("everything from the first dot dropped")
         << "login.test.js" << QDateTime(QDate(2024, 12, 31), QTime(23, 59, 59)) << "login2024-{M}-31_23-59-59.txt"
-        << "login.log" << "{M}-31_23-59-59: hello";
-    QTest::newRow("no extension")
-        << "runme" << QDateTime(QDate(2023, 1, 9), QTime(0, 0, 0)) << "runme2023-{M}-09_00-00-00.txt" << "runme.log"
-        << "{M}-09_00-00-00: hello";
+        << "login.log"
+        << "{M}-31_23-59-59: hello";
+    QTest::newRow("no extension") << "runme" << QDateTime(QDate(2023, 1, 9), QTime(0, 0, 0))
+                                  << "runme2023-{M}-09_00-00-00.txt"
+                                  << "runme.log"
+                                  << "{M}-09_00-00-00: hello";
     QTest::newRow("single digits padded")
-        << "a.js" << QDateTime(QDate(2025, 7, 1), QTime(7, 8, 9)) << "a2025-{M}-01_07-08-09.txt" << "a.log"
+        << "a.js" << QDateTime(QDate(2025, 7, 1), QTime(7, 8, 9)) << "a2025-{M}-01_07-08-09.txt"
+        << "a.log"
         << "{M}-01_07-08-09: hello";
     QTest::newRow("hidden file has an empty base name")
-        << ".start.js" << QDateTime(QDate(2024, 6, 15), QTime(12, 0, 1)) << "2024-{M}-15_12-00-01.txt" << ".log"
+        << ".start.js" << QDateTime(QDate(2024, 6, 15), QTime(12, 0, 1)) << "2024-{M}-15_12-00-01.txt"
+        << ".log"
         << "{M}-15_12-00-01: hello";
 }
 
@@ -113,8 +118,8 @@ void tst_ProtocolFiles::filesOfOneFolderShareTheLogByFirstDot()
     const QDateTime now(QDate(2024, 3, 5), QTime(14, 3, 22));
     QCOMPARE(ProtocolFiles(m_dir + QStringLiteral("/a.b.js"), now).logPath(),
              ProtocolFiles(m_dir + QStringLiteral("/a.c.js"), now).logPath());
-    QVERIFY(ProtocolFiles(m_dir + QStringLiteral("/a.js"), now).logPath()
-            != ProtocolFiles(m_dir + QStringLiteral("/b.js"), now).logPath());
+    QVERIFY(ProtocolFiles(m_dir + QStringLiteral("/a.js"), now).logPath() !=
+            ProtocolFiles(m_dir + QStringLiteral("/b.js"), now).logPath());
 }
 
 void tst_ProtocolFiles::directory_data()
@@ -122,7 +127,8 @@ void tst_ProtocolFiles::directory_data()
     QTest::addColumn<QString>("script");
     QTest::addColumn<QString>("directory");
 
-    QTest::newRow("absolute") << "/srv/scripts/login.js" << "/srv/scripts/protocol/";
+    QTest::newRow("absolute") << "/srv/scripts/login.js"
+                              << "/srv/scripts/protocol/";
     QTest::newRow("relative made absolute") << "sub/login.js" << QDir::currentPath() + "/sub/protocol/";
 }
 
@@ -142,7 +148,8 @@ void tst_ProtocolFiles::snapshotCreatesTheFolder()
 
     const QString text = QString::fromUtf8("first line\nsecond \xc3\xa4 line");
     const QString written = files.saveSnapshot(text);
-    QCOMPARE(written, m_dir + QStringLiteral("/protocol/") + withMonth(QStringLiteral("run2024-{M}-05_14-03-22.txt"), now));
+    QCOMPARE(written,
+             m_dir + QStringLiteral("/protocol/") + withMonth(QStringLiteral("run2024-{M}-05_14-03-22.txt"), now));
     // Exactly the pane's text: no header, no final line feed.
     QCOMPARE(contentsOf(written), text.toUtf8());
 }
@@ -155,7 +162,8 @@ void tst_ProtocolFiles::snapshotsInOneSecondKeepEachOther()
     const QString second = files.saveSnapshot(QStringLiteral("two"));
     const QString third = files.saveSnapshot(QStringLiteral("three"));
 
-    const QString stem = m_dir + QStringLiteral("/protocol/") + withMonth(QStringLiteral("run2024-{M}-05_14-03-22"), now);
+    const QString stem =
+        m_dir + QStringLiteral("/protocol/") + withMonth(QStringLiteral("run2024-{M}-05_14-03-22"), now);
     QCOMPARE(first, stem + QStringLiteral(".txt"));
     QCOMPARE(second, stem + QStringLiteral("_2.txt"));
     QCOMPARE(third, stem + QStringLiteral("_3.txt"));
@@ -172,12 +180,13 @@ void tst_ProtocolFiles::logGrowsAcrossCallsAndDays()
 
     QCOMPARE(ProtocolFiles(script, monday).appendLogLine(QStringLiteral("start")),
              withMonth(QStringLiteral("{M}-04_09-00-05: start"), monday));
-    QCOMPARE(ProtocolFiles(script, monday).appendLogLine(QString()), withMonth(QStringLiteral("{M}-04_09-00-05: "), monday));
+    QCOMPARE(ProtocolFiles(script, monday).appendLogLine(QString()),
+             withMonth(QStringLiteral("{M}-04_09-00-05: "), monday));
     QCOMPARE(ProtocolFiles(script, tuesday).appendLogLine(QStringLiteral("again")),
              withMonth(QStringLiteral("{M}-05_10-11-12: again"), tuesday));
 
-    const QString expected = withMonth(QStringLiteral("{M}-04_09-00-05: start\n{M}-04_09-00-05: \n"), monday)
-                             + withMonth(QStringLiteral("{M}-05_10-11-12: again\n"), tuesday);
+    const QString expected = withMonth(QStringLiteral("{M}-04_09-00-05: start\n{M}-04_09-00-05: \n"), monday) +
+                             withMonth(QStringLiteral("{M}-05_10-11-12: again\n"), tuesday);
     QCOMPARE(QString::fromUtf8(contentsOf(m_dir + QStringLiteral("/protocol/job.log"))), expected);
 }
 
@@ -191,7 +200,8 @@ void tst_ProtocolFiles::neverSavedScriptWritesIntoTheSaveFolder()
 
     QCOMPARE(files.directory(), saveFolder + QStringLiteral("protocol/"));
     const QString snapshot = files.saveSnapshot(QStringLiteral("out"));
-    QCOMPARE(snapshot, saveFolder + QStringLiteral("protocol/") + withMonth(QStringLiteral("2024-{M}-05_14-03-22.txt"), now));
+    QCOMPARE(snapshot,
+             saveFolder + QStringLiteral("protocol/") + withMonth(QStringLiteral("2024-{M}-05_14-03-22.txt"), now));
     QCOMPARE(contentsOf(snapshot), QByteArray("out"));
     QVERIFY(!files.appendLogLine(QStringLiteral("x")).isEmpty());
     QVERIFY(QFileInfo::exists(saveFolder + QStringLiteral("protocol/.log")));

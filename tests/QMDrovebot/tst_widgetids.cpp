@@ -59,6 +59,7 @@ private slots:
     void hoverCopiesTheToolTip();
     void aliasesWindow_data();
     void aliasesWindow();
+    void showAliasesOpensAWindow();
 };
 
 void tst_WidgetIds::initTestCase()
@@ -274,6 +275,19 @@ void tst_WidgetIds::aliasesWindow()
     QCOMPARE(button->text(), QStringLiteral("&Copy to clipboard"));
     button->click();
     QCOMPARE(QGuiApplication::clipboard()->text(), expected);
+}
+
+void tst_WidgetIds::showAliasesOpensAWindow()
+{
+    WidgetIds::showAliases();
+    QMDrovebot::AliasesWidget *shown = nullptr;
+    for (QWidget *top : QApplication::topLevelWidgets())
+        shown = shown ? shown : qobject_cast<QMDrovebot::AliasesWidget *>(top);
+    QVERIFY(shown);
+    QVERIFY(shown->isVisible());
+    QCOMPARE(shown->size(), QSize(400, 300));
+    QCOMPARE(shown->findChild<QTreeWidget *>()->topLevelItemCount(), WidgetIds::aliases().size());
+    delete shown;
 }
 
 QTEST_MAIN(tst_WidgetIds)

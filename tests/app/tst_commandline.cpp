@@ -78,6 +78,8 @@ void tst_CommandLine::run_data()
     QTest::newRow("prints nothing") << "var x = 1;" << 0 << "\n";
     QTest::newRow("included file") << "include(\"lib_part.js\");\nprintout(part());" << 0 << "from the part\n";
     QTest::newRow("non-ASCII text") << "printout(\"gr\\u00fc\\u00df \\u20ac\");" << 0 << "grüß €\n";
+    // The key press is only posted; it lands before the pane is printed.
+    QTest::newRow("last posted key press") << "printout(\"a\");\nkeyPress(output, \"Z\");" << 0 << "aZ\n";
     QTest::newRow("uncaught exception")
         << "printout(\"a\");\nnull.x;" << 1
         << "a\nEvaluation Error: Line:2\n\nTypeError: Result of expression 'null' [null] is not an object.\n"
@@ -87,9 +89,8 @@ void tst_CommandLine::run_data()
         << "a\nEvaluation Error: Line:2\n\nError: the script execution is aborted\nBacktrace: <global>() at 2\n";
     QTest::newRow("syntax error") << "printout(\"a\");\nvar = 1;" << 1
                                   << "\nSyntax Error:Expected `identifier'\n\nLine:2\nColumn:5\n";
-    QTest::newRow("missing included file")
-        << "include(\"absent.js\");\nprintout(\"ran\");" << 1
-        << "\nError: The included file\"%DIR%/absent.js\" does not exist\nran\n";
+    QTest::newRow("missing included file") << "include(\"absent.js\");\nprintout(\"ran\");" << 1
+                                           << "\nError: The included file\"%DIR%/absent.js\" does not exist\nran\n";
 }
 
 void tst_CommandLine::run()
@@ -134,10 +135,14 @@ void tst_CommandLine::helpAndVersionNeedNoDisplay_data()
     QTest::addColumn<QString>("option");
     QTest::addColumn<QString>("start");
 
-    QTest::newRow("help") << "--help" << "Usage: ";
-    QTest::newRow("short help") << "-h" << "Usage: ";
-    QTest::newRow("help-all") << "--help-all" << "Usage: ";
-    QTest::newRow("version") << "--version" << "Corvella 1.0\n";
+    QTest::newRow("help") << "--help"
+                          << "Usage: ";
+    QTest::newRow("short help") << "-h"
+                                << "Usage: ";
+    QTest::newRow("help-all") << "--help-all"
+                              << "Usage: ";
+    QTest::newRow("version") << "--version"
+                             << "Corvella 1.0\n";
 }
 
 void tst_CommandLine::helpAndVersionNeedNoDisplay()

@@ -214,6 +214,7 @@ void Editor::cursorChanged()
 
 void Editor::showAliaces()
 {
+    WidgetIds::showAliases();
 }
 
 // ---- execution ----

@@ -133,9 +133,9 @@ QString checkContents(const QString &path, const QString &contents, bool *timedO
     const QScriptSyntaxCheckResult syntax = QScriptEngine::checkSyntax(contents);
     if (syntax.state() != QScriptSyntaxCheckResult::Valid && !evaluatorAcceptsProgram(contents)) {
         return QStringLiteral("Syntax error in included file:\"") + shownPath + QStringLiteral("\" ")
-               + syntax.errorMessage().toHtmlEscaped()
-               + QStringLiteral("<BR>") + QStringLiteral("Line: ") + QString::number(syntax.errorLineNumber())
-               + QStringLiteral("<BR> Column: ") + QString::number(syntax.errorColumnNumber());
+               + syntax.errorMessage().toHtmlEscaped() + QStringLiteral("<BR>") + QStringLiteral("Line: ")
+               + QString::number(syntax.errorLineNumber()) + QStringLiteral("<BR> Column: ")
+               + QString::number(syntax.errorColumnNumber());
     }
 
     QScriptEngine engine;

@@ -109,7 +109,7 @@ void LineTextWidget::paintEvent(QPaintEvent *)
     // changes.
     const QFont textFont = m_textEdit->document()->defaultFont();
     const QFontMetrics metrics(textFont);
-    const int cursorBlock = m_textEdit->textCursor().blockNumber();
+    const QTextBlock cursorBlock = m_textEdit->textCursor().block();
     const QAbstractTextDocumentLayout *layout = m_textEdit->document()->documentLayout();
 
     QPainter painter(this);
@@ -123,7 +123,11 @@ void LineTextWidget::paintEvent(QPaintEvent *)
     boldFont.setWeight(QFont::Bold);
 
     const int zeroWidth = metrics.horizontalAdvance(QLatin1Char('0'));
-    for (QTextBlock block = firstBlockBelow(contentsY); block.isValid(); block = block.next()) {
+    QTextBlock block = firstBlockBelow(contentsY);
+    // Block numbers cost a walk of the document's block tree; count on from
+    // the first one instead.
+    int number = block.blockNumber() + 1;
+    for (; block.isValid(); block = block.next(), ++number) {
         if (!block.isVisible())
             continue;
         const qreal y = layout->blockBoundingRect(block).top();
@@ -131,9 +135,8 @@ void LineTextWidget::paintEvent(QPaintEvent *)
             break;
         // The block's own number, so the label matches the status bar's row
         // and error line numbers even when lines above wrap.
-        const int number = block.blockNumber() + 1;
         const QString label = QString::number(number);
-        painter.setFont(number - 1 == cursorBlock ? boldFont : normalFont);
+        painter.setFont(block == cursorBlock ? boldFont : normalFont);
         const int x = width() - zeroWidth * label.size() - 7;
         const int yBase = int(y) - contentsY + metrics.ascent() + 2;
         painter.drawText(x, yBase, label);
