@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTextBlock>
+#include <QTextDocumentFragment>
 #include <QTextEdit>
 #include <QTextFragment>
 #include <QTimer>
@@ -24,20 +25,23 @@ using QMDrovebot::Editor;
 
 namespace {
 
-// What a pane shows after a run, built the way the user sees it: "+text" is a
-// printed paragraph, "!text" an error fragment as the editor appends it.
+// What a pane shows after a run, one paragraph per segment: "+text" is a
+// printed paragraph, "!html" the exact HTML of an error text, rendered the way
+// the pane renders it (<BR> breaks the line; a bare line feed, as between
+// backtrace entries, disappears, so the entries run on).
 QString paneText(const QStringList &segments)
 {
-    QTextEdit pane;
+    QStringList paragraphs;
     for (const QString &segment : segments) {
         const QString text = segment.mid(1);
-        if (segment.startsWith(QLatin1Char('+')))
-            pane.append(text);
-        else
-            pane.setHtml(pane.toHtml() + QStringLiteral("<FONT COLOR=#AA0000>") + text +
-                         QStringLiteral("</FONT><FONT COLOR=#000000></FONT>"));
+        QString shown = segment.startsWith(QLatin1Char('+')) && !Qt::mightBeRichText(text)
+                            ? text
+                            : QTextDocumentFragment::fromHtml(QStringLiteral("<p style=\"white-space:pre-wrap\">")
+                                                              + QString(text).remove(QLatin1Char('\n')) + "</p>")
+                                  .toPlainText();
+        paragraphs << shown.replace(QChar(0x2028), QLatin1Char('\n'));
     }
-    return pane.toPlainText();
+    return paragraphs.join(QLatin1Char('\n'));
 }
 
 // A script calls this while it waits; the one pass of pending events it lets

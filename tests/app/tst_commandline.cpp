@@ -82,15 +82,15 @@ void tst_CommandLine::run_data()
     QTest::newRow("last posted key press") << "printout(\"a\");\nkeyPress(output, \"Z\");" << 0 << "aZ\n";
     QTest::newRow("uncaught exception")
         << "printout(\"a\");\nnull.x;" << 1
-        << "a\nEvaluation Error: Line:2\n\nTypeError: Result of expression 'null' [null] is not an object.\n"
+        << "a\nEvaluation Error: Line:2\nTypeError: Result of expression 'null' [null] is not an object.\n"
            "Backtrace: <global>() at 2\n";
     QTest::newRow("abort")
         << "printout(\"a\");\nabort();\nprintout(\"b\");" << 1
-        << "a\nEvaluation Error: Line:2\n\nError: the script execution is aborted\nBacktrace: <global>() at 2\n";
+        << "a\nEvaluation Error: Line:2\nError: the script execution is aborted\nBacktrace: <global>() at 2\n";
     QTest::newRow("syntax error") << "printout(\"a\");\nvar = 1;" << 1
-                                  << "\nSyntax Error:Expected `identifier'\n\nLine:2\nColumn:5\n";
+                                  << "Syntax Error:Expected `identifier'\nLine:2\nColumn:5\n";
     QTest::newRow("missing included file") << "include(\"absent.js\");\nprintout(\"ran\");" << 1
-                                           << "\nError: The included file\"%DIR%/absent.js\" does not exist\nran\n";
+                                           << "Error: The included file\"%DIR%/absent.js\" does not exist\nran\n";
 }
 
 void tst_CommandLine::run()

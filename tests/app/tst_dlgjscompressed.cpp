@@ -6,6 +6,9 @@
 #include "MUITabBarItem.h"
 #include "TestSupport.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QLabel>
@@ -31,6 +34,7 @@ class TestDlgJSCompressed : public QObject
 private slots:
     void initTestCase();
     void init();
+    void cleanup();
     void construction();
     void showsTheTextAsItIs();
     void suggestedName_data();
@@ -64,16 +68,28 @@ private:
     QByteArray fileContents(const QString &path) const;
 
     QScopedPointer<QTemporaryDir> m_dir;
+    QObject *m_answers = nullptr; // owns the pending answers of one test function
 };
 
 namespace {
 
 // Calls `answer` once the active modal widget is a T (dialogs open inside
-// other dialogs here, so "any modal widget" would catch the wrong one).
+// other dialogs here, so "any modal widget" would catch the wrong one). A
+// dialog that an answer left open, after a failed check, is rejected a
+// little later, so the test fails instead of waiting for ever. The wait
+// ends with `context`: an answer never outlives its test function.
 template <typename T>
-void whenActive(std::function<void(T *)> answer)
+void whenActive(QObject *context, std::function<void(T *)> answer)
 {
-    auto *timer = new QTimer(qApp);
+    answer = [answer](T *dialog) {
+        QPointer<T> guarded(dialog);
+        QTimer::singleShot(15000, qApp, [guarded]() {
+            if (guarded && guarded->isVisible())
+                guarded->reject();
+        });
+        answer(dialog);
+    };
+    auto *timer = new QTimer(context);
     auto *waited = new int(0);
     QObject::connect(timer, &QTimer::timeout, timer, [timer, waited, answer]() {
         T *widget = qobject_cast<T *>(QApplication::activeModalWidget());
@@ -101,6 +117,13 @@ void TestDlgJSCompressed::init()
     TestSupport::clearSettings();
     m_dir.reset(new QTemporaryDir);
     QMWidgets::App::setSaveDirectory(m_dir->path());
+    m_answers = new QObject(this);
+}
+
+void TestDlgJSCompressed::cleanup()
+{
+    delete m_answers;
+    m_answers = nullptr;
 }
 
 QPushButton *TestDlgJSCompressed::button(QWidget *dialog, const QString &text) const
@@ -120,7 +143,8 @@ QByteArray TestDlgJSCompressed::fileContents(const QString &path) const
 
 void TestDlgJSCompressed::answerSave(const QString &typed, SaveRun *run)
 {
-    whenActive<QFileDialog>([typed, run](QFileDialog *fileDialog) {
+    QObject *answers = m_answers;
+    whenActive<QFileDialog>(m_answers, [typed, run, answers](QFileDialog *fileDialog) {
         run->dialogTitle = fileDialog->windowTitle();
         auto *nameField = fileDialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
         QVERIFY(nameField);
@@ -130,15 +154,31 @@ void TestDlgJSCompressed::answerSave(const QString &typed, SaveRun *run)
             fileDialog->reject();
             return;
         }
-        whenActive<QMessageBox>([run](QMessageBox *box) {
+        whenActive<QMessageBox>(answers, [run](QMessageBox *box) {
             run->messageTitle = box->windowTitle();
             run->messageText = box->text();
             run->messageHadOnlyOk = box->buttons().size() == 1 && box->button(QMessageBox::Ok);
             QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
         });
+        // A bare name is typed with the dialog's folder in front: the
+        // dialog's check of a bare name waits for its folder listing.
+        const QString name = QDir::isAbsolutePath(typed) ? typed : fileDialog->directory().filePath(typed);
         nameField->clear();
-        QTest::keyClicks(nameField, typed);
-        QTest::keyClick(nameField, Qt::Key_Return);
+        QTest::keyClicks(nameField, name);
+        // The name field's completer may have opened its list over the dialog.
+        if (nameField->completer() && nameField->completer()->popup())
+            nameField->completer()->popup()->hide();
+        auto *buttons = fileDialog->findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
+        QVERIFY(buttons);
+        QPushButton *saveButton = nullptr;
+        for (QAbstractButton *candidate : buttons->buttons()) {
+            if (buttons->buttonRole(candidate) == QDialogButtonBox::AcceptRole)
+                saveButton = qobject_cast<QPushButton *>(candidate);
+        }
+        QVERIFY(saveButton);
+        // The dialog enables the button once it has looked at the folder.
+        QTRY_VERIFY(saveButton->isEnabled());
+        QTest::mouseClick(saveButton, Qt::LeftButton);
     });
 }
 
@@ -325,14 +365,14 @@ void TestDlgJSCompressed::cancelAndEscapeReject()
 {
     {
         DlgJSCompressed dialog(nullptr);
-        whenActive<DlgJSCompressed>([this](DlgJSCompressed *shown) {
+        whenActive<DlgJSCompressed>(m_answers, [this](DlgJSCompressed *shown) {
             QTest::mouseClick(button(shown, QStringLiteral("&Cancel")), Qt::LeftButton);
         });
         QCOMPARE(dialog.exec(), int(QDialog::Rejected));
     }
     {
         DlgJSCompressed dialog(nullptr);
-        whenActive<DlgJSCompressed>([](DlgJSCompressed *shown) { QTest::keyClick(shown, Qt::Key_Escape); });
+        whenActive<DlgJSCompressed>(m_answers, [](DlgJSCompressed *shown) { QTest::keyClick(shown, Qt::Key_Escape); });
         QCOMPARE(dialog.exec(), int(QDialog::Rejected));
     }
 }
@@ -353,7 +393,7 @@ void TestDlgJSCompressed::compressCommandOfTheDocumentWindow()
 
     QString shown;
     SaveRun run;
-    whenActive<DlgJSCompressed>([&](DlgJSCompressed *dialog) {
+    whenActive<DlgJSCompressed>(m_answers, [&](DlgJSCompressed *dialog) {
         QCOMPARE(dialog->parentWidget(), &window);
         shown = dialog->findChild<QTextEdit *>()->toPlainText();
         answerSave(QStringLiteral("out"), &run);
@@ -377,7 +417,7 @@ void TestDlgJSCompressed::neverSavedDocument()
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     SaveRun fresh;
-    whenActive<DlgJSCompressed>([&](DlgJSCompressed *dialog) {
+    whenActive<DlgJSCompressed>(m_answers, [&](DlgJSCompressed *dialog) {
         answerSave(QString(), &fresh);
         QTest::mouseClick(button(dialog, QStringLiteral("&Save")), Qt::LeftButton);
         dialog->reject();
@@ -388,7 +428,7 @@ void TestDlgJSCompressed::neverSavedDocument()
     QTest::keyClicks(window.editor()->textEdit(), QStringLiteral("x"));
     QCOMPARE(window.windowTitleText(), QStringLiteral(" [modified]"));
     SaveRun edited;
-    whenActive<DlgJSCompressed>([&](DlgJSCompressed *dialog) {
+    whenActive<DlgJSCompressed>(m_answers, [&](DlgJSCompressed *dialog) {
         answerSave(QString(), &edited);
         QTest::mouseClick(button(dialog, QStringLiteral("&Save")), Qt::LeftButton);
         dialog->reject();
@@ -409,7 +449,7 @@ void TestDlgJSCompressed::compressButtonOfTheToolBar()
 
     QString shown;
     QString title;
-    whenActive<DlgJSCompressed>([&](DlgJSCompressed *dialog) {
+    whenActive<DlgJSCompressed>(m_answers, [&](DlgJSCompressed *dialog) {
         shown = dialog->findChild<QTextEdit *>()->toPlainText();
         title = dialog->windowTitle();
         QTest::mouseClick(button(dialog, QStringLiteral("&Cancel")), Qt::LeftButton);

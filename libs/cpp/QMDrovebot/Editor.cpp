@@ -287,8 +287,18 @@ QString Editor::abortText()
 
 void Editor::appendError(const QString &text)
 {
-    m_outputArea->setHtml(m_outputArea->toHtml() + QStringLiteral("<FONT COLOR=#AA0000>") + text
-                          + QStringLiteral("</FONT><FONT COLOR=#000000></FONT>"));
+    // The fragment gets a paragraph of its own: loose inline HTML after the
+    // pane's document would turn its first <BR> into an empty line.
+    const bool wasEmpty = m_outputArea->document()->isEmpty();
+    m_outputArea->setHtml(m_outputArea->toHtml() + QStringLiteral("<p><FONT COLOR=#AA0000>") + text
+                          + QStringLiteral("</FONT><FONT COLOR=#000000></FONT></p>"));
+    if (wasEmpty) {
+        // An empty pane still holds one empty paragraph; the error starts
+        // the pane instead of following a blank line.
+        QTextCursor cursor(m_outputArea->document());
+        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+    }
     m_errorStatus = 1;
 }
 
