@@ -87,8 +87,7 @@ inline CharClass charClass(ushort c)
     return c < 256 ? tables.charClass[c] : Word;
 }
 
-template <typename Unit>
-inline bool isOrdinary(Unit c)
+template <typename Unit> inline bool isOrdinary(Unit c)
 {
     return charClass(c) < Space;
 }
@@ -130,8 +129,7 @@ constexpr BlankTables makeBlankTables()
 
 constexpr BlankTables blankTables = makeBlankTables();
 
-template <typename Unit>
-inline int blankKind(Unit c)
+template <typename Unit> inline int blankKind(Unit c)
 {
     return c == ' ' ? SpaceBlank : (c == '\t' ? TabBlank : (c == '\n' ? LineFeedBlank : NoBlank));
 }
@@ -165,8 +163,7 @@ inline int utf16Width(ushort)
 // code, a comment, a literal) where nothing but copying or skipping happens.
 // Feeding one unit at a time uses step() alone, which the tests compare with
 // large chunks.
-template <typename Unit>
-class MinifierPass
+template <typename Unit> class MinifierPass
 {
 public:
     using State = JSMinifier::State;

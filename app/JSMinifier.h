@@ -70,13 +70,13 @@ private:
         bool blockHadLF = false; // the block comment holds a line feed
         bool hasHeld = false;    // a unit waits for its look-ahead
         char16_t held = 0;
-        char16_t last = 0;          // last output unit, a pending blank included; 0 while empty
-        char16_t beforePending = 0; // last output unit before the pending blank
-        char16_t pending = 0;       // blank appended but not written yet: a later line feed may take it back
-        char16_t fuse = 0;          // blank dropped after "+", "-" or "/": written again if a same sign follows
-        qint64 position = 0;        // input units consumed, in UTF-16 units, counted only up to 3
-        qint64 outputSize = 0;      // units written by earlier calls
-        qint64 regexEnd = -1;       // output position of the "/" that closed the latest regex literal
+        char16_t last = 0;              // last output unit, a pending blank included; 0 while empty
+        char16_t beforePending = 0;     // last output unit before the pending blank
+        char16_t pending = 0;           // blank appended but not written yet: a later line feed may take it back
+        char16_t fuse = 0;              // blank dropped after "+", "-" or "/": written again if a same sign follows
+        qint64 position = 0;            // input units consumed, in UTF-16 units, counted only up to 3
+        qint64 outputSize = 0;          // units written by earlier calls
+        qint64 regexEnd = -1;           // output position of the "/" that closed the latest regex literal
         char16_t tail[lookBehind] = {}; // the last units written by earlier calls, oldest first
         int tailSize = 0;
     };

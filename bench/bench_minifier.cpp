@@ -30,8 +30,7 @@ qsizetype minifyInChunks(const QByteArray &input, std::vector<char> &out)
     return total;
 }
 
-template <typename Function>
-double bestSeconds(int rounds, Function function)
+template <typename Function> double bestSeconds(int rounds, Function function)
 {
     double best = 1e9;
     for (int i = 0; i < rounds; ++i) {

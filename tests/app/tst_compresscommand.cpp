@@ -166,8 +166,8 @@ void TestCompressCommand::invalidUtf8_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QByteArray>("minified");
-    QTest::newRow("Latin-1 and a cut sequence") << QByteArray("s = 'caf\xe9';\nt = '\xf0\x9f';")
-                                                << QByteArray("s ='caf\xe9';t='\xf0\x9f';");
+    QTest::newRow("Latin-1 and a cut sequence")
+        << QByteArray("s = 'caf\xe9';\nt = '\xf0\x9f';") << QByteArray("s ='caf\xe9';t='\xf0\x9f';");
     QTest::newRow("cut sequence at the end") << QByteArray("s = 1; // \xe2\x82") << QByteArray("s =1;");
     QTest::newRow("cut sequence at the end of code") << QByteArray("s = x\xe2\x82") << QByteArray("s =x\xe2\x82");
 }

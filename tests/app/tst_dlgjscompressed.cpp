@@ -78,8 +78,7 @@ namespace {
 // dialog that an answer left open, after a failed check, is rejected a
 // little later, so the test fails instead of waiting for ever. The wait
 // ends with `context`: an answer never outlives its test function.
-template <typename T>
-void whenActive(QObject *context, std::function<void(T *)> answer)
+template <typename T> void whenActive(QObject *context, std::function<void(T *)> answer)
 {
     answer = [answer](T *dialog) {
         QPointer<T> guarded(dialog);

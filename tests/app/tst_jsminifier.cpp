@@ -222,16 +222,11 @@ void TestJSMinifier::positionsCountUtf16Units()
 void TestJSMinifier::randomTextsAgreeAcrossPaths()
 {
     QRandomGenerator random(20240611);
-    const QStringList pieces = {QStringLiteral("a"), QStringLiteral("b1"), QStringLiteral(" "), QStringLiteral("  "),
-                                QStringLiteral("\t"), QStringLiteral("\n"), QStringLiteral("\r"), QStringLiteral(";"),
-                                QStringLiteral("/"), QStringLiteral("*"), QStringLiteral("'"), QStringLiteral("\""),
-                                QStringLiteral("`"), QStringLiteral("\\"), QStringLiteral("+"), QStringLiteral("-"),
-                                QStringLiteral("="), QStringLiteral("("), QStringLiteral(")"), QStringLiteral("["),
-                                QStringLiteral("]"), QStringLiteral("{"), QStringLiteral("}"), QStringLiteral(","),
-                                QStringLiteral("."), QStringLiteral(":"), QStringLiteral("?"), QStringLiteral("!"),
-                                QStringLiteral("return "), QStringLiteral("é"), QStringLiteral("😀"),
-                                QStringLiteral("abcdefghijklmnopqrstuvwxyz"), QStringLiteral("                    "),
-                                QStringLiteral("\t\t\t\t")};
+    // The pieces the texts are made of, separated by "~".
+    const QStringList pieces =
+        QString::fromUtf8("a~b1~ ~  ~\t~\n~\r~;~/~*~'~\"~`~\\~+~-~=~(~)~[~]~{~}~,~.~:~?~!~return ~"
+                          "é~😀~abcdefghijklmnopqrstuvwxyz~                    ~\t\t\t\t")
+            .split(QLatin1Char('~'));
     for (int round = 0; round < 20000; ++round) {
         QString text;
         const int length = int(random.bounded(round % 2 ? 30 : 120));

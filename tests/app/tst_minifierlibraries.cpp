@@ -36,9 +36,9 @@ namespace {
 const char *const packages[] = {"lodash@4.17.21", "underscore@1.13.6", "backbone@1.4.1", "jquery@1.12.4",
                                 "esprima@4.0.1",  "d3@3.5.17",         "async@2.6.4",    "mustache@2.3.2"};
 
-const char *const libraryFiles[] = {"lodash/lodash.js",       "underscore/underscore.js", "backbone/backbone.js",
-                                    "jquery/dist/jquery.js",  "esprima/dist/esprima.js",  "d3/d3.js",
-                                    "async/dist/async.js",    "mustache/mustache.js"};
+const char *const libraryFiles[] = {"lodash/lodash.js",      "underscore/underscore.js", "backbone/backbone.js",
+                                    "jquery/dist/jquery.js", "esprima/dist/esprima.js",  "d3/d3.js",
+                                    "async/dist/async.js",   "mustache/mustache.js"};
 
 // Parses without running: the body of a function that is never called.
 QString syntaxError(const QString &code)
@@ -71,10 +71,9 @@ void TestMinifierLibraries::initTestCase()
         QSKIP("npm is not installed: the real libraries cannot be fetched, so this check does not run");
     QVERIFY(m_dir.isValid());
 
-    QStringList arguments = {QStringLiteral("install"),        QStringLiteral("--no-save"),
-                             QStringLiteral("--no-audit"),     QStringLiteral("--no-fund"),
-                             QStringLiteral("--ignore-scripts"), QStringLiteral("--no-package-lock"),
-                             QStringLiteral("--prefer-offline"),
+    QStringList arguments = {QStringLiteral("install"), QStringLiteral("--no-save"), QStringLiteral("--no-audit"),
+                             QStringLiteral("--no-fund"), QStringLiteral("--ignore-scripts"),
+                             QStringLiteral("--no-package-lock"), QStringLiteral("--prefer-offline"),
                              // Without a registry npm would retry for minutes.
                              QStringLiteral("--fetch-retries=1"), QStringLiteral("--fetch-retry-mintimeout=1000"),
                              QStringLiteral("--fetch-retry-maxtimeout=3000"), QStringLiteral("--fetch-timeout=30000"),
