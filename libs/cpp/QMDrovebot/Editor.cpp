@@ -392,25 +392,34 @@ bool Editor::refuseNestedRun()
     return true;
 }
 
-void Editor::prepareRun()
+bool Editor::startRun()
 {
+    if (refuseNestedRun())
+        return false;
     m_errorStatus = 0;
     m_interruptLine = 0;
     m_interruptBacktrace.clear();
     m_engine->collectGarbage();
     m_engine->setScriptFileName(fileName());
+    if (!checkSyntax())
+        return false;
+    m_outputArea->clear();
+    return true;
+}
+
+void Editor::evaluateProgram()
+{
+    // Assembled again: the included files may have changed since the check,
+    // and their problems belong in the pane that was just cleared.
+    const QString program = programPrefix() + m_textEdit->toPlainText();
+    m_engine->evaluate(program, QString(), 1);
 }
 
 void Editor::run()
 {
-    if (refuseNestedRun())
+    if (!startRun())
         return;
-    prepareRun();
-    if (!checkSyntax())
-        return;
-    m_outputArea->clear();
-    const QString program = programPrefix() + m_textEdit->toPlainText();
-    m_engine->evaluate(program, QString(), 1);
+    evaluateProgram();
     if (m_engine->hasUncaughtException())
         reportUncaughtException();
 }
@@ -463,12 +472,8 @@ void Editor::stopEvaluation()
 
 void Editor::debug()
 {
-    if (refuseNestedRun())
+    if (!startRun())
         return;
-    prepareRun();
-    if (!checkSyntax())
-        return;
-    m_outputArea->clear();
 
     // One debugger per run: a debugger interrupts only once in its life.
     std::unique_ptr<QScriptEngineDebugger> debugger(new QScriptEngineDebugger);
@@ -478,8 +483,7 @@ void Editor::debug()
     debugger->attachTo(m_engine);
     debugger->action(QScriptEngineDebugger::InterruptAction)->trigger();
 
-    const QString program = programPrefix() + m_textEdit->toPlainText();
-    m_engine->evaluate(program, QString(), 1);
+    evaluateProgram();
     m_engine->clearExceptions();
     debugger->detach();
 }

@@ -97,7 +97,10 @@ private slots:
 
 private:
     bool refuseNestedRun();
-    void prepareRun();
+    // The steps Run and Debug share: refuse a nested run, reset, check the
+    // syntax and clear the pane. False when the run must not go on.
+    bool startRun();
+    void evaluateProgram();
     void reportUncaughtException();
     bool confirmSyntaxError(const QString &program) const;
 
