@@ -24,10 +24,13 @@
 // "//" and "/*" inside are ordinary characters. A line break ends an unclosed
 // quote or double-quote literal (it cannot hold one). A "/" that is no comment
 // start and follows, blanks and comments ignored, the start of the text,
-// one of ( , = : [ ! & | ? { } ; * % < > ~ ^ / , a lone "+" or "-", or one of
-// the keywords return typeof case delete do else in instanceof new throw void
-// opens a regular-expression literal that ends at the next unescaped "/"
-// outside a character class; any other "/" is division. Literals are copied
+// one of ( , = : [ ! & | ? { } ; * % < > ~ ^ / , a "+" or "-" that does not
+// end "++" or "--", or one of the keywords return typeof case delete do else
+// in instanceof new throw void (not as a property name) opens a
+// regular-expression literal that ends at the next unescaped "/" outside a
+// character class; any other "/" (after a word, a number, a literal, ")" or
+// "]") is division. What stands before the "/" is read back from the last
+// units written, so copying code keeps no record of it. Literals are copied
 // unchanged.
 //
 // Whitespace. The units at positions 0, 1 and 2 and the last unit of the text
@@ -536,6 +539,25 @@ private:
     // The loops below stop before `last`, whose look-ahead is unknown, and
     // return where they stopped: at `last` or where the mode changed.
 
+#ifdef __SSE2__
+    // One bit per unit of the 16 at p that is not ordinary.
+    static unsigned otherUnits(const unsigned char *p)
+    {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const __m128i hits = _mm_or_si128(
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(' ')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\t'))),
+                         _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')), _mm_cmpeq_epi8(v, _mm_set1_epi8('/')))),
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\''))),
+                         _mm_cmpeq_epi8(v, _mm_set1_epi8('`'))));
+        return unsigned(_mm_movemask_epi8(hits));
+    }
+
+    static void copy16(const unsigned char *from, unsigned char *to)
+    {
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(to), _mm_loadu_si128(reinterpret_cast<const __m128i *>(from)));
+    }
+#endif
+
     // Copies ordinary units from p on to `out` and returns the first other
     // unit or `last`. The vector version may store up to 15 units past the
     // copied ones, inside the room that extraOutput grants.
@@ -543,22 +565,9 @@ private:
     {
 #ifdef __SSE2__
         if constexpr (sizeof(Unit) == 1) {
-            const __m128i space = _mm_set1_epi8(' ');
-            const __m128i tab = _mm_set1_epi8('\t');
-            const __m128i lineFeed = _mm_set1_epi8('\n');
-            const __m128i slash = _mm_set1_epi8('/');
-            const __m128i doubleQuote = _mm_set1_epi8('"');
-            const __m128i singleQuote = _mm_set1_epi8('\'');
-            const __m128i backQuote = _mm_set1_epi8('`');
             while (last - p >= 16) {
-                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-                const __m128i hits = _mm_or_si128(
-                    _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, space), _mm_cmpeq_epi8(v, tab)),
-                                 _mm_or_si128(_mm_cmpeq_epi8(v, lineFeed), _mm_cmpeq_epi8(v, slash))),
-                    _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, doubleQuote), _mm_cmpeq_epi8(v, singleQuote)),
-                                 _mm_cmpeq_epi8(v, backQuote)));
-                const unsigned mask = unsigned(_mm_movemask_epi8(hits));
-                _mm_storeu_si128(reinterpret_cast<__m128i *>(out), v);
+                const unsigned mask = otherUnits(p);
+                copy16(p, out);
                 if (mask) {
                     const int n = __builtin_ctz(mask);
                     out += n;
@@ -574,6 +583,93 @@ private:
         return p;
     }
 
+    // What plainCode() decides for the run of blanks p[0..end]: Keep (one
+    // of them), Drop (all) or Leave (to the full rules).
+    static int blankDecision(int kind, char16_t lastOut, const Unit *end, const Unit *last)
+    {
+        // Both looked up, then chosen: which one counts follows the text and
+        // cannot be predicted.
+        const int first = blankTables.afterOutput[kind][byteOf(lastOut)];
+        const int second = blankTables.beforeNext[kind][byteOf(end[1])];
+        // A line feed takes a kept space back, unless it is the text's last
+        // unit, which might come next.
+        const bool lineFeedIsLast = end + 1 == last && end[1] == '\n';
+        return first == Ask ? (lineFeedIsLast ? int(Leave) : second) : first;
+    }
+
+#ifdef __SSE2__
+    // plainCode() for bytes, 16 at a time: one vector comparison finds all
+    // the blanks of a block, and each is decided without looking at the
+    // block again. Invariant: from `o` on, the output buffer holds the input
+    // from p + done on (vector copies store them ahead), so a kept unit is
+    // already in place and a dropped one costs one more copy. Returns where
+    // it stopped: at a unit left to step(), or with fewer than 32 units to go.
+    const Unit *plainBlocks(const Unit *p, const Unit *last, Unit *&out, char16_t &lastOut)
+    {
+        while (last - p >= 32) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+            const unsigned spaces = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(' '))));
+            const unsigned tabs = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('\t'))));
+            const unsigned lineFeeds = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))));
+            // The events: a "/" or a quote, and the first blank of each run.
+            // Bit masks rather than loads of the units keep each event's
+            // work short and independent of the one before.
+            const unsigned blanks = spaces | tabs | lineFeeds;
+            const unsigned runStarts =
+                (spaces & ~(spaces << 1)) | (tabs & ~(tabs << 1)) | (lineFeeds & ~(lineFeeds << 1));
+            const unsigned runEnds =
+                (spaces & ~(spaces >> 1)) | (tabs & ~(tabs >> 1)) | (lineFeeds & ~(lineFeeds >> 1));
+            const __m128i slashOrQuote = _mm_or_si128(
+                _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('/')), _mm_cmpeq_epi8(v, _mm_set1_epi8('"'))),
+                _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\'')), _mm_cmpeq_epi8(v, _mm_set1_epi8('`'))));
+            unsigned mask = unsigned(_mm_movemask_epi8(slashOrQuote)) | runStarts;
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out), v);
+            Unit *o = out;
+            int done = 0;
+            while (mask) {
+                const int k = __builtin_ctz(mask);
+                if (Q_UNLIKELY(!(blanks >> k & 1))) {
+                    if (k > done)
+                        lastOut = p[k - 1];
+                    out = o + (k - done);
+                    return p + k;
+                }
+                if (Q_LIKELY(k > done)) // a branch, not a data dependency on the previous blank
+                    lastOut = p[k - 1];
+                const int kind = (tabs >> k & 1) | (lineFeeds >> k & 1) << 1;
+                const Unit u = p[k];
+                // The run of this blank: its bits in the block, then beyond.
+                const Unit *end = p + k + __builtin_ctz(runEnds >> k);
+                if (Q_UNLIKELY(end == p + 15)) {
+                    while (end + 1 < last && end[1] == u)
+                        ++end;
+                }
+                const int decision = blankDecision(kind, lastOut, end, last);
+                if (Q_UNLIKELY(decision == Leave)) {
+                    out = o + (k - done);
+                    return p + k;
+                }
+                const bool keep = decision == Keep;
+                o += k - done + keep; // a kept unit is in place
+                lastOut = keep ? char16_t(u) : lastOut;
+                done = int(end - p) + 1;
+                if (done >= 16)
+                    break;
+                copy16(p + done, o);
+                mask &= mask - 1;
+            }
+            if (done < 16) {
+                o += 16 - done;
+                lastOut = p[15];
+                done = 16;
+            }
+            out = o;
+            p += done;
+        }
+        return p;
+    }
+#endif
+
     // Copies ordinary code and decides the blanks and line feeds that need
     // nothing but their neighbours, without touching the state: nothing is
     // pending and no blank waits to be restored on entry, and none is on
@@ -583,6 +679,15 @@ private:
     const Unit *plainCode(const Unit *p, const Unit *last, Unit *&out)
     {
         char16_t lastOut = s.last;
+#ifdef __SSE2__
+        if constexpr (sizeof(Unit) == 1) {
+            p = plainBlocks(p, last, out, lastOut);
+            if (last - p >= 32) { // stopped at a unit for step()
+                s.last = lastOut;
+                return p;
+            }
+        }
+#endif
         while (p < last) {
             Unit *const before = out;
             p = copyOrdinary(p, last, out);
@@ -594,19 +699,10 @@ private:
             const int kind = blankKind(u);
             if (Q_UNLIKELY(kind == NoBlank))
                 break;
-            const Unit *end = p; // the last blank of a run of spaces or tabs
-            if (kind != LineFeedBlank) {
-                while (end + 1 < last && end[1] == u)
-                    ++end;
-            }
-            int decision = blankTables.afterOutput[kind][byteOf(lastOut)];
-            if (decision == Ask) {
-                decision = blankTables.beforeNext[kind][byteOf(end[1])];
-                // A line feed takes a kept space back, unless it is the
-                // text's last unit, which might come next.
-                if (end + 1 == last && end[1] == '\n')
-                    decision = Leave;
-            }
+            const Unit *end = p; // the last blank of a run; a run of line feeds leaves one at most
+            while (end + 1 < last && end[1] == u)
+                ++end;
+            const int decision = blankDecision(kind, lastOut, end, last);
             if (Q_UNLIKELY(decision == Leave))
                 break;
             const bool keep = decision == Keep; // what follows is written at once: nothing takes it back
