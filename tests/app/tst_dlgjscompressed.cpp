@@ -61,9 +61,10 @@ private:
         QString messageText;
         bool messageHadOnlyOk = false;
     };
-    // Answers the save dialog by typing `typed` (or cancelling it when
-    // empty), then the message box, if one comes.
-    void answerSave(const QString &typed, SaveRun *run);
+    // Clicks Save of `dialog`, answers the file dialog by typing `typed`
+    // (or cancels it when empty), then the message box, if one comes.
+    SaveRun clickSave(QWidget *dialog, const QString &typed);
+    void answerSave(const QString &typed, SaveRun *run, QObject *context);
     QPushButton *button(QWidget *dialog, const QString &text) const;
     QByteArray fileContents(const QString &path) const;
 
@@ -104,6 +105,15 @@ template <typename T> void whenActive(QObject *context, std::function<void(T *)>
     timer->start(10);
 }
 
+// Shows the dialog filled as the Compress command fills it.
+bool showFilled(DlgJSCompressed &dialog, const QString &baseName, const QString &text)
+{
+    dialog.setBaseName(baseName);
+    dialog.setCompressedText(text);
+    dialog.show();
+    return QTest::qWaitForWindowExposed(&dialog);
+}
+
 } // namespace
 
 void TestDlgJSCompressed::initTestCase()
@@ -140,10 +150,18 @@ QByteArray TestDlgJSCompressed::fileContents(const QString &path) const
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-void TestDlgJSCompressed::answerSave(const QString &typed, SaveRun *run)
+TestDlgJSCompressed::SaveRun TestDlgJSCompressed::clickSave(QWidget *dialog, const QString &typed)
 {
-    QObject *answers = m_answers;
-    whenActive<QFileDialog>(m_answers, [typed, run, answers](QFileDialog *fileDialog) {
+    SaveRun run;
+    QObject answers; // answers that did not come are dropped on return
+    answerSave(typed, &run, &answers);
+    QTest::mouseClick(button(dialog, QStringLiteral("&Save")), Qt::LeftButton);
+    return run;
+}
+
+void TestDlgJSCompressed::answerSave(const QString &typed, SaveRun *run, QObject *answers)
+{
+    whenActive<QFileDialog>(answers, [typed, run, answers](QFileDialog *fileDialog) {
         run->dialogTitle = fileDialog->windowTitle();
         auto *nameField = fileDialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
         QVERIFY(nameField);
@@ -246,14 +264,8 @@ void TestDlgJSCompressed::suggestedName()
     QFETCH(QString, baseName);
     QFETCH(QString, suggested);
     DlgJSCompressed dialog(nullptr);
-    dialog.setBaseName(baseName);
-    dialog.setCompressedText(QStringLiteral("a=1;"));
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-
-    SaveRun run;
-    answerSave(QString(), &run);
-    QTest::mouseClick(button(&dialog, QStringLiteral("&Save")), Qt::LeftButton);
+    QVERIFY(showFilled(dialog, baseName, QStringLiteral("a=1;")));
+    const SaveRun run = clickSave(&dialog, QString());
     QCOMPARE(run.dialogTitle, QStringLiteral("Export to Festoon file"));
     QCOMPARE(run.proposedName, suggested);
     QCOMPARE(run.proposedDirectory, QDir(m_dir->path()).absolutePath());
@@ -274,14 +286,8 @@ void TestDlgJSCompressed::typedName()
     QFETCH(QString, written);
     QTemporaryDir elsewhere;
     DlgJSCompressed dialog(nullptr);
-    dialog.setBaseName(QStringLiteral("tool"));
-    dialog.setCompressedText(QStringLiteral("a=1;\nb=2;"));
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-
-    SaveRun run;
-    answerSave(elsewhere.filePath(typed), &run);
-    QTest::mouseClick(button(&dialog, QStringLiteral("&Save")), Qt::LeftButton);
+    QVERIFY(showFilled(dialog, QStringLiteral("tool"), QStringLiteral("a=1;\nb=2;")));
+    const SaveRun run = clickSave(&dialog, elsewhere.filePath(typed));
 
     QCOMPARE(fileContents(elsewhere.filePath(written)), QByteArray("a=1;\nb=2;"));
     QCOMPARE(run.messageTitle, QStringLiteral("Information"));
@@ -296,16 +302,11 @@ void TestDlgJSCompressed::typedName()
 void TestDlgJSCompressed::editedTextIsSaved()
 {
     DlgJSCompressed dialog(nullptr);
-    dialog.setCompressedText(QStringLiteral("a=1;"));
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(showFilled(dialog, QString(), QStringLiteral("a=1;")));
     auto *text = dialog.findChild<QTextEdit *>();
     text->moveCursor(QTextCursor::End);
     QTest::keyClicks(text, QStringLiteral("b=2;"));
-
-    SaveRun run;
-    answerSave(QStringLiteral("edited"), &run);
-    QTest::mouseClick(button(&dialog, QStringLiteral("&Save")), Qt::LeftButton);
+    clickSave(&dialog, QStringLiteral("edited"));
     QCOMPARE(fileContents(m_dir->filePath(QStringLiteral("edited.js"))), QByteArray("a=1;b=2;"));
 }
 
@@ -314,13 +315,8 @@ void TestDlgJSCompressed::editedTextIsSaved()
 void TestDlgJSCompressed::exportIsAscii()
 {
     DlgJSCompressed dialog(nullptr);
-    dialog.setCompressedText(QStringLiteral("s='é€😀';"));
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-
-    SaveRun run;
-    answerSave(QStringLiteral("ascii"), &run);
-    QTest::mouseClick(button(&dialog, QStringLiteral("&Save")), Qt::LeftButton);
+    QVERIFY(showFilled(dialog, QString(), QStringLiteral("s='é€😀';")));
+    clickSave(&dialog, QStringLiteral("ascii"));
     QCOMPARE(fileContents(m_dir->filePath(QStringLiteral("ascii.js"))),
              QByteArray("s='\\u00E9\\u20AC\\uD83D\\uDE00';"));
 }
@@ -328,14 +324,8 @@ void TestDlgJSCompressed::exportIsAscii()
 void TestDlgJSCompressed::cancellingTheFileDialogKeepsTheDialogOpen()
 {
     DlgJSCompressed dialog(nullptr);
-    dialog.setBaseName(QStringLiteral("tool"));
-    dialog.setCompressedText(QStringLiteral("a=1;"));
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-
-    SaveRun run;
-    answerSave(QString(), &run);
-    QTest::mouseClick(button(&dialog, QStringLiteral("&Save")), Qt::LeftButton);
+    QVERIFY(showFilled(dialog, QStringLiteral("tool"), QStringLiteral("a=1;")));
+    const SaveRun run = clickSave(&dialog, QString());
     QCOMPARE(run.proposedName, QStringLiteral("toolCompressed.js"));
     QVERIFY(run.messageText.isEmpty());
     QVERIFY(dialog.isVisible());
@@ -347,15 +337,10 @@ void TestDlgJSCompressed::cancellingTheFileDialogKeepsTheDialogOpen()
 void TestDlgJSCompressed::unwritableFileKeepsTheDialogOpen()
 {
     DlgJSCompressed dialog(nullptr);
-    dialog.setCompressedText(QStringLiteral("a=1;"));
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(showFilled(dialog, QString(), QStringLiteral("a=1;")));
     // A folder of that name is in the way.
     QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("taken.js")));
-
-    SaveRun run;
-    answerSave(QStringLiteral("taken"), &run);
-    QTest::mouseClick(button(&dialog, QStringLiteral("&Save")), Qt::LeftButton);
+    const SaveRun run = clickSave(&dialog, QStringLiteral("taken"));
     QVERIFY(run.messageText.isEmpty());
     QVERIFY(dialog.isVisible());
 }
@@ -395,8 +380,7 @@ void TestDlgJSCompressed::compressCommandOfTheDocumentWindow()
     whenActive<DlgJSCompressed>(m_answers, [&](DlgJSCompressed *dialog) {
         QCOMPARE(dialog->parentWidget(), &window);
         shown = dialog->findChild<QTextEdit *>()->toPlainText();
-        answerSave(QStringLiteral("out"), &run);
-        QTest::mouseClick(button(dialog, QStringLiteral("&Save")), Qt::LeftButton);
+        run = clickSave(dialog, QStringLiteral("out"));
     });
     window.showCompressedContent();
 
@@ -417,8 +401,7 @@ void TestDlgJSCompressed::neverSavedDocument()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     SaveRun fresh;
     whenActive<DlgJSCompressed>(m_answers, [&](DlgJSCompressed *dialog) {
-        answerSave(QString(), &fresh);
-        QTest::mouseClick(button(dialog, QStringLiteral("&Save")), Qt::LeftButton);
+        fresh = clickSave(dialog, QString());
         dialog->reject();
     });
     window.showCompressedContent();
@@ -428,8 +411,7 @@ void TestDlgJSCompressed::neverSavedDocument()
     QCOMPARE(window.windowTitleText(), QStringLiteral(" [modified]"));
     SaveRun edited;
     whenActive<DlgJSCompressed>(m_answers, [&](DlgJSCompressed *dialog) {
-        answerSave(QString(), &edited);
-        QTest::mouseClick(button(dialog, QStringLiteral("&Save")), Qt::LeftButton);
+        edited = clickSave(dialog, QString());
         dialog->reject();
     });
     window.showCompressedContent();

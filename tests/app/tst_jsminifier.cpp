@@ -172,6 +172,8 @@ void TestJSMinifier::examples_data()
     row("CRLF line ends", "a = 1\r\nb = 2\r\n", "a =1\r\nb=2\r\n");
     row("space before the final line feed", "x = y \n", "x =y \n");
     row("banner comment", "a = 1; //*** banner ***\nb = 2;", "a =1;b=2;");
+    row("address in a block comment", "a = 1; /* see http://example.com */ b = 2;", "a =1;b=2;");
+    row("block comment over lines at the start", "/* a\n b */\nx = 1;", "\nx=1;");
 
     // Operators that must not fuse.
     row("plus plus", "a = b + +c;", "a =b+ +c;");
