@@ -24,14 +24,6 @@ QPushButton *makeButton(const QString &text, QWidget *parent)
     return button;
 }
 
-// Test code sets this so the toolkit's own dialog (which a test can drive) is
-// used instead of a platform dialog, as for the document's Save As.
-QFileDialog::Options dialogOptions()
-{
-    return qEnvironmentVariableIsSet("CORVELLA_NON_NATIVE_DIALOGS") ? QFileDialog::DontUseNativeDialog
-                                                                    : QFileDialog::Options();
-}
-
 } // namespace
 
 DlgJSCompressed::DlgJSCompressed(QWidget *parent)
@@ -79,7 +71,7 @@ void DlgJSCompressed::slotSave()
     const QString suggested = m_baseName + QStringLiteral("Compressed.js");
     const QString start = QMWidgets::App::saveDirectory() + QLatin1Char('/') + suggested;
     QString path = QFileDialog::getSaveFileName(this, tr("Export to Festoon file"), start, QStringLiteral("*.js"),
-                                                nullptr, dialogOptions());
+                                                nullptr, QMWidgets::App::fileDialogOptions());
     if (!path.isEmpty()) {
         if (!path.endsWith(QLatin1String(".js")))
             path += QLatin1String(".js");

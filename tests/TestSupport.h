@@ -9,6 +9,7 @@
 #include <QSettings>
 #include <QTimer>
 #include <QWidget>
+#include <QtTest/qtestcase.h>
 
 #include <functional>
 
@@ -17,14 +18,24 @@ namespace TestSupport {
 // Calls `answer` with the next modal widget as soon as one is active. The
 // poll runs from the event loop, so it works while a modal exec() blocks the
 // test function.
+// The answer usually captures the test function's locals, so a poll whose
+// test has ended (no dialog ever came) gives up instead of answering a
+// later test's dialog with dangling references.
+inline QByteArray currentTest()
+{
+    return QByteArray(QTest::currentTestFunction()) + '/' + QTest::currentDataTag();
+}
+
 inline void whenModal(std::function<void(QWidget *)> answer, int timeoutMs = 10000)
 {
     auto *timer = new QTimer(qApp);
     auto *waited = new int(0);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, waited, answer, timeoutMs]() {
-        QWidget *modal = QApplication::activeModalWidget();
+    const QByteArray owner = currentTest();
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, waited, answer, timeoutMs, owner]() {
+        const bool ownerAlive = currentTest() == owner;
+        QWidget *modal = ownerAlive ? QApplication::activeModalWidget() : nullptr;
         *waited += 10;
-        if (!modal && *waited < timeoutMs)
+        if (ownerAlive && !modal && *waited < timeoutMs)
             return;
         timer->stop();
         timer->deleteLater();

@@ -13,18 +13,6 @@
 
 namespace QMDrovebot {
 
-namespace {
-
-// Test code sets this so the toolkit's own dialog (which a test can drive)
-// is used instead of a platform dialog.
-QFileDialog::Options dialogOptions()
-{
-    return qEnvironmentVariableIsSet("CORVELLA_NON_NATIVE_DIALOGS") ? QFileDialog::DontUseNativeDialog
-                                                                    : QFileDialog::Options();
-}
-
-} // namespace
-
 DocWindow::DocWindow(QWidget *parent)
     : QTextEdit(parent)
 {
@@ -106,7 +94,7 @@ void DocWindow::open(const QString &path)
 void DocWindow::open()
 {
     const QString path = QFileDialog::getOpenFileName(this, tr("Open"), QMWidgets::App::openDirectory() + QStringLiteral("/ "),
-                                                      QStringLiteral("*.js"), nullptr, dialogOptions());
+                                                      QStringLiteral("*.js"), nullptr, QMWidgets::App::fileDialogOptions());
     if (!path.isEmpty()) {
         QMWidgets::App::setOpenDirectory(QFileInfo(path).absolutePath());
         m_lastDirectory = path;
@@ -146,7 +134,7 @@ bool DocWindow::saveFileAs()
     // is a full path once the document was opened or saved.
     const QString proposedName = m_fileName.isEmpty() ? QStringLiteral("NewFile.js") : QFileInfo(m_fileName).fileName();
     const QString proposed = QMWidgets::App::saveDirectory() + QLatin1Char('/') + proposedName;
-    QString path = QFileDialog::getSaveFileName(this, tr("Save"), proposed, QStringLiteral("*.js"), nullptr, dialogOptions());
+    QString path = QFileDialog::getSaveFileName(this, tr("Save"), proposed, QStringLiteral("*.js"), nullptr, QMWidgets::App::fileDialogOptions());
     if (path.isEmpty())
         return false;
     if (!path.endsWith(QLatin1String(".js")))

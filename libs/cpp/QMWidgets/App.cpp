@@ -133,6 +133,12 @@ QWidget *App::mainWidget() const
     return m_mainWidget;
 }
 
+QFileDialog::Options App::fileDialogOptions()
+{
+    return qEnvironmentVariableIsSet("CORVELLA_NON_NATIVE_DIALOGS") ? QFileDialog::DontUseNativeDialog
+                                                                    : QFileDialog::Options();
+}
+
 QString App::webAddress(const QString &page)
 {
     return QStringLiteral("https://example.org/corvella/") + page;

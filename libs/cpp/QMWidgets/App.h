@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QPointer>
 #include <QVariant>
 
@@ -39,6 +40,11 @@ public:
     QString productPage() const;
     void setMainWidget(QWidget *widget);
     QWidget *mainWidget() const;
+
+    // Options for every file dialog of the program. Tests set
+    // CORVELLA_NON_NATIVE_DIALOGS so the toolkit's own dialog, which a test
+    // can drive, is used instead of a platform dialog.
+    static QFileDialog::Options fileDialogOptions();
 
     // Addresses the framework's web actions open. Neutral on purpose.
     static QString webAddress(const QString &page);
