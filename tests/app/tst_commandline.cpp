@@ -18,6 +18,8 @@ private slots:
     void refusedArguments();
     void helpAndVersionNeedNoDisplay_data();
     void helpAndVersionNeedNoDisplay();
+    void editorWithoutDisplayExplainsItself_data();
+    void editorWithoutDisplayExplainsItself();
 
 private:
     struct Result
@@ -157,6 +159,26 @@ void tst_CommandLine::helpAndVersionNeedNoDisplay()
     QCOMPARE(result.err, QString());
     if (start.startsWith(QLatin1String("Usage")))
         QVERIFY(result.out.contains(QStringLiteral("--run <FILE>")));
+}
+
+
+void tst_CommandLine::editorWithoutDisplayExplainsItself_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("no file") << QStringList();
+    QTest::newRow("a file") << QStringList{QStringLiteral("some.js")};
+}
+
+// The editor itself needs a screen; without one the user gets one line that
+// says so and how to go on, not a toolkit abort.
+void tst_CommandLine::editorWithoutDisplayExplainsItself()
+{
+    QFETCH(QStringList, arguments);
+    const Result result = corvella(arguments);
+    QCOMPARE(result.status, 1);
+    QVERIFY(result.out.isEmpty());
+    QCOMPARE(result.err.count(QLatin1Char('\n')), 1);
+    QVERIFY2(result.err.startsWith(QStringLiteral("corvella: no display found")), qPrintable(result.err));
 }
 
 QTEST_MAIN(tst_CommandLine)
