@@ -15,7 +15,9 @@ MUITabBar::MUITabBar(QWidget *parent)
 
 MUITabBarItem *MUITabBar::addButton(const QString &text, const QPixmap &pixmap)
 {
-    auto *item = new MUITabBarItem;
+    // Made a child of the bar at once: reparenting a widget later styles it
+    // a second time under the application's style sheet.
+    auto *item = new MUITabBarItem(this);
     item->setPixmap(pixmap);
     item->setCaption(text);
     item->setFlat(true);
@@ -25,7 +27,7 @@ MUITabBarItem *MUITabBar::addButton(const QString &text, const QPixmap &pixmap)
 
 QFrame *MUITabBar::addSeparator()
 {
-    auto *line = new QFrame;
+    auto *line = new QFrame(this);
     line->setFrameStyle(QFrame::VLine | QFrame::Sunken);
     m_layout->addWidget(line);
     return line;
