@@ -7,6 +7,7 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cstring>
 #include <cstdio>
 #include <vector>
 
@@ -98,7 +99,12 @@ int compressToFile(QFile &input, const QString &inputPath, const QString &output
             return fail("read", inputPath, input.errorString());
         const int size = carried + int(got);
         const int keep = got > 0 ? incompleteTail(in.data(), size) : 0;
-        const QString text = QString::fromUtf8(in.data(), size - keep);
+        QString text = QString::fromUtf8(in.data(), size - keep);
+        // fromUtf8() drops a byte-order mark at the start of every chunk, which
+        // inside the file is a character; the minifier drops the file's own,
+        // as it does on the byte path.
+        if (size - keep >= 3 && std::memcmp(in.data(), "\xEF\xBB\xBF", 3) == 0)
+            text.prepend(QChar(0xFEFF));
         std::copy(in.data() + size - keep, in.data() + size, in.data());
         carried = keep;
 

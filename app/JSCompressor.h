@@ -3,6 +3,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstdint>
+#include <vector>
+
 namespace QMDrovebot {
 class Editor;
 }
@@ -13,12 +16,16 @@ class Editor;
 QString compressJavaScript(QMDrovebot::Editor *editor);
 
 // Export of a script as pure ASCII, so that the file reads the same in every
-// encoding and keeps its meaning: each UTF-16 unit above U+007F becomes a
-// \uXXXX escape (a surrogate pair two of them), which is valid in strings,
-// template literals, regular expressions and identifiers. A backslash right
-// before such a unit escaped it on its own ("\é" is "é"), so that backslash
-// goes; a backslash before U+2028 or U+2029 continued a string's line, so both
-// go. Feed the text in pieces of any size, then call finish().
+// encoding and keeps its meaning. Inside string, template and regex literals
+// and in identifiers, each UTF-16 unit above U+007F becomes a \uXXXX escape
+// (a surrogate pair two of them). Elsewhere an escape is no blank: a space
+// character there (category Zs, or U+FEFF) is written as a space, and U+2028
+// and U+2029 as a line feed, so the encoder tracks comments and literals the
+// way the minifier does, on any text (the dialog's text may have been edited).
+// A backslash right before an escaped unit in a literal escaped it on its own
+// ("\é" is "é"), so that backslash goes; a backslash before U+2028 or U+2029
+// continued the literal's line, so both go. Feed the text in pieces of any
+// size, then call finish().
 class JSAsciiEncoder
 {
 public:
@@ -27,9 +34,45 @@ public:
     void finish(QByteArray &out);
 
 private:
-    // The output so far ends with an odd run of backslashes whose last one is
-    // not written yet: the next unit decides whether it stays.
+    enum Mode : std::uint8_t {
+        Code,
+        AfterSlash, // a "/" in code: a comment, a regex literal or division
+        LineComment,
+        BlockComment,
+        SingleQuote,
+        DoubleQuote,
+        Template,
+        Regex,
+    };
+
+    const ushort *codeRun(const ushort *p, const ushort *end, char *&out);
+    const ushort *quoteRun(const ushort *p, const ushort *end, char *&out);
+    const ushort *commentRun(const ushort *p, const ushort *end, char *&out);
+    char *code(ushort u, char *o);
+    char *literal(ushort u, char *o);
+    char *comment(ushort u, char *o);
+    void significant(char c);
+    bool slashStartsRegex() const;
+
+    Mode m_mode = Code;
+    // In a literal: the output ends with an odd run of backslashes whose last
+    // one is not written yet; the next unit decides whether it stays.
     bool m_heldBackslash = false;
+    bool m_escapedCR = false;      // in a literal: "\" CR came last, so a line feed continues the line
+    bool m_dollar = false;         // in a template: an unescaped "$" came last
+    bool m_regexClass = false;     // in a regex literal: inside [...]
+    bool m_star = false;           // in a block comment: "*" came last
+    bool m_slashStartsRegex = false;
+    bool m_inWord = false;         // the last unit of code belongs to an identifier, keyword or number
+    bool m_gap = false;            // a blank or comment came after the last significant unit
+    bool m_wordAfterDot = false;   // the current word follows "." (a property name)
+    char m_last = 0;               // the last significant unit of code: its ASCII value, 'a' for a word
+                                   // and ')' for the end of a literal; 0 at the start
+    char m_beforeLast = 0;         // the significant unit right before m_last, ' ' if a gap parted them
+    int m_wordLength = 0;          // ASCII letters of the current word, more than 10 if it is no keyword
+    char m_word[10] = {};
+    int m_braceDepth = 0;
+    std::vector<int> m_templateDepths; // the brace depth at each open "${"
 };
 
 // The whole of `text` through JSAsciiEncoder.

@@ -17,7 +17,11 @@
 // common, for example in a comment that quotes code). Comments are dropped. A
 // block comment that held a line feed counts as one line feed when it closes
 // (that line feed is kept or dropped like any other), so a line break hidden in
-// a comment still ends a statement.
+// a comment still ends a statement. A comment that separated two units which
+// would otherwise make one token (two identifier units, "+" and "+", "-" and
+// "-", "/" and "/" or "*", a digit and ".") leaves "/**/" behind, a
+// subsequence of every block comment, unless a blank between them is kept or
+// comes back.
 //
 // Literals. A double quote, a single quote or a backtick opens a literal that
 // ends with the next unescaped quote of the same kind; a quote of another kind,
@@ -43,7 +47,9 @@
 //   units, that blank goes instead and the line feed is judged again, so two
 //   lines never become one;
 // - a blank dropped between "+" and "+", "-" and "-", or "/" and "/" or "*"
-//   comes back, so no new operator or comment appears.
+//   comes back, so no new operator or comment appears; so does a space
+//   dropped between an identifier unit and a comment, when the comment goes
+//   and another identifier unit follows.
 // Everything else is copied.
 
 namespace {
@@ -120,7 +126,8 @@ constexpr BlankTables makeBlankTables()
         const bool delimiter = tables.delimiter[c];
         const bool sign = c == '+' || c == '-' || c == '/';
         t.afterOutput[SpaceBlank][c] = sign ? Leave : (delimiter ? Drop : Ask); // after a sign it may come back
-        t.beforeNext[SpaceBlank][c] = (delimiter || c == '\n') ? Drop : Keep;
+        // Before a "/" the space may have to come back, if a comment follows.
+        t.beforeNext[SpaceBlank][c] = c == '/' ? Leave : ((delimiter || c == '\n') ? Drop : Keep);
         t.afterOutput[TabBlank][c] = (c == ' ' || c == '\t' || c == ';') ? Drop : Ask;
         const bool writtenNext = tables.charClass[c] < Space || tables.charClass[c] == Quote;
         t.beforeNext[TabBlank][c] = writtenNext ? Keep : Leave;
@@ -263,20 +270,33 @@ private:
         s.outputSize = outputPosition();
     }
 
+    static bool isWordUnit(char16_t c) { return charClass(ushort(c)) == Word; }
+
+    // Whether `before` and `after` written next to each other would make one
+    // token where a separator stood.
     static bool fuses(char16_t before, char16_t after)
     {
         return (before == after && (before == '+' || before == '-' || before == '/')) ||
-               (before == '/' && after == '*');
+               (before == '/' && after == '*') || (isWordUnit(before) && isWordUnit(after)) ||
+               (before >= '0' && before <= '9' && after == '.');
     }
 
     // Writes what an appended unit needs written before it.
     Q_ALWAYS_INLINE void settle(char16_t c)
     {
         if (Q_UNLIKELY(s.pending | s.fuse)) {
-            if (s.pending)
+            if (s.pending) {
                 write(s.pending);
-            else if (fuses(s.last, c))
-                write(s.fuse);
+            } else if (fuses(s.last, c)) {
+                if (s.fuse == JSMinifier::commentFuse) {
+                    write('/');
+                    write('*');
+                    write('*');
+                    write('/');
+                } else {
+                    write(s.fuse);
+                }
+            }
             s.pending = 0;
             s.fuse = 0;
         }
@@ -376,8 +396,9 @@ private:
     {
         if (!isDelimiter(s.last) && !isDelimiter(next))
             keepBlank(c);
-        else if (!s.fuse && (s.last == '+' || s.last == '-' || s.last == '/'))
-            s.fuse = c;
+        else if ((!s.fuse || s.fuse == JSMinifier::commentFuse) &&
+                 (s.last == '+' || s.last == '-' || s.last == '/' || (next == '/' && isWordUnit(s.last))))
+            s.fuse = c; // a blank is the shorter separator
     }
 
     Q_ALWAYS_INLINE void tab(char16_t c)
@@ -477,6 +498,8 @@ private:
         s.mode = JSMinifier::Code;
         if (s.blockHadLF && s.last != 0)
             lineFeed();
+        else if (!s.pending && !s.fuse && s.last != 0)
+            s.fuse = JSMinifier::commentFuse;
     }
 
     void blockComment(Unit u)
@@ -820,6 +843,28 @@ JSMinifier::JSMinifier() = default;
 
 char *JSMinifier::feed(const char *in, qsizetype size, char *out)
 {
+    static const unsigned char bom[] = {0xEF, 0xBB, 0xBF};
+    if (Q_UNLIKELY(!m_state.bomSettled)) {
+        // The mark may arrive a byte at a time: its bytes wait until it is
+        // complete, or turn out to be text.
+        qsizetype matched = 0;
+        while (matched < size && m_state.bomSeen < 3 && uchar(in[matched]) == bom[m_state.bomSeen]) {
+            ++matched;
+            ++m_state.bomSeen;
+        }
+        if (m_state.bomSeen < 3 && matched == size)
+            return out;
+        m_state.bomSettled = true;
+        if (m_state.bomSeen < 3) // text after all
+            out = feedBytes(reinterpret_cast<const char *>(bom), m_state.bomSeen, out);
+        in += matched;
+        size -= matched;
+    }
+    return feedBytes(in, size, out);
+}
+
+char *JSMinifier::feedBytes(const char *in, qsizetype size, char *out)
+{
     auto *o = reinterpret_cast<unsigned char *>(out);
     MinifierPass<unsigned char> pass(m_state, o);
     return reinterpret_cast<char *>(pass.run(m_state, reinterpret_cast<const unsigned char *>(in), size));
@@ -827,12 +872,24 @@ char *JSMinifier::feed(const char *in, qsizetype size, char *out)
 
 char *JSMinifier::finish(char *out)
 {
+    if (!m_state.bomSettled && m_state.bomSeen > 0 && m_state.bomSeen < 3) {
+        static const char bomStart[] = "\xEF\xBB";
+        m_state.bomSettled = true;
+        out = feedBytes(bomStart, m_state.bomSeen, out);
+    }
     MinifierPass<unsigned char> pass(m_state, reinterpret_cast<unsigned char *>(out));
     return reinterpret_cast<char *>(pass.finish(m_state));
 }
 
 QChar *JSMinifier::feed(const QChar *in, qsizetype size, QChar *out)
 {
+    if (Q_UNLIKELY(!m_state.bomSettled) && size > 0) {
+        m_state.bomSettled = true;
+        if (in->unicode() == 0xFEFF) {
+            ++in;
+            --size;
+        }
+    }
     MinifierPass<ushort> pass(m_state, reinterpret_cast<ushort *>(out));
     return reinterpret_cast<QChar *>(pass.run(m_state, reinterpret_cast<const ushort *>(in), size));
 }

@@ -23,6 +23,10 @@
 //     for each chunk: end = minifier.feed(chunk, size, buffer); write(buffer, end)
 //     end = minifier.finish(buffer); write(buffer, end)
 //
+// A byte-order mark at the start of the text (U+FEFF, or EF BB BF in UTF-8)
+// is dropped, as decoding with QString::fromUtf8() drops it, so that both
+// paths give the same text; positions count from after it.
+//
 // One instance handles one text, either as bytes or as UTF-16, never mixed.
 class JSMinifier
 {
@@ -44,6 +48,8 @@ public:
 private:
     template <typename Unit> friend class MinifierPass;
 
+    char *feedBytes(const char *in, qsizetype size, char *out);
+
     // Where the scan stands; the names follow the rules they implement.
     enum Mode : std::uint8_t {
         Code,
@@ -56,6 +62,10 @@ private:
         InBackQuote,
         InRegex,
     };
+
+    // The fuse value of a dropped comment: "/**/" is written in its place,
+    // which the comment holds as a subsequence.
+    static constexpr char16_t commentFuse = u'*';
 
     // How far back the look at the output for regex literals reaches: the
     // same whatever the chunks, so both paths decide alike.
@@ -73,7 +83,10 @@ private:
         char16_t last = 0;              // last output unit, a pending blank included; 0 while empty
         char16_t beforePending = 0;     // last output unit before the pending blank
         char16_t pending = 0;           // blank appended but not written yet: a later line feed may take it back
-        char16_t fuse = 0;              // blank dropped after "+", "-" or "/": written again if a same sign follows
+        char16_t fuse = 0;              // dropped separator (a blank, or commentFuse for a dropped comment):
+                                        // written again if the next unit would fuse with the last one
+        bool bomSettled = false;        // whether a leading byte-order mark was looked for
+        std::uint8_t bomSeen = 0;       // bytes of a leading UTF-8 byte-order mark seen so far
         qint64 position = 0;            // input units consumed, in UTF-16 units, counted only up to 3
         qint64 outputSize = 0;          // units written by earlier calls
         qint64 regexEnd = -1;           // output position of the "/" that closed the latest regex literal

@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QVBoxLayout>
 
+#include <QMDrovebot/Editor.h>
 #include <QMWidgets/App.h>
 #include <QMWidgets/AppMenu.h>
 
@@ -114,15 +115,21 @@ void JavaScriptEvaluator::resizeEvent(QResizeEvent *event)
 
 void JavaScriptEvaluator::closeEvent(QCloseEvent *event)
 {
-    if (!m_mainWindow->isModified())
-        return;
-    const QString text = tr("The text of the \"") + m_mainWindow->windowTitleText()
-                         + tr("\" file has been changed. ") + tr("Do you want to quit without saving the changes?");
-    const auto answer = QMessageBox::warning(nullptr, QStringLiteral("Warning"), text, QMessageBox::Yes | QMessageBox::No);
-    if (answer == QMessageBox::Yes)
+    if (m_mainWindow->isModified()) {
+        const QString text = tr("The text of the \"") + m_mainWindow->windowTitleText()
+                             + tr("\" file has been changed. ") + tr("Do you want to quit without saving the changes?");
+        const auto answer =
+            QMessageBox::warning(nullptr, QStringLiteral("Warning"), text, QMessageBox::Yes | QMessageBox::No);
+        if (answer != QMessageBox::Yes) {
+            event->ignore();
+            return;
+        }
         event->accept();
-    else
-        event->ignore();
+    }
+    // A script still waiting in delay() would otherwise go on with no window
+    // left to stop it, and keep the process alive.
+    if (m_mainWindow->editor()->isEvaluating())
+        m_mainWindow->stopEvaluation();
 }
 
 QString JavaScriptEvaluator::applicationStyleSheet()

@@ -49,7 +49,7 @@ void setUpApplication(QMWidgets::App &app)
 int runScript(int argc, char **argv, const QString &path)
 {
     const QFileInfo info(path);
-    if (!info.exists() || info.isDir() || !info.isReadable())
+    if (!info.isFile() || !info.isReadable())
         return fail(QStringLiteral("cannot read %1").arg(path), 2);
     // A script run needs no screen: without one, draw off screen.
     if (!hasDisplay())

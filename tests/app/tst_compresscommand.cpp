@@ -19,6 +19,8 @@ private slots:
     void needsNoDisplay();
     void outputFileIsTheAsciiExport();
     void largeFileStreamsAcrossChunks();
+    void byteOrderMark_data();
+    void byteOrderMark();
     void invalidUtf8_data();
     void invalidUtf8();
     void unreadableInput_data();
@@ -158,6 +160,51 @@ void TestCompressCommand::largeFileStreamsAcrossChunks()
     QCOMPARE(corvella({QStringLiteral("--compress"), brokenInput, QStringLiteral("-o"), output}).exitCode, 0);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readAll() == toJavaScriptAscii(compressJavaScriptText(QString::fromUtf8(broken))));
+}
+
+// A byte-order mark at the start goes on both paths, one inside the file
+// stays on both, also where a chunk of the decoded path starts with it.
+void TestCompressCommand::byteOrderMark_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("minified");
+    QTest::addColumn<int>("marksKept");
+    const QByteArray bom("\xEF\xBB\xBF");
+    QTest::newRow("mark at the start") << bom + m_script << compressJavaScriptUtf8(m_script) << 0;
+    // Positions count from after the mark: both spaces are among the first three.
+    QTest::newRow("mark before blanks") << bom + "a  = 1;" << QByteArray("a  =1;") << 0;
+    QTest::newRow("only a mark") << bom << QByteArray() << 0;
+    QTest::newRow("two marks") << bom + bom + "x" << bom + "x" << 1;
+
+    QByteArray border = "x = 1;\n";
+    while (border.size() < 131072 - 1000)
+        border += m_script;
+    border += QByteArray(131072 - 3 - border.size(), ' ');
+    border += "s='" + bom + "';\n" + m_script; // the second chunk starts with the mark
+    QTest::newRow("mark at a chunk border") << border << compressJavaScriptUtf8(border) << 1;
+}
+
+void TestCompressCommand::byteOrderMark()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, minified);
+    QFETCH(int, marksKept);
+    const QString input = writeFile(QStringLiteral("bom.js"), bytes);
+    const Result toStdout = corvella({QStringLiteral("--compress"), input});
+    QCOMPARE(toStdout.exitCode, 0);
+    QVERIFY(toStdout.out == minified);
+    QCOMPARE(int(toStdout.out.count("\xEF\xBB\xBF")), marksKept);
+
+    // The file holds the same text as standard output, in ASCII.
+    const QString output = m_dir.filePath(QStringLiteral("bomCompressed.js"));
+    const Result toFile = corvella({QStringLiteral("--compress"), input, QStringLiteral("-o"), output});
+    QCOMPARE(toFile.exitCode, 0);
+    QFile file(output);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QString text = QString::fromUtf8(toStdout.out);
+    if (toStdout.out.startsWith("\xEF\xBB\xBF"))
+        text.prepend(QChar(0xFEFF)); // fromUtf8() took it for a header
+    QVERIFY(file.readAll() == toJavaScriptAscii(text));
 }
 
 // Standard output copies the bytes of broken sequences; the ASCII export

@@ -13,6 +13,8 @@
 
 #include <QMDrovebot/DocWindow.h>
 #include <QMDrovebot/Editor.h>
+#include <QMDrovebot/OutputArea.h>
+#include <QMDrovebot/ScriptEngine.h>
 #include <QMWidgets/App.h>
 #include <QMWidgets/AppMenu.h>
 
@@ -31,6 +33,7 @@ private slots:
     void quitQuestion();
     void noQuestionAfterOpenOrSave();
     void appMenuQuitAsksTheSameQuestion();
+    void closingStopsAWaitingScript();
 
 private:
     // Answers the next message box with `button` and records its text.
@@ -241,6 +244,33 @@ void TestJavaScriptEvaluator::appMenuQuitAsksTheSameQuestion()
     QTRY_VERIFY(!m_seenText.isEmpty());
     QVERIFY(m_seenText.endsWith(QStringLiteral("Do you want to quit without saving the changes?")));
     QVERIFY(frame.isVisible());
+}
+
+void TestJavaScriptEvaluator::closingStopsAWaitingScript()
+{
+    JavaScriptEvaluator frame;
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    QMDrovebot::Editor *editor = frame.mainWindow()->editor();
+    editor->textEdit()->setPlainText(
+        QStringLiteral("var rounds = 0;\nwhile (rounds < 200) { delay(20); rounds++; }\nprintout('not stopped');"));
+    editor->textEdit()->document()->setModified(false);
+    // Saved state: no question, the window just closes.
+    frame.mainWindow()->editor()->textEdit()->setPlainText(editor->textEdit()->toPlainText());
+    QTimer::singleShot(100, &frame, [&frame] {
+        // The document counts as modified: answer the question with Yes.
+        TestSupport::whenModal([](QWidget *w) { qobject_cast<QMessageBox *>(w)->button(QMessageBox::Yes)->click(); });
+        frame.close();
+    });
+    editor->run();
+    QVERIFY(!frame.isVisible());
+    QVERIFY(!editor->isEvaluating());
+    QCOMPARE(editor->errorStatus(), 1);
+    const QString pane = editor->outputArea()->toPlainText();
+    QVERIFY2(pane.contains(QStringLiteral("Script evaluation is stopped by user")), qPrintable(pane));
+    QVERIFY(!pane.contains(QStringLiteral("not stopped")));
+    const int rounds = editor->engine()->globalObject().property(QStringLiteral("rounds")).toInt32();
+    QVERIFY2(rounds < 200, qPrintable(QString::number(rounds)));
 }
 
 QTEST_MAIN(TestJavaScriptEvaluator)

@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 #include <QMDrovebot/DocWindow.h>
 #include <QMDrovebot/Editor.h>
 #include <QMDrovebot/OutputArea.h>
@@ -46,6 +48,9 @@ private slots:
     void saveFailureIsReported();
     void awkwardFilesOpen_data();
     void awkwardFilesOpen();
+    void specialFilesAreRefused_data();
+    void specialFilesAreRefused();
+    void failedSaveAsKeepsTheSaveFolder();
     void nonAsciiTextRoundTrips();
 
 private:
@@ -453,6 +458,46 @@ void TestJSMainWindow::awkwardFilesOpen()
     } else {
         QVERIFY(!window.editor()->textEdit()->toPlainText().isEmpty());
     }
+}
+
+void TestJSMainWindow::specialFilesAreRefused_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("endless device") << "device";
+    QTest::newRow("named pipe nobody writes to") << "fifo";
+}
+
+void TestJSMainWindow::specialFilesAreRefused()
+{
+    QFETCH(QString, kind);
+    QString path = QStringLiteral("/dev/zero");
+    if (kind == QLatin1String("fifo")) {
+        path = m_dir->filePath(QStringLiteral("pipe.js"));
+        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+    }
+    JSMainWindow window;
+    window.editor()->textEdit()->setPlainText(QStringLiteral("mine();"));
+    window.openPath(path);
+    QCOMPARE(window.editor()->textEdit()->toPlainText(), QStringLiteral("mine();"));
+    QCOMPARE(window.editor()->fileName(), QString());
+    QVERIFY(window.statusBar()->currentMessage().startsWith(QStringLiteral("Cannot open ") + path));
+}
+
+void TestJSMainWindow::failedSaveAsKeepsTheSaveFolder()
+{
+    // A folder that exists but takes no new files, even from root.
+    const QString target = QStringLiteral("/proc/corvella-test.js");
+    JSMainWindow window;
+    TestSupport::whenModal([target](QWidget *w) {
+        auto *dialog = qobject_cast<QFileDialog *>(w);
+        QVERIFY(dialog);
+        dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(target);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    window.saveAs();
+    QCOMPARE(window.editor()->fileName(), QString());
+    QCOMPARE(QMWidgets::App::saveDirectory(), m_dir->path());
+    QVERIFY(window.statusBar()->currentMessage().startsWith(QStringLiteral("Cannot save ")));
 }
 
 void TestJSMainWindow::nonAsciiTextRoundTrips()

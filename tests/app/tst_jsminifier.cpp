@@ -17,6 +17,10 @@ private slots:
     void examples();
     void positionsCountUtf16Units_data();
     void positionsCountUtf16Units();
+    void byteOrderMarkOnTheBytePath_data();
+    void byteOrderMarkOnTheBytePath();
+    void minifiedKeepsMeaning_data();
+    void minifiedKeepsMeaning();
     void randomTextsAgreeAcrossPaths();
     void asciiExport_data();
     void asciiExport();
@@ -88,10 +92,11 @@ void checkAllPaths(const QString &input, const QString &expected)
         qWarning().noquote() << "got" << visible(result) << "expected" << visible(expected);
     QCOMPARE(result, expected);
     QVERIFY(isSubsequence(result, input));
-    QCOMPARE(QString::fromUtf8(compressJavaScriptUtf8(input.toUtf8())), expected);
+    // Compared as bytes: fromUtf8() would drop a byte-order mark.
+    QCOMPARE(compressJavaScriptUtf8(input.toUtf8()), expected.toUtf8());
     QCOMPARE(minifyTextInChunks(input, 1), expected);
-    QCOMPARE(QString::fromUtf8(minifyBytesInChunks(input.toUtf8(), {1})), expected);
-    QCOMPARE(QString::fromUtf8(minifyBytesInChunks(input.toUtf8(), {3, 1, 17})), expected);
+    QCOMPARE(minifyBytesInChunks(input.toUtf8(), {1}), expected.toUtf8());
+    QCOMPARE(minifyBytesInChunks(input.toUtf8(), {3, 1, 17}), expected.toUtf8());
 }
 
 } // namespace
@@ -187,6 +192,37 @@ void TestJSMinifier::examples_data()
     row("plus comment plus", "a = b + /* x */ +c;", "a =b+ +c;");
     row("space run between signs", "a = b +    +c;", "a =b+ +c;");
 
+    // A dropped comment must not join two tokens into one. A blank around it
+    // serves if there is one, else "/**/", which every block comment holds.
+    row("comment between keyword and name", "var/**/x = 1;", "var/**/x=1;");
+    row("longer comment between keyword and name", "function/* n */f(){}", "function/**/f(){}");
+    row("comment between return and its operand", "return/*x*/a;", "return/**/a;");
+    row("comment between two plus signs", "a = b +/**/+c;", "a =b+/**/+c;");
+    row("comment between two minus signs", "a = b -/* x */-c;", "a =b-/**/-c;");
+    row("comment between a number and a dot", "x = 1/**/.toString();", "x =1/**/.toString();");
+    row("comment before a non-ASCII name", "var/**/é = 1;", "var/**/é=1;");
+    row("two comments between words", "var/* a *//* b */x = 1;", "var/**/x=1;");
+    row("comment between words at the start", "a/**/b", "a/**/b");
+    row("space before the comment comes back", "var /* x */x = 1;", "var x=1;");
+    row("space after the comment is kept", "var/* x */ x = 1;", "var x=1;");
+    row("space after the comment between signs", "a = b +/* x */ +c;", "a =b+ +c;");
+    row("tab before the comment", "var\t/* x */x = 1;", "var\tx=1;");
+    row("comment before a bracket goes", "f/**/(a)/**/;", "f(a);");
+    row("comment before an operator goes", "a = b/**/+c;", "a =b+c;");
+    row("comment between ) and a word goes", "if (a)/**/return/**/;", "if (a)return;");
+    row("comment between plus and minus goes", "a = b +/**/-c;", "a =b+-c;");
+    row("comment before a regex after return goes", "return/**//a/.test(s);", "return/a/.test(s);");
+    row("space before a division stays dropped", "x = a / b;", "x =a/b;");
+
+    // A byte-order mark at the start goes, as decoding drops it; positions
+    // count from after it (both spaces are at positions 1 and 2).
+    // (Not through fromUtf8(), which would drop the mark itself.)
+    QTest::newRow("byte-order mark at the start") << QStringLiteral("\uFEFFa  = 1;") << QStringLiteral("a  =1;");
+    QTest::newRow("only a byte-order mark") << QStringLiteral("\uFEFF") << QString();
+    QTest::newRow("second byte-order mark stays") << QStringLiteral("\uFEFF\uFEFFx") << QStringLiteral("\uFEFFx");
+    QTest::newRow("byte-order mark in a literal stays") << QStringLiteral("s = '\uFEFF';")
+                                                        << QStringLiteral("s ='\uFEFF';");
+
     // The last unit is always copied.
     row("final space", "a = b ", "a =b ");
     row("final line feed after a semicolon", "a = b;\n", "a =b;\n");
@@ -219,6 +255,61 @@ void TestJSMinifier::positionsCountUtf16Units()
     checkAllPaths(input, expected);
 }
 
+// Bytes that begin like a byte-order mark but are none are text; the mark
+// may arrive split over several feeds.
+void TestJSMinifier::byteOrderMarkOnTheBytePath_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("mark") << QByteArray("\xEF\xBB\xBF" "a  = 1;") << QByteArray("a  =1;");
+    QTest::newRow("first two bytes of a mark") << QByteArray("\xEF\xBB") << QByteArray("\xEF\xBB");
+    QTest::newRow("first byte of a mark") << QByteArray("\xEF") << QByteArray("\xEF");
+    QTest::newRow("two bytes of a mark, then code") << QByteArray("\xEF\xBBx = 1;") << QByteArray("\xEF\xBBx =1;");
+    QTest::newRow("one byte of a mark, then code") << QByteArray("\xEFx = 1;") << QByteArray("\xEFx =1;");
+    QTest::newRow("three-byte character like a mark") << QByteArray("\xEF\xBB\xBEx = 1;")
+                                                     << QByteArray("\xEF\xBB\xBEx =1;");
+}
+
+void TestJSMinifier::byteOrderMarkOnTheBytePath()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, expected);
+    QCOMPARE(compressJavaScriptUtf8(input), expected);
+    QCOMPARE(minifyBytesInChunks(input, {1}), expected);
+    QCOMPARE(minifyBytesInChunks(input, {2}), expected);
+    QCOMPARE(minifyBytesInChunks(input, {3, 1, 17}), expected);
+}
+
+// The script engine gives the same result for the original and the
+// minified program.
+void TestJSMinifier::minifiedKeepsMeaning_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::newRow("keyword and name") << QStringLiteral("var/**/x = 1; x");
+    QTest::newRow("function and return") << QStringLiteral("function/* n */f(){ return/*x*/7; } f()");
+    QTest::newRow("plus and plus") << QStringLiteral("var b = 1, c = 2, a = b +/**/+c; a");
+    QTest::newRow("minus and minus") << QStringLiteral("var b = 5, c = 2, a = b -/**/-c; a");
+    QTest::newRow("number and dot") << QStringLiteral("var x = 1/**/.toString() + 'a'; x");
+    QTest::newRow("in between operands") << QStringLiteral("var o = {k: 1}; var t = 'k'/**/in/**/o; t");
+    QTest::newRow("typeof") << QStringLiteral("typeof/**/undefinedName");
+    QTest::newRow("non-ASCII names") << QStringLiteral("var é = 2; var/**/ê = é; ê");
+    QTest::newRow("space before a comment") << QStringLiteral("var /* x */y = 3; y");
+    QTest::newRow("regex after return") << QStringLiteral("function f(s) { return/**//a/.test(s); } f('cat')");
+}
+
+void TestJSMinifier::minifiedKeepsMeaning()
+{
+    QFETCH(QString, program);
+    const QString minified = compressJavaScriptText(program);
+    QScriptEngine original;
+    QScriptEngine compressed;
+    const QScriptValue expected = original.evaluate(program);
+    QVERIFY2(!original.hasUncaughtException(), qPrintable(expected.toString()));
+    const QScriptValue value = compressed.evaluate(minified);
+    QVERIFY2(!compressed.hasUncaughtException(), qPrintable(minified + QStringLiteral(": ") + value.toString()));
+    QCOMPARE(value.toString(), expected.toString());
+}
+
 // The loops that copy whole runs must decide exactly as the unit-by-unit
 // rules do, whatever the chunk borders.
 void TestJSMinifier::randomTextsAgreeAcrossPaths()
@@ -227,8 +318,10 @@ void TestJSMinifier::randomTextsAgreeAcrossPaths()
     // The pieces the texts are made of, separated by "~".
     const QStringList pieces =
         QString::fromUtf8("a~b1~ ~  ~\t~\n~\r~;~/~*~'~\"~`~\\~+~-~=~(~)~[~]~{~}~,~.~:~?~!~return ~"
-                          "é~😀~abcdefghijklmnopqrstuvwxyz~                    ~\t\t\t\t")
-            .split(QLatin1Char('~'));
+                          "é~😀~abcdefghijklmnopqrstuvwxyz~                    ~\t\t\t\t~/**/~/* x */~"
+                          "~7")
+            .split(QLatin1Char('~'))
+        << QStringLiteral("\uFEFF"); // fromUtf8() would drop it
     for (int round = 0; round < 20000; ++round) {
         QString text;
         const int length = int(random.bounded(round % 2 ? 30 : 120));
@@ -252,12 +345,51 @@ void TestJSMinifier::asciiExport_data()
     QTest::newRow("é") << QStringLiteral("s = 'café';") << QByteArray("s = 'caf\\u00E9';");
     QTest::newRow("€") << QStringLiteral("€") << QByteArray("\\u20AC");
     QTest::newRow("emoji as two escapes") << QStringLiteral("😀") << QByteArray("\\uD83D\\uDE00");
-    QTest::newRow("Latin-1 range is escaped too") << QStringLiteral("\u00A0\u00FF") << QByteArray("\\u00A0\\u00FF");
+    QTest::newRow("Latin-1 range is escaped too") << QStringLiteral("'\u00A0\u00FF'") << QByteArray("'\\u00A0\\u00FF'");
+    QTest::newRow("identifier") << QStringLiteral("café = 1") << QByteArray("caf\\u00E9 = 1");
     QTest::newRow("escaped é loses its backslash") << QStringLiteral("'\\é'") << QByteArray("'\\u00E9'");
     QTest::newRow("escaped backslash stays") << QStringLiteral("'\\\\é'") << QByteArray("'\\\\\\u00E9'");
     QTest::newRow("line continuation with U+2028") << QStringLiteral("'a\\\u2028b'") << QByteArray("'ab'");
     QTest::newRow("backslashes before ASCII") << QStringLiteral("'\\n\\\\x\\'") << QByteArray("'\\n\\\\x\\'");
     QTest::newRow("final backslash") << QStringLiteral("a\\") << QByteArray("a\\");
+
+    // An escape is no blank and no line break: outside literals these
+    // characters become a space or a line feed.
+    QTest::newRow("no-break space in code") << QStringLiteral("var\u00A0b = 2;") << QByteArray("var b = 2;");
+    QTest::newRow("other space characters in code")
+        << QStringLiteral("a\u1680\u2003\u202F\u205F\u3000\uFEFFb") << QByteArray("a      b");
+    QTest::newRow("line and paragraph separators in code") << QStringLiteral("a\u2028b\u2029c")
+                                                            << QByteArray("a\nb\nc");
+    QTest::newRow("line separator ends a line comment") << QStringLiteral("// c\u2028\u00A0x")
+                                                         << QByteArray("// c\n x");
+    QTest::newRow("quote inside a block comment") << QStringLiteral("/* it's */\u00A0x") << QByteArray("/* it's */ x");
+    QTest::newRow("quote inside a line comment") << QStringLiteral("// it's\n\u00A0x") << QByteArray("// it's\n x");
+    QTest::newRow("no-break space in a string") << QStringLiteral("s = \"a\u00A0b\";\u00A0")
+                                                << QByteArray("s = \"a\\u00A0b\"; ");
+    QTest::newRow("escaped quote keeps the string open")
+        << QStringLiteral("s = 'it\\'s\u00A0';\u00A0") << QByteArray("s = 'it\\'s\\u00A0'; ");
+    QTest::newRow("unclosed string ends at the line") << QStringLiteral("s = 'a\n\u00A0b")
+                                                      << QByteArray("s = 'a\n b");
+    QTest::newRow("line continuation with CR LF") << QStringLiteral("s = 'a\\\r\n\u00A0';")
+                                                  << QByteArray("s = 'a\\\r\n\\u00A0';");
+    QTest::newRow("regex") << QStringLiteral("r = /\u00A0[/\u00A0]\u00A0/;\u00A0")
+                           << QByteArray("r = /\\u00A0[/\\u00A0]\\u00A0/; ");
+    QTest::newRow("regex after return") << QStringLiteral("return /\u00A0/") << QByteArray("return /\\u00A0/");
+    QTest::newRow("division") << QStringLiteral("x = a / b;\u00A0y = 1 / 2") << QByteArray("x = a / b; y = 1 / 2");
+    QTest::newRow("division after ++") << QStringLiteral("x = a++ / 2;\u00A0y = 1 / 2")
+                                       << QByteArray("x = a++ / 2; y = 1 / 2");
+    QTest::newRow("division after a property called return")
+        << QStringLiteral("x = y.return / 2;\u00A0z = 1 / 2") << QByteArray("x = y.return / 2; z = 1 / 2");
+    QTest::newRow("division after a string") << QStringLiteral("x = 'a' / 2;\u00A0z = 1 / 2")
+                                             << QByteArray("x = 'a' / 2; z = 1 / 2");
+    QTest::newRow("template literal") << QStringLiteral("t = `\u00A0${\u00A0a + {b: 1}.b\u00A0}\u00A0`;\u00A0")
+                                      << QByteArray("t = `\\u00A0${ a + {b: 1}.b }\\u00A0`; ");
+    QTest::newRow("template literal inside a substitution")
+        << QStringLiteral("t = `${ `\u00A0` }`\u00A0") << QByteArray("t = `${ `\\u00A0` }` ");
+    QTest::newRow("escaped substitution") << QStringLiteral("t = `\\${\u00A0}`\u00A0")
+                                          << QByteArray("t = `\\${\\u00A0}` ");
+    QTest::newRow("kept comment between words") << QStringLiteral("var/**/\u00E9\u00A0= 1")
+                                                << QByteArray("var/**/\\u00E9 = 1");
 }
 
 void TestJSMinifier::asciiExport()
@@ -274,6 +406,16 @@ void TestJSMinifier::asciiExportKeepsMeaning_data()
     QTest::newRow("regex") << QStringLiteral("/[é€]+/.exec('a€é b')[0]");
     QTest::newRow("identifier") << QStringLiteral("var café = 4; café * 2");
     QTest::newRow("line continuation") << QStringLiteral("'a\\\u2028b'.length");
+    QTest::newRow("no-break space between tokens") << QStringLiteral("var\u00A0b\u00A0=\u00A02;\u00A0b");
+    // This engine drops U+FEFF from the source, others read it as a blank:
+    // only where both mean the same.
+    QTest::newRow("byte-order mark between tokens") << QStringLiteral("\uFEFFvar b = 3;\uFEFFb");
+    QTest::newRow("line separator between statements") << QStringLiteral("var a = 1\u2028a + 1");
+    QTest::newRow("no-break space in a string") << QStringLiteral("var s = 'a\u00A0b'; s.charCodeAt(1)");
+    QTest::newRow("no-break space in a regex") << QStringLiteral("/^\u00A0$/.test('\u00A0')");
+    QTest::newRow("division before a no-break space")
+        << QStringLiteral("var a = 4, b = 2; var x = a / b;var\u00A0z = 1 / 2; x + z");
+    QTest::newRow("quote in a comment") << QStringLiteral("/* it's */ var\u00A0q = 'x'; q");
 }
 
 void TestJSMinifier::asciiExportKeepsMeaning()
@@ -293,7 +435,8 @@ void TestJSMinifier::asciiExportKeepsMeaning()
 
 void TestJSMinifier::asciiExportInPieces()
 {
-    const QString text = QStringLiteral("a\\\\\\é'😀\\\u2028x\\");
+    const QString text = QStringLiteral("a\\\\\\é'😀\\\u2028x\\';var\u00A0a = 'é\\\u2028' / 2; /* it's\u00A0*/ "
+                                        "r = /[/\u00A0]é/; t = `${ `\u00A0` }\u00A0`; // x\u2029\u00A0y\\");
     const QByteArray whole = toJavaScriptAscii(text);
     for (int piece = 1; piece <= 3; ++piece) {
         JSAsciiEncoder encoder;

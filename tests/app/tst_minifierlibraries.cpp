@@ -167,6 +167,29 @@ void TestMinifierLibraries::pathsAgree()
     QVERIFY(corvella.waitForFinished(60000));
     QCOMPARE(corvella.exitCode(), 0);
     QVERIFY(corvella.readAllStandardOutput() == expected);
+
+    // Saved with a byte-order mark, as some editors do: the same text on
+    // every path, standard output and the exported file included.
+    const QByteArray marked = "\xEF\xBB\xBF" + bytes;
+    QVERIFY(compressJavaScriptUtf8(marked) == expected);
+    QVERIFY(compressJavaScriptText(QString::fromUtf8(marked)).toUtf8() == expected);
+    const QString markedPath = m_dir.filePath(QStringLiteral("marked.js"));
+    const QString exportPath = m_dir.filePath(QStringLiteral("markedCompressed.js"));
+    QFile markedFile(markedPath);
+    QVERIFY(markedFile.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(markedFile.write(marked), qint64(marked.size()));
+    markedFile.close();
+    corvella.start(QStringLiteral(CORVELLA_BINARY), {QStringLiteral("--compress"), markedPath});
+    QVERIFY(corvella.waitForFinished(60000));
+    QCOMPARE(corvella.exitCode(), 0);
+    QVERIFY(corvella.readAllStandardOutput() == expected);
+    corvella.start(QStringLiteral(CORVELLA_BINARY),
+                   {QStringLiteral("--compress"), markedPath, QStringLiteral("-o"), exportPath});
+    QVERIFY(corvella.waitForFinished(60000));
+    QCOMPARE(corvella.exitCode(), 0);
+    QFile exported(exportPath);
+    QVERIFY(exported.open(QIODevice::ReadOnly));
+    QVERIFY(exported.readAll() == toJavaScriptAscii(QString::fromUtf8(expected)));
 }
 
 void TestMinifierLibraries::lodashBehavesTheSame()

@@ -52,23 +52,35 @@ bool DocWindow::openFile(const QString &path)
 {
     if (path.isEmpty())
         return false;
-    QFile file(path);
-    if (QFileInfo(path).isDir()) {
+    const QFileInfo info(path);
+    if (info.isDir()) {
         emit statusMessage(tr("Cannot open %1: it is a folder").arg(path));
         return false;
     }
+    // A device or a pipe never ends (or blocks on open): only regular files.
+    if (info.exists() && !info.isFile()) {
+        emit statusMessage(tr("Cannot open %1: it is not a regular file").arg(path));
+        return false;
+    }
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         emit statusMessage(tr("Cannot open %1: %2").arg(path, file.errorString()));
         return false;
     }
+    const QString tooLarge = tr("Cannot open %1: the file is larger than %2 MB")
+                                 .arg(path)
+                                 .arg(maximumFileSize / (1024 * 1024));
     if (file.size() > maximumFileSize) {
-        emit statusMessage(tr("Cannot open %1: the file is larger than %2 MB")
-                               .arg(path)
-                               .arg(maximumFileSize / (1024 * 1024)));
+        emit statusMessage(tooLarge);
         return false;
     }
-    const QByteArray bytes = file.readAll();
+    // Bounded even if the file grows while it is read.
+    const QByteArray bytes = file.read(maximumFileSize + 1);
     file.close();
+    if (bytes.size() > maximumFileSize) {
+        emit statusMessage(tooLarge);
+        return false;
+    }
 
     // Scripts are read as UTF-8 whatever the locale says: a C locale would
     // otherwise decode (and later write back) every non-ASCII character
@@ -139,15 +151,16 @@ bool DocWindow::saveFileAs()
         return false;
     if (!path.endsWith(QLatin1String(".js")))
         path += QLatin1String(".js");
-    const QString folder = QFileInfo(path).absolutePath();
-    QMWidgets::App::setSaveDirectory(folder);
-    m_lastDirectory = folder;
     const QString previous = m_fileName;
     m_fileName = path;
     if (!saveFile()) {
+        // A failed save leaves everything as it was, folders included.
         m_fileName = previous;
         return false;
     }
+    const QString folder = QFileInfo(path).absolutePath();
+    QMWidgets::App::setSaveDirectory(folder);
+    m_lastDirectory = folder;
     return true;
 }
 

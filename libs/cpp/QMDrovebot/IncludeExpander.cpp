@@ -2,6 +2,7 @@
 
 #include "SyntaxCheck.h"
 
+#include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -180,19 +181,24 @@ QString checkIncludedFile(const QString &path)
     // it is kept per path until the contents change. Only a file whose
     // top-level code depends on the clock or on chance could tell the
     // difference; a file stopped by the time limit is checked again.
+    // A digest stands for the contents, so the cache holds no copy of the
+    // files it has seen.
     struct Verdict
     {
-        QString contents;
+        QByteArray digest;
         QString text;
     };
     static QHash<QString, Verdict> verdicts;
+    const QByteArray digest = QCryptographicHash::hash(
+        QByteArray::fromRawData(reinterpret_cast<const char *>(contents.constData()), contents.size() * 2),
+        QCryptographicHash::Sha256);
     const auto known = verdicts.constFind(path);
-    if (known != verdicts.constEnd() && known->contents == contents)
+    if (known != verdicts.constEnd() && known->digest == digest)
         return known->text;
     bool timedOut = false;
     const QString text = checkContents(path, contents, &timedOut);
     if (!timedOut)
-        verdicts.insert(path, Verdict{contents, text});
+        verdicts.insert(path, Verdict{digest, text});
     return text;
 }
 
