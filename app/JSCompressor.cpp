@@ -5,6 +5,8 @@
 #include <QMDrovebot/DocWindow.h>
 #include <QMDrovebot/Editor.h>
 
+#include <algorithm>
+
 QString compressJavaScript(QMDrovebot::Editor *editor)
 {
     if (!editor)
@@ -47,22 +49,81 @@ constexpr bool isAsciiWordUnit(char c)
     return isAsciiLetter(c) || (c >= '0' && c <= '9') || c == '_' || c == '$' || c == '\\';
 }
 
-} // namespace
+// Units of code, as the loop over plain runs sees them.
+enum CodeClass : std::uint8_t { WordUnit, Blank, Punctuation, Special };
 
-void JSAsciiEncoder::significant(char c)
+struct CodeTables
 {
-    m_beforeLast = m_gap ? ' ' : m_last;
-    m_last = c;
-    m_gap = false;
-    m_inWord = false;
+    std::uint8_t kind[128];
+    std::uint8_t wordBits[128]; // 1 to 52 for letters, 63 for the other word units
+};
+
+constexpr CodeTables makeCodeTables()
+{
+    CodeTables t{};
+    for (int c = 0; c < 128; ++c) {
+        const char ch = char(c);
+        t.kind[c] = isAsciiWordUnit(ch) ? WordUnit : Punctuation;
+        t.wordBits[c] = (ch >= 'a' && ch <= 'z') ? c - 'a' + 1 : ((ch >= 'A' && ch <= 'Z') ? c - 'A' + 27 : 63);
+    }
+    for (char c : {' ', '\t', '\n', '\r', '\v', '\f'})
+        t.kind[int(c)] = Blank;
+    for (char c : {'/', '"', '\'', '`', '{', '}'})
+        t.kind[int(c)] = Special;
+    return t;
 }
+
+constexpr CodeTables codeTables = makeCodeTables();
+
+constexpr std::uint64_t packedWord(const char *word)
+{
+    std::uint64_t bits = 0;
+    for (; *word; ++word)
+        bits = bits << 6 | codeTables.wordBits[int(*word)];
+    return bits;
+}
+
+struct Keyword
+{
+    std::uint64_t bits;
+    int length;
+};
+
+// The keywords after which an operand, so possibly a regex literal, starts.
+constexpr Keyword operandKeywords[] = {
+    {packedWord("return"), 6}, {packedWord("typeof"), 6},      {packedWord("case"), 4}, {packedWord("delete"), 6},
+    {packedWord("do"), 2},     {packedWord("else"), 4},        {packedWord("in"), 2},   {packedWord("instanceof"), 10},
+    {packedWord("new"), 3},    {packedWord("throw"), 5},       {packedWord("void"), 4},
+};
+
+// Brings the context up to date with one unit of code of the given kind (not
+// Special), for the units that codeRun() leaves to code() and for the
+// literals and comments that stand in for units. codeRun() reaches the same
+// context for a whole run at once.
+template <typename Context> Q_ALWAYS_INLINE void track(Context &context, char c, int kind)
+{
+    const bool word = kind == WordUnit;
+    const bool blank = kind == Blank;
+    const bool previousWord = codeTables.kind[uchar(context.previous) & 0x7F] == WordUnit;
+    const bool start = word && !previousWord;
+    context.beforeLast = blank ? context.beforeLast : context.previous;
+    context.last = blank ? context.last : (word ? 'a' : c);
+    context.wordAfterDot = start ? context.previous == '.' : context.wordAfterDot;
+    const std::uint64_t bits = (start ? 0 : context.word) << 6 | codeTables.wordBits[int(c)];
+    context.word = word ? bits : context.word;
+    context.wordLength = word ? (start ? 1 : context.wordLength + 1) : context.wordLength;
+    context.previous = blank ? ' ' : c;
+}
+
+} // namespace
 
 // The same judgement as the minifier's: after an operator, an opening
 // bracket or an operand-taking keyword a "/" opens a regex literal, after an
 // operand it divides.
 bool JSAsciiEncoder::slashStartsRegex() const
 {
-    switch (m_last) {
+    const Context &c = m_context;
+    switch (c.last) {
     case 0:
     case '(':
     case ',':
@@ -86,18 +147,15 @@ bool JSAsciiEncoder::slashStartsRegex() const
         return true;
     case '+':
     case '-':
-        return m_beforeLast != m_last; // "++" and "--" end an operand
-    case 'a': {
-        if (m_wordAfterDot || m_wordLength > 10)
+        return c.beforeLast != c.last; // "++" and "--" end an operand
+    case 'a':
+        if (c.wordAfterDot || c.wordLength > 10)
             return false;
-        const QLatin1String word(m_word, m_wordLength);
-        for (const char *keyword :
-             {"return", "typeof", "case", "delete", "do", "else", "in", "instanceof", "new", "throw", "void"}) {
-            if (word == QLatin1String(keyword))
+        for (const Keyword &keyword : operandKeywords) {
+            if (keyword.length == c.wordLength && keyword.bits == c.word)
                 return true;
         }
         return false;
-    }
     default:
         return false;
     }
@@ -108,36 +166,19 @@ char *JSAsciiEncoder::code(ushort u, char *o)
     if (u >= 0x80) {
         if (isLineSeparator(u) || isSpaceCharacter(u)) {
             *o++ = isLineSeparator(u) ? '\n' : ' ';
-            m_inWord = false;
-            m_gap = true;
+            track(m_context, ' ', Blank);
             return o;
         }
         // Part of an identifier, where an escape is valid (or an error either way).
-        if (!m_inWord) {
-            significant('a');
-            m_inWord = true;
-            m_wordAfterDot = m_beforeLast == '.';
-            m_wordLength = 0;
-        }
-        m_wordLength = 11;
+        track(m_context, '_', WordUnit);
         return escape(u, o);
     }
     const char c = char(u);
     *o++ = c;
     switch (c) {
-    case ' ':
-    case '\t':
-    case '\n':
-    case '\r':
-    case '\v':
-    case '\f':
-        m_inWord = false;
-        m_gap = true;
-        return o;
     case '/':
         m_slashStartsRegex = slashStartsRegex();
         m_mode = AfterSlash;
-        m_inWord = false;
         return o;
     case '"':
     case '\'':
@@ -146,41 +187,25 @@ char *JSAsciiEncoder::code(ushort u, char *o)
         m_heldBackslash = false;
         m_escapedCR = false;
         m_dollar = false;
-        m_inWord = false;
         return o;
     case '{':
         ++m_braceDepth;
-        significant(c);
-        return o;
+        break;
     case '}':
         if (!m_templateDepths.empty() && m_templateDepths.back() == m_braceDepth) {
             m_templateDepths.pop_back(); // back in the template literal
             m_mode = Template;
             m_dollar = false;
-            m_inWord = false;
             return o;
         }
         if (m_braceDepth > 0)
             --m_braceDepth;
-        significant(c);
-        return o;
+        break;
     default:
-        if (!isAsciiWordUnit(c)) {
-            significant(c);
-            return o;
-        }
-        if (!m_inWord) {
-            significant('a');
-            m_inWord = true;
-            m_wordAfterDot = m_beforeLast == '.';
-            m_wordLength = 0;
-        }
-        if (isAsciiLetter(c) && m_wordLength < 10)
-            m_word[m_wordLength++] = c;
-        else
-            m_wordLength = 11;
-        return o;
+        break;
     }
+    track(m_context, c, codeTables.kind[u] == Special ? int(Punctuation) : int(codeTables.kind[u]));
+    return o;
 }
 
 char *JSAsciiEncoder::comment(ushort u, char *o)
@@ -219,6 +244,7 @@ char *JSAsciiEncoder::literal(ushort u, char *o)
             *o++ = '\\';
         m_heldBackslash = false;
         m_mode = Code;
+        track(m_context, ')', Punctuation);
         return code(u, o);
     }
     if (m_heldBackslash) {
@@ -258,11 +284,12 @@ char *JSAsciiEncoder::literal(ushort u, char *o)
         if (c == (m_mode == SingleQuote ? '\'' : '"')) {
             *o++ = c;
             m_mode = Code;
-            significant(')');
+            track(m_context, ')', Punctuation);
             return o;
         }
         if ((c == '\n' && !continued) || c == '\r') { // unclosed: the line ends it
             m_mode = Code;
+            track(m_context, ')', Punctuation);
             return code(u, o);
         }
         *o++ = c;
@@ -271,11 +298,11 @@ char *JSAsciiEncoder::literal(ushort u, char *o)
         *o++ = c;
         if (c == '`') {
             m_mode = Code;
-            significant(')');
+            track(m_context, ')', Punctuation);
         } else if (c == '{' && m_dollar) {
             m_templateDepths.push_back(m_braceDepth);
             m_mode = Code;
-            significant('{');
+            track(m_context, '{', Punctuation);
         }
         m_dollar = c == '$';
         return o;
@@ -287,88 +314,58 @@ char *JSAsciiEncoder::literal(ushort u, char *o)
             m_regexClass = true;
         } else if (c == '/') {
             m_mode = Code;
-            significant(')');
+            track(m_context, ')', Punctuation);
         }
         return o;
     }
 }
 
-namespace {
-
-// Units of code, as the loop over plain runs sees them.
-enum CodeClass : std::uint8_t { Letter, OtherWordUnit, Blank, Punctuation, Special };
-
-struct CodeClasses
-{
-    std::uint8_t of[128];
-};
-
-constexpr CodeClasses makeCodeClasses()
-{
-    CodeClasses t{};
-    for (int c = 0; c < 128; ++c) {
-        const char ch = char(c);
-        t.of[c] = isAsciiLetter(ch) ? Letter : (isAsciiWordUnit(ch) ? OtherWordUnit : Punctuation);
-    }
-    for (char c : {' ', '\t', '\n', '\r', '\v', '\f'})
-        t.of[int(c)] = Blank;
-    for (char c : {'/', '"', '\'', '`', '{', '}'})
-        t.of[int(c)] = Special;
-    return t;
-}
-
-constexpr CodeClasses codeClasses = makeCodeClasses();
-
-} // namespace
-
-// What code() does for units of class Letter to Punctuation, with the state
-// in locals. Returns at the first other unit or at `end`.
+// Copies the units of code up to the first Special or non-ASCII one, then
+// brings the context up to date as track() would have, unit by unit: only the
+// run's last units (trailing blanks, the word before them) can matter.
 const ushort *JSAsciiEncoder::codeRun(const ushort *p, const ushort *end, char *&out)
 {
+    const ushort *const begin = p;
     char *o = out;
-    char last = m_last;
-    char beforeLast = m_beforeLast;
-    bool gap = m_gap;
-    bool inWord = m_inWord;
-    bool afterDot = m_wordAfterDot;
-    int wordLength = m_wordLength;
     for (; p < end; ++p) {
         const ushort u = *p;
-        if (u >= 0x80)
-            break;
-        const int kind = codeClasses.of[u];
-        if (kind == Special)
+        if (u >= 0x80 || codeTables.kind[u] == Special)
             break;
         *o++ = char(u);
-        if (kind == Blank) {
-            inWord = false;
-            gap = true;
-            continue;
-        }
-        if (kind == Punctuation || !inWord) {
-            beforeLast = gap ? ' ' : last;
-            gap = false;
-            inWord = kind != Punctuation;
-            if (!inWord) {
-                last = char(u);
-                continue;
-            }
-            last = 'a';
-            afterDot = beforeLast == '.';
-            wordLength = 0;
-        }
-        if (kind == Letter && wordLength < 10)
-            m_word[wordLength++] = char(u);
-        else
-            wordLength = 11;
     }
-    m_last = last;
-    m_beforeLast = beforeLast;
-    m_gap = gap;
-    m_inWord = inWord;
-    m_wordAfterDot = afterDot;
-    m_wordLength = wordLength;
     out = o;
+    if (p == begin)
+        return p;
+
+    Context &context = m_context;
+    const char before = context.previous; // the unit before the run
+    auto kindOf = [](ushort u) { return codeTables.kind[u & 0x7F]; };
+    const ushort *last = p; // one past the last unit that is no blank
+    while (last > begin && kindOf(last[-1]) == Blank)
+        --last;
+    context.previous = last == p ? char(p[-1]) : ' ';
+    if (last == begin)
+        return p; // blanks only
+    const char unit = char(last[-1]);
+    context.beforeLast = last - 1 > begin ? (kindOf(last[-2]) == Blank ? ' ' : char(last[-2])) : before;
+    if (kindOf(unit) != WordUnit) {
+        context.last = unit;
+        return p;
+    }
+    context.last = 'a';
+    const ushort *start = last - 1; // of the word
+    while (start > begin && kindOf(start[-1]) == WordUnit)
+        --start;
+    const bool continues = start == begin && kindOf(uchar(before)) == WordUnit;
+    std::uint64_t bits = continues ? context.word : 0;
+    if (!continues) {
+        context.wordAfterDot = (start > begin ? char(start[-1]) : before) == '.';
+        context.wordLength = 0;
+    }
+    context.wordLength += int(std::min<qsizetype>(last - start, 11));
+    for (const ushort *q = last - start > 10 ? last - 10 : start; q < last; ++q)
+        bits = bits << 6 | codeTables.wordBits[*q];
+    context.word = bits;
     return p;
 }
 
@@ -440,14 +437,14 @@ void JSAsciiEncoder::encode(const QChar *text, qsizetype size, QByteArray &out)
                 *o++ = char(u);
                 m_mode = u == '/' ? LineComment : BlockComment;
                 m_star = false;
-                m_gap = true;
+                track(m_context, ' ', Blank); // a comment parts what stands around it
             } else if (m_slashStartsRegex) {
                 m_mode = Regex;
                 m_regexClass = false;
                 m_heldBackslash = false;
                 o = literal(u, o);
             } else {
-                significant('/');
+                track(m_context, '/', Punctuation);
                 m_mode = Code;
                 o = code(u, o);
             }

@@ -45,32 +45,37 @@ private:
         Regex,
     };
 
+    // What decides whether a "/" in code opens a regex literal: the units of
+    // code before it, comments and literals standing in as blanks and
+    // operands.
+    struct Context
+    {
+        char previous = 0;         // the unit right before: ' ' for a blank or comment, ')' after a literal
+        char last = 0;             // the last unit that is no blank: 'a' for a word unit, 0 at the start
+        char beforeLast = 0;       // the unit right before `last`
+        bool wordAfterDot = false; // the current word follows "." (a property name)
+        int wordLength = 0;
+        std::uint64_t word = 0; // its last ten units, six bits each (letters only in keywords)
+    };
+
     const ushort *codeRun(const ushort *p, const ushort *end, char *&out);
     const ushort *quoteRun(const ushort *p, const ushort *end, char *&out);
     const ushort *commentRun(const ushort *p, const ushort *end, char *&out);
     char *code(ushort u, char *o);
     char *literal(ushort u, char *o);
     char *comment(ushort u, char *o);
-    void significant(char c);
     bool slashStartsRegex() const;
 
     Mode m_mode = Code;
     // In a literal: the output ends with an odd run of backslashes whose last
     // one is not written yet; the next unit decides whether it stays.
     bool m_heldBackslash = false;
-    bool m_escapedCR = false;      // in a literal: "\" CR came last, so a line feed continues the line
-    bool m_dollar = false;         // in a template: an unescaped "$" came last
-    bool m_regexClass = false;     // in a regex literal: inside [...]
-    bool m_star = false;           // in a block comment: "*" came last
+    bool m_escapedCR = false;  // in a literal: "\" CR came last, so a line feed continues the line
+    bool m_dollar = false;     // in a template: an unescaped "$" came last
+    bool m_regexClass = false; // in a regex literal: inside [...]
+    bool m_star = false;       // in a block comment: "*" came last
     bool m_slashStartsRegex = false;
-    bool m_inWord = false;         // the last unit of code belongs to an identifier, keyword or number
-    bool m_gap = false;            // a blank or comment came after the last significant unit
-    bool m_wordAfterDot = false;   // the current word follows "." (a property name)
-    char m_last = 0;               // the last significant unit of code: its ASCII value, 'a' for a word
-                                   // and ')' for the end of a literal; 0 at the start
-    char m_beforeLast = 0;         // the significant unit right before m_last, ' ' if a gap parted them
-    int m_wordLength = 0;          // ASCII letters of the current word, more than 10 if it is no keyword
-    char m_word[10] = {};
+    Context m_context;
     int m_braceDepth = 0;
     std::vector<int> m_templateDepths; // the brace depth at each open "${"
 };

@@ -27,6 +27,7 @@ private slots:
     void asciiExportKeepsMeaning_data();
     void asciiExportKeepsMeaning();
     void asciiExportInPieces();
+    void asciiExportRandomTextsInPieces();
 };
 
 namespace {
@@ -445,6 +446,45 @@ void TestJSMinifier::asciiExportInPieces()
             encoder.encode(text.constData() + at, qMin(piece, text.size() - at), out);
         encoder.finish(out);
         QCOMPARE(out, whole);
+    }
+}
+
+// Runs of code are copied whole and their last word read back afterwards;
+// single units go one by one. Wherever the pieces end, the encoder must
+// find the same literals, which shows in how the blanks come out.
+void TestJSMinifier::asciiExportRandomTextsInPieces()
+{
+    QRandomGenerator random(20240612);
+    const QStringList pieces = QStringList{QStringLiteral("return"), QStringLiteral("typeof"), QStringLiteral("in"),
+                                           QStringLiteral("instanceof"), QStringLiteral("returns"), QStringLiteral("x"),
+                                           QStringLiteral("7"), QStringLiteral("."), QStringLiteral("+"),
+                                           QStringLiteral("-"), QStringLiteral("/"), QStringLiteral("*"),
+                                           QStringLiteral("'"), QStringLiteral("\""), QStringLiteral("`"),
+                                           QStringLiteral("${"), QStringLiteral("{"), QStringLiteral("}"),
+                                           QStringLiteral("["), QStringLiteral("]"), QStringLiteral("("),
+                                           QStringLiteral(")"), QStringLiteral("\\"), QStringLiteral(" "),
+                                           QStringLiteral("\n"), QStringLiteral("\r"), QStringLiteral("=")}
+                               << QStringLiteral("\u00A0") << QStringLiteral("\u2028") << QStringLiteral("é")
+                               << QStringLiteral("😀");
+    for (int round = 0; round < 20000; ++round) {
+        QString text;
+        const int length = int(random.bounded(round % 2 ? 20 : 80));
+        for (int i = 0; i < length; ++i)
+            text += pieces.at(int(random.bounded(pieces.size())));
+        const QByteArray whole = toJavaScriptAscii(text);
+        for (const char c : whole) {
+            if (uchar(c) >= 0x80)
+                QFAIL(qPrintable(QStringLiteral("not ASCII: «%1»").arg(visible(text))));
+        }
+        for (const int piece : {1, 2, 1 + int(random.bounded(12))}) {
+            JSAsciiEncoder encoder;
+            QByteArray out;
+            for (int at = 0; at < text.size(); at += piece)
+                encoder.encode(text.constData() + at, qMin(piece, text.size() - at), out);
+            encoder.finish(out);
+            if (out != whole)
+                QFAIL(qPrintable(QStringLiteral("pieces of %1 differ on «%2»").arg(piece).arg(visible(text))));
+        }
     }
 }
 
