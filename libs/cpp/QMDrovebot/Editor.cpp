@@ -324,11 +324,13 @@ QString Editor::includedFilesText(const QString &text)
     const QStringList names = IncludeExpander::includedNames(text);
     for (const QString &name : names) {
         const QString path = IncludeExpander::resolve(name, fileName());
-        QString problem = checkIncludedFile(path);
+        QString contents;
+        bool readable = false;
+        QString problem = checkIncludedFile(path, &contents, &readable);
         if (!problem.isEmpty())
             appendError(problem.replace(QLatin1Char('\n'), QStringLiteral("<BR>")));
-        QString contents;
-        if (IncludeExpander::readFile(path, &contents))
+        // Inserted even when its check failed, as long as it could be read.
+        if (readable)
             result += IncludeExpander::fileBlock(path, contents);
     }
     return result;

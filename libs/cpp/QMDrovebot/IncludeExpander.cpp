@@ -169,11 +169,21 @@ QString checkContents(const QString &path, const QString &contents, bool *timedO
 
 QString checkIncludedFile(const QString &path)
 {
+    QString contents;
+    bool readable = false;
+    return checkIncludedFile(path, &contents, &readable);
+}
+
+QString checkIncludedFile(const QString &path, QString *readContents, bool *readable)
+{
+    readContents->clear();
+    *readable = false;
     if (!QFileInfo::exists(path))
         return IncludeExpander::missingFileText(path);
-    QString contents;
-    if (!IncludeExpander::readFile(path, &contents))
+    if (!IncludeExpander::readFile(path, readContents))
         return IncludeExpander::unreadableFileText(path);
+    *readable = true;
+    const QString &contents = *readContents;
 
     // Every Run assembles the program twice and checks each file each time,
     // in a new engine; with many files that is most of a Run. The verdict
@@ -191,7 +201,7 @@ QString checkIncludedFile(const QString &path)
     static QHash<QString, Verdict> verdicts;
     const QByteArray digest = QCryptographicHash::hash(
         QByteArray::fromRawData(reinterpret_cast<const char *>(contents.constData()), contents.size() * 2),
-        QCryptographicHash::Sha256);
+        QCryptographicHash::Md5);
     const auto known = verdicts.constFind(path);
     if (known != verdicts.constEnd() && known->digest == digest)
         return known->text;

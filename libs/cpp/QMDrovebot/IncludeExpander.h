@@ -35,5 +35,8 @@ public:
 // registered; a file that keeps running for longer than a few seconds is
 // stopped and reported as an evaluation error.
 QString checkIncludedFile(const QString &path);
+// The same check, handing back the file's text for the assembly and whether
+// it could be read, so each file is read once per assembly.
+QString checkIncludedFile(const QString &path, QString *contents, bool *readable);
 
 } // namespace QMDrovebot
