@@ -123,28 +123,9 @@ template <typename Context> Q_ALWAYS_INLINE void track(Context &context, char c,
 bool JSAsciiEncoder::slashStartsRegex() const
 {
     const Context &c = m_context;
-    switch (c.last) {
-    case 0:
-    case '(':
-    case ',':
-    case '=':
-    case ':':
-    case '[':
-    case '!':
-    case '&':
-    case '|':
-    case '?':
-    case '{':
-    case '}':
-    case ';':
-    case '*':
-    case '%':
-    case '<':
-    case '>':
-    case '~':
-    case '^':
-    case '/':
+    if (JSMinifier::punctuatorPrecedesRegex(c.last))
         return true;
+    switch (c.last) {
     case '+':
     case '-':
         return c.beforeLast != c.last; // "++" and "--" end an operand

@@ -341,28 +341,9 @@ private:
         const char16_t c = written(back);
         if (outputPosition() - back == s.regexEnd)
             return false; // a regex literal ends an operand
-        switch (c) {
-        case 0:
-        case '(':
-        case ',':
-        case '=':
-        case ':':
-        case '[':
-        case '!':
-        case '&':
-        case '|':
-        case '?':
-        case '{':
-        case '}':
-        case ';':
-        case '*':
-        case '%':
-        case '<':
-        case '>':
-        case '~':
-        case '^':
-        case '/':
+        if (JSMinifier::punctuatorPrecedesRegex(c))
             return true;
+        switch (c) {
         case '+':
         case '-':
             return written(back + 1) != c; // "++" and "--" end an operand
@@ -918,4 +899,33 @@ QByteArray compressJavaScriptUtf8(const QByteArray &utf8)
     end = minifier.finish(end);
     result.truncate(int(end - result.constData()));
     return result;
+}
+
+bool JSMinifier::punctuatorPrecedesRegex(char16_t c)
+{
+    switch (c) {
+    case 0:
+    case '(':
+    case ',':
+    case '=':
+    case ':':
+    case '[':
+    case '!':
+    case '&':
+    case '|':
+    case '?':
+    case '{':
+    case '}':
+    case ';':
+    case '*':
+    case '%':
+    case '<':
+    case '>':
+    case '~':
+    case '^':
+    case '/':
+        return true;
+    default:
+        return false;
+    }
 }

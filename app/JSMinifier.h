@@ -31,6 +31,11 @@
 class JSMinifier
 {
 public:
+    // Whether a "/" after this character (blanks skipped) opens a regex
+    // literal rather than dividing; 0 stands for the start of the text. The
+    // export's literal tracking must judge exactly as the minifier does.
+    static bool punctuatorPrecedesRegex(char16_t c);
+
     // One feed() writes at most its input size plus this many units; finish()
     // writes at most this many.
     static constexpr qsizetype extraOutput = 32;
