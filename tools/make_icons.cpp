@@ -217,12 +217,8 @@ int main(int argc, char **argv)
         p.drawLine(22, 28, 32, 38);
         p.drawLine(42, 28, 32, 38);
     });
-    save(dir, "panelbackground.png", [](QPainter &p) {
-        QLinearGradient g(0, 0, 0, 64);
-        g.setColorAt(0, QColor(70, 70, 76));
-        g.setColorAt(1, QColor(40, 40, 46));
-        p.fillRect(QRectF(0, 0, 64, 64), g);
-    });
+    // Tiled behind every dialog: one even tone, so no seams show.
+    save(dir, "panelbackground.png", [](QPainter &p) { p.fillRect(QRectF(0, 0, 64, 64), QColor(52, 52, 58)); });
     save(dir, "share_hover.png", [](QPainter &p) {
         p.setPen(pen(kInk, 4));
         p.setBrush(kAccent);
