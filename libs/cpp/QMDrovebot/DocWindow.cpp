@@ -2,13 +2,13 @@
 
 #include "SyntaxHighlighter.h"
 
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QSaveFile>
 #include <QTextCodec>
 
+#include <MTools/BoundedFile.h>
 #include <QMWidgets/App.h>
 
 namespace QMDrovebot {
@@ -52,33 +52,27 @@ bool DocWindow::openFile(const QString &path)
 {
     if (path.isEmpty())
         return false;
-    const QFileInfo info(path);
-    if (info.isDir()) {
+    QByteArray bytes;
+    QString reason;
+    switch (MTools::BoundedFile::read(path, maximumFileSize, &bytes, &reason)) {
+    case MTools::BoundedFile::Ok:
+        break;
+    case MTools::BoundedFile::Missing:
+        emit statusMessage(tr("Cannot open %1: %2").arg(path, tr("No such file or directory")));
+        return false;
+    case MTools::BoundedFile::Folder:
         emit statusMessage(tr("Cannot open %1: it is a folder").arg(path));
         return false;
-    }
-    // A device or a pipe never ends (or blocks on open): only regular files.
-    if (info.exists() && !info.isFile()) {
+    case MTools::BoundedFile::NotRegular:
         emit statusMessage(tr("Cannot open %1: it is not a regular file").arg(path));
         return false;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        emit statusMessage(tr("Cannot open %1: %2").arg(path, file.errorString()));
+    case MTools::BoundedFile::Unreadable:
+        emit statusMessage(tr("Cannot open %1: %2").arg(path, reason));
         return false;
-    }
-    const QString tooLarge = tr("Cannot open %1: the file is larger than %2 MB")
-                                 .arg(path)
-                                 .arg(maximumFileSize / (1024 * 1024));
-    if (file.size() > maximumFileSize) {
-        emit statusMessage(tooLarge);
-        return false;
-    }
-    // Bounded even if the file grows while it is read.
-    const QByteArray bytes = file.read(maximumFileSize + 1);
-    file.close();
-    if (bytes.size() > maximumFileSize) {
-        emit statusMessage(tooLarge);
+    case MTools::BoundedFile::TooLarge:
+        emit statusMessage(tr("Cannot open %1: the file is larger than %2 MB")
+                               .arg(path)
+                               .arg(maximumFileSize / (1024 * 1024)));
         return false;
     }
 

@@ -2,9 +2,10 @@
 
 #include "SyntaxCheck.h"
 
+#include <MTools/BoundedFile.h>
+
 #include <QCryptographicHash>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QScriptContext>
@@ -89,16 +90,8 @@ QString IncludeExpander::resolve(const QString &name, const QString &documentPat
 
 bool IncludeExpander::readFile(const QString &path, QString *contents)
 {
-    // Only regular files: opening a named pipe would wait for a writer, and
-    // a device never ends.
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() > maximumFileSize)
-        return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    QByteArray bytes = file.read(maximumFileSize + 1);
-    if (bytes.size() > maximumFileSize)
+    QByteArray bytes;
+    if (MTools::BoundedFile::read(path, maximumFileSize, &bytes) != MTools::BoundedFile::Ok)
         return false;
     const int zero = bytes.indexOf('\0');
     if (zero >= 0)
