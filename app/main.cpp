@@ -1,14 +1,14 @@
-#include "CompressCommand.h"
-#include "JSMainWindow.h"
-#include "JavaScriptEvaluator.h"
+#include "compress/CompressCommand.h"
+#include "window/JSMainWindow.h"
+#include "window/JavaScriptEvaluator.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QTextStream>
 
-#include <QMDrovebot/DocWindow.h>
-#include <QMDrovebot/Editor.h>
-#include <QMDrovebot/OutputArea.h>
+#include <QMDrovebot/editor/DocWindow.h>
+#include <QMDrovebot/editor/Editor.h>
+#include <QMDrovebot/engine/OutputArea.h>
 #include <QMWidgets/App.h>
 
 #include <cstdio>

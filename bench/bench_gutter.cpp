@@ -2,7 +2,7 @@
 // The paint must not grow with the document's length: the ratio long/short
 // should stay at most 1.3. Usage: bench_gutter [PAINTS]
 
-#include "LineTextWidget.h"
+#include <QMDrovebot/editor/LineTextWidget.h>
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>

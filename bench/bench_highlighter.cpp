@@ -3,7 +3,7 @@
 // Without FILE it loads bench/work/highlighter-input.js, which
 // bench/fetch_highlighter_input.sh builds from a library fetched with npm.
 
-#include "SyntaxHighlighter.h"
+#include <QMDrovebot/editor/SyntaxHighlighter.h>
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>

@@ -4,7 +4,7 @@
 // counted). The best of several rounds counts, so a busy machine disturbs
 // the figures less. Whole-process figures and the peers: compress_peers.sh.
 
-#include "JSMinifier.h"
+#include "compress/JSMinifier.h"
 
 #include <QElapsedTimer>
 #include <QFile>

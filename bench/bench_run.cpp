@@ -21,9 +21,9 @@
 #include <QScriptEngine>
 #include <QTemporaryDir>
 
-#include <QMDrovebot/DocWindow.h>
-#include <QMDrovebot/Editor.h>
-#include <QMDrovebot/OutputArea.h>
+#include <QMDrovebot/editor/DocWindow.h>
+#include <QMDrovebot/editor/Editor.h>
+#include <QMDrovebot/engine/OutputArea.h>
 
 #include <algorithm>
 #include <cstdio>

@@ -16,7 +16,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "JavaScriptEvaluator.h"
+#include "window/JavaScriptEvaluator.h"
 
 #include <QMWidgets/App.h>
 

@@ -12,9 +12,9 @@
 #include <QTextStream>
 #include <QVBoxLayout>
 
-#include <QMDrovebot/IdNaming.h>
-#include <QMDrovebot/Support.h>
-#include <QMDrovebot/WidgetIds.h>
+#include <QMDrovebot/ids/IdNaming.h>
+#include <QMDrovebot/automation/Support.h>
+#include <QMDrovebot/ids/WidgetIds.h>
 
 #include <cstdio>
 

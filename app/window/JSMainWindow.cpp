@@ -1,0 +1,311 @@
+#include "JSMainWindow.h"
+
+#include "DlgJSCompressed.h"
+#include "compress/JSCompressor.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPointer>
+#include <QStatusBar>
+
+#include <QMDrovebot/editor/DocWindow.h>
+#include <QMDrovebot/editor/Editor.h>
+#include <QMDrovebot/editor/FindDialog.h>
+#include <QMDrovebot/automation/Support.h>
+#include <QMDrovebot/ids/WidgetIds.h>
+#include <QMWidgets/App.h>
+
+namespace {
+
+QPointer<QObject> &commonObjectPointer()
+{
+    static QPointer<QObject> object;
+    return object;
+}
+
+} // namespace
+
+JSMainWindow::JSMainWindow(QWidget *parent)
+    : QMainWindow(parent)
+{
+    m_editor = new QMDrovebot::Editor;
+    auto *saveAction = new QAction(this);
+    saveAction->setShortcut(QKeySequence(QStringLiteral("CTRL+S")));
+    connect(saveAction, &QAction::triggered, this, &JSMainWindow::save);
+    addAction(saveAction);
+    setCentralWidget(m_editor);
+    connect(m_editor, &QMDrovebot::Editor::changeWindowTitle, this, &JSMainWindow::slotChangeWindowTitle);
+    connect(m_editor, &QMDrovebot::Editor::cursorPositionChanged, this, &JSMainWindow::updateCursorPosition);
+    connect(m_editor, &QMDrovebot::Editor::statusMessage, this,
+            [this](const QString &message) { statusBar()->showMessage(message, 10000); });
+    statusBar()->setStyleSheet(QStringLiteral("QStatusBar{background-color: #303030; color: #FFFFFF}"));
+    statusBar()->showMessage(tr("Ready"), 2000);
+}
+
+JSMainWindow::~JSMainWindow() = default;
+
+QMDrovebot::Editor *JSMainWindow::editor() const
+{
+    return m_editor;
+}
+
+QStringList JSMainWindow::recentFiles() const
+{
+    return m_recentFiles;
+}
+
+QMDrovebot::FindDialog *JSMainWindow::findDialog() const
+{
+    return m_findDialog;
+}
+
+bool JSMainWindow::isModified() const
+{
+    return m_editor->isModified();
+}
+
+QString JSMainWindow::windowTitleText() const
+{
+    return m_windowTitleText;
+}
+
+void JSMainWindow::setFileMenu(QMenu *menu)
+{
+    m_fileMenu = menu;
+    addMenuHead();
+    loadRecentFiles();
+}
+
+void JSMainWindow::addMenuHead()
+{
+    if (!m_fileMenu)
+        return;
+    m_fileMenu->addAction(tr("S&ave As..."), this, &JSMainWindow::saveAs);
+    m_fileMenu->addSeparator();
+}
+
+void JSMainWindow::loadRecentFiles()
+{
+    const QString stored = QMWidgets::App::settingValue(QStringLiteral("recent"), QString()).toString();
+    // Empty pieces (the first start stores nothing) would become blank
+    // menu entries that open nothing.
+    const QStringList pieces = stored.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (const QString &piece : pieces) {
+        m_recentFiles.append(piece);
+        if (m_fileMenu)
+            m_fileMenu->addAction(piece, this, &JSMainWindow::recentClicked);
+    }
+}
+
+void JSMainWindow::addRecentFile(const QString &name)
+{
+    const bool wasListed = m_recentFiles.contains(name);
+    if (m_recentFiles.size() > (wasListed ? 16 : 15))
+        m_recentFiles.removeFirst();
+    const QString current = m_editor->fileName();
+    if (!current.isEmpty() && !m_recentFiles.contains(current))
+        m_recentFiles.append(current);
+
+    if (m_fileMenu)
+        m_fileMenu->clear();
+    addMenuHead();
+    QStringList shown;
+    if (!name.isEmpty()) {
+        if (m_fileMenu)
+            m_fileMenu->addAction(name, this, &JSMainWindow::recentClicked);
+        shown.append(name);
+    }
+    for (const QString &entry : qAsConst(m_recentFiles)) {
+        if (entry == name)
+            continue;
+        if (m_fileMenu)
+            m_fileMenu->addAction(entry, this, &JSMainWindow::recentClicked);
+        shown.append(entry);
+    }
+    QMWidgets::App::setSettingValue(QStringLiteral("recent"), shown.join(QLatin1Char(';')));
+}
+
+void JSMainWindow::about()
+{
+    QMessageBox::about(this, tr("About"), QStringLiteral("<H2>Drovebot Internal Script Editor</H2>"));
+}
+
+void JSMainWindow::slotChangeWindowTitle(const QString &str)
+{
+    m_windowTitleText = str;
+    emit changeWindowTitle(str);
+}
+
+void JSMainWindow::updateCursorPosition(int row, int column)
+{
+    statusBar()->showMessage(QStringLiteral("Row:") + QString::number(row) + QStringLiteral("; Column:")
+                             + QString::number(column));
+}
+
+void JSMainWindow::generateIDs()
+{
+    QMDrovebot::WidgetIds::generateIDs();
+}
+
+void JSMainWindow::restoreOriginalToolTips()
+{
+    QMDrovebot::WidgetIds::restoreOriginalToolTips();
+}
+
+void JSMainWindow::showAliaces()
+{
+    m_editor->showAliaces();
+}
+
+void JSMainWindow::copy()
+{
+    m_editor->copy();
+}
+
+void JSMainWindow::paste()
+{
+    m_editor->paste();
+}
+
+void JSMainWindow::undo()
+{
+    m_editor->undo();
+}
+
+void JSMainWindow::redo()
+{
+    m_editor->redo();
+}
+
+void JSMainWindow::displayError(const QString &message)
+{
+    m_editor->displayError(message);
+}
+
+void JSMainWindow::displayWarning(const QString &message)
+{
+    m_editor->displayWarning(message);
+}
+
+void JSMainWindow::stayOnTop()
+{
+    // This window has no stay-on-top action; the frame decides its flags.
+}
+
+void JSMainWindow::stopEvaluation()
+{
+    m_editor->stopEvaluation();
+}
+
+void JSMainWindow::open()
+{
+    m_editor->open();
+    addRecentFile(m_editor->fileName());
+}
+
+void JSMainWindow::saveAs()
+{
+    m_editor->saveAs();
+    addRecentFile(m_editor->fileName());
+}
+
+void JSMainWindow::save()
+{
+    m_editor->save();
+    addRecentFile(m_editor->fileName());
+}
+
+void JSMainWindow::openPath(const QString &path)
+{
+    m_editor->open(path);
+    addRecentFile(m_editor->fileName());
+}
+
+void JSMainWindow::recentClicked()
+{
+    auto *action = qobject_cast<QAction *>(sender());
+    if (!action)
+        return;
+    const QString name = action->text();
+    m_editor->open(name);
+    addRecentFile(name);
+}
+
+void JSMainWindow::find()
+{
+    if (!m_findDialog)
+        m_findDialog = new QMDrovebot::FindDialog(m_editor, this);
+    m_findDialog->show();
+    m_findDialog->raise();
+    m_findDialog->activateWindow();
+}
+
+void JSMainWindow::batch()
+{
+    // This window hosts no batch area.
+}
+
+void JSMainWindow::options()
+{
+}
+
+void JSMainWindow::run()
+{
+    m_editor->run();
+}
+
+void JSMainWindow::stop()
+{
+    m_editor->stopEvaluation();
+}
+
+void JSMainWindow::debug()
+{
+    m_editor->debug();
+}
+
+void JSMainWindow::newFile()
+{
+    m_editor->newFile();
+}
+
+void JSMainWindow::showCompressedContent()
+{
+    DlgJSCompressed dialog(this);
+    dialog.setCompressedText(compressJavaScript(m_editor));
+    dialog.setBaseName(QFileInfo(m_windowTitleText).baseName());
+    dialog.exec();
+}
+
+void JSMainWindow::zoomIn()
+{
+    m_editor->zoomIn();
+}
+
+void JSMainWindow::zoomOut()
+{
+    m_editor->zoomOut();
+}
+
+void JSMainWindow::publishObject(QObject *object, const QString &name)
+{
+    m_editor->publishObject(object, name);
+}
+
+void JSMainWindow::publishCommonObject(QObject *object)
+{
+    m_editor->publishObject(object, QStringLiteral("Common"));
+    commonObjectPointer() = object;
+}
+
+QObject *JSMainWindow::commonObject()
+{
+    return commonObjectPointer();
+}
+
+void JSMainWindow::registerApplicationWidget(QWidget *widget)
+{
+    QMDrovebot::Support::setApplicationWidget(widget);
+}

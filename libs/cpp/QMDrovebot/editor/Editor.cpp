@@ -1,0 +1,493 @@
+#include "Editor.h"
+
+#include "DocWindow.h"
+#include <QMDrovebot/engine/IncludeExpander.h>
+#include <QMDrovebot/automation/KeyNames.h>
+#include "LineTextWidget.h"
+#include <QMDrovebot/engine/OutputArea.h>
+#include <QMDrovebot/automation/ScriptApi.h>
+#include <QMDrovebot/engine/ScriptEngine.h>
+#include <QMDrovebot/engine/SyntaxCheck.h>
+#include <QMDrovebot/ids/WidgetIds.h>
+
+#include <QAction>
+#include <QHBoxLayout>
+#include <QScriptContext>
+#include <QScriptContextInfo>
+#include <QScriptEngineDebugger>
+#include <QSplitter>
+#include <QTextBlock>
+#include <QVBoxLayout>
+
+#include <QMWidgets/App.h>
+
+#include <memory>
+
+namespace QMDrovebot {
+
+Editor::Editor(QWidget *parent)
+    : QWidget(parent)
+{
+    m_engine = new ScriptEngine(this);
+    m_textEdit = new DocWindow;
+    m_outputArea = new OutputArea;
+    m_gutter = new LineTextWidget;
+    m_engine->setOutputArea(m_outputArea);
+    m_outputArea->setStyleSheet(QStringLiteral("QTextEdit{background-color: #A0A0A0; color: #000000}"));
+    m_gutter->setFixedWidth(40);
+    m_gutter->setTextEdit(m_textEdit);
+    m_textEdit->setStyleSheet(QStringLiteral(
+        "QTextEdit{background-color: white; color: black; selection-color:black; selection-background-color:lightBlue}"));
+    connect(m_textEdit, &DocWindow::changeWindowTitle, this, &Editor::changeWindowTitle);
+    connect(m_textEdit, &DocWindow::statusMessage, this, &Editor::statusMessage);
+
+    ScriptApi::install(this);
+    // Automation set-up:
+    WidgetIds::fillAliases();
+    WidgetIds::recordToolTips();
+    KeyNames::fill();
+    WidgetIds::installHoverFilters();
+    connect(&m_testObj, &TestObj::testOutput, this, &Editor::appendError);
+
+    connect(m_textEdit, &QTextEdit::textChanged, this, &Editor::cursorChanged);
+    connect(m_textEdit, &QTextEdit::cursorPositionChanged, this, &Editor::cursorChanged);
+
+    setZoom(QMWidgets::App::settingValue(QStringLiteral("zoom"), 0).toInt());
+
+    auto *textPane = new QWidget;
+    auto *textLayout = new QHBoxLayout(textPane);
+    textLayout->setContentsMargins(1, 1, 1, 1);
+    textLayout->setSpacing(0);
+    textLayout->addWidget(m_gutter);
+    textLayout->addWidget(m_textEdit);
+
+    auto *splitter = new QSplitter(Qt::Vertical);
+    splitter->addWidget(textPane);
+    splitter->addWidget(m_outputArea);
+    splitter->setSizes({300, 100});
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(3, 3, 3, 3);
+    layout->setSpacing(3);
+    layout->addWidget(splitter);
+}
+
+Editor::~Editor() = default;
+
+DocWindow *Editor::textEdit() const
+{
+    return m_textEdit;
+}
+
+OutputArea *Editor::outputArea() const
+{
+    return m_outputArea;
+}
+
+ScriptEngine *Editor::engine() const
+{
+    return m_engine;
+}
+
+LineTextWidget *Editor::gutter() const
+{
+    return m_gutter;
+}
+
+QString Editor::fileName() const
+{
+    return m_textEdit->fileName();
+}
+
+bool Editor::isModified() const
+{
+    return m_textEdit->isModified();
+}
+
+QtDefs *Editor::qtDefs()
+{
+    return &m_qtDefs;
+}
+
+QEventDefs *Editor::qEventDefs()
+{
+    return &m_qEventDefs;
+}
+
+TestObj *Editor::testObj()
+{
+    return &m_testObj;
+}
+
+Support *Editor::support()
+{
+    return &m_support;
+}
+
+// ---- editing ----
+
+void Editor::newFile()
+{
+    m_textEdit->newFile();
+}
+
+void Editor::open()
+{
+    m_textEdit->open();
+}
+
+void Editor::open(const QString &path)
+{
+    m_textEdit->open(path);
+}
+
+void Editor::save()
+{
+    m_textEdit->save();
+}
+
+void Editor::saveAs()
+{
+    m_textEdit->saveAs();
+}
+
+void Editor::copy()
+{
+    m_textEdit->copy();
+}
+
+void Editor::paste()
+{
+    m_textEdit->paste();
+}
+
+void Editor::undo()
+{
+    m_textEdit->undo();
+}
+
+void Editor::redo()
+{
+    m_textEdit->redo();
+}
+
+void Editor::setZoom(int level)
+{
+    m_zoomLevel = level;
+    if (level > 0) {
+        m_textEdit->zoomIn(level);
+        m_outputArea->zoomIn(level);
+    } else if (level < 0) {
+        m_textEdit->zoomOut(-level);
+        m_outputArea->zoomOut(-level);
+    }
+}
+
+int Editor::zoomLevel() const
+{
+    return m_zoomLevel;
+}
+
+void Editor::zoomIn()
+{
+    m_textEdit->zoomIn(1);
+    m_outputArea->zoomIn(1);
+    ++m_zoomLevel;
+    QMWidgets::App::setSettingValue(QStringLiteral("zoom"), m_zoomLevel);
+    m_gutter->repaint();
+}
+
+void Editor::zoomOut()
+{
+    m_textEdit->zoomOut(1);
+    m_outputArea->zoomOut(1);
+    --m_zoomLevel;
+    QMWidgets::App::setSettingValue(QStringLiteral("zoom"), m_zoomLevel);
+    m_gutter->repaint();
+}
+
+void Editor::cursorChanged()
+{
+    const QTextCursor cursor = m_textEdit->textCursor();
+    emit cursorPositionChanged(cursor.blockNumber() + 1, cursor.positionInBlock() + 1);
+}
+
+void Editor::showAliaces()
+{
+    WidgetIds::showAliases();
+}
+
+// ---- execution ----
+
+QString Editor::embeddedFunctionsText()
+{
+    return QStringLiteral(
+        "\n"
+        " // ------- embedded functions --------\n"
+        "function startFunction(arg1, arg2){singleShotTimer(arg1).timeout.connect(arg2)}\n"
+        "function dialogHandler(arg){singleShotTimer(50).timeout.connect(arg)}\n"
+        "function popupHandler(arg){singleShotTimer(50).timeout.connect(arg)}\n"
+        "function printOut(arg) {output.append(arg)}\n"
+        "function clearOutput() {output.clear()}\n"
+        "function mouseClickID(arg) {mouseClick(getVisibleWidgetByToolTip(arg))}\n"
+        "function printHierarchy(arg) {\n"
+        "    var temp = arg;\n"
+        "    var str = \"\";\n"
+        "    output.append(className(temp));\n"
+        "    for (;;) {\n"
+        "        str += \"  \";\n"
+        "        temp = parent(temp);\n"
+        "        if (temp == null) {\n"
+        "            break;\n"
+        "        }\n"
+        "        output.append(str + className(temp))\n"
+        "    }\n"
+        "}\n");
+}
+
+void Editor::setEmbeddedFunctionsEnabled(bool enabled)
+{
+    m_embeddedFunctionsEnabled = enabled;
+}
+
+bool Editor::embeddedFunctionsEnabled() const
+{
+    return m_embeddedFunctionsEnabled;
+}
+
+int Editor::mainProgramLineOffset() const
+{
+    return m_mainProgramLineOffset;
+}
+
+int Editor::errorStatus() const
+{
+    return m_errorStatus;
+}
+
+QString Editor::outputHtml() const
+{
+    return m_outputArea->toHtml();
+}
+
+bool Editor::isEvaluating() const
+{
+    return m_engine->isEvaluating();
+}
+
+QString Editor::stopText()
+{
+    return QStringLiteral("Script evaluation is stopped by user");
+}
+
+QString Editor::abortText()
+{
+    return QStringLiteral("the script execution is aborted");
+}
+
+void Editor::appendError(const QString &text)
+{
+    // The fragment gets a paragraph of its own: loose inline HTML after the
+    // pane's document would turn its first <BR> into an empty line.
+    const bool wasEmpty = m_outputArea->document()->isEmpty();
+    m_outputArea->setHtml(m_outputArea->toHtml() + QStringLiteral("<p><FONT COLOR=#AA0000>") + text
+                          + QStringLiteral("</FONT><FONT COLOR=#000000></FONT></p>"));
+    if (wasEmpty) {
+        // An empty pane still holds one empty paragraph; the error starts
+        // the pane instead of following a blank line.
+        QTextCursor cursor(m_outputArea->document());
+        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+    }
+    m_errorStatus = 1;
+}
+
+void Editor::displayError(const QString &message)
+{
+    m_outputArea->append(QStringLiteral("Error:") + message);
+    m_errorStatus = 1;
+}
+
+void Editor::displayWarning(const QString &message)
+{
+    m_outputArea->append(QStringLiteral("Warning:") + message);
+}
+
+void Editor::publishObject(QObject *object, const QString &name)
+{
+    ScriptApi::publishObject(m_engine, object, name);
+}
+
+QString Editor::includedFilesText(const QString &text)
+{
+    QString result;
+    const QStringList names = IncludeExpander::includedNames(text);
+    for (const QString &name : names) {
+        const QString path = IncludeExpander::resolve(name, fileName());
+        QString contents;
+        bool readable = false;
+        QString problem = checkIncludedFile(path, &contents, &readable);
+        if (!problem.isEmpty())
+            appendError(problem.replace(QLatin1Char('\n'), QStringLiteral("<BR>")));
+        // Inserted even when its check failed, as long as it could be read.
+        if (readable)
+            result += IncludeExpander::fileBlock(path, contents);
+    }
+    return result;
+}
+
+QString Editor::programPrefix()
+{
+    QString prefix;
+    if (m_embeddedFunctionsEnabled)
+        prefix += embeddedFunctionsText();
+    const QString included = includedFilesText(m_textEdit->toPlainText());
+    prefix += included;
+    if (m_embeddedFunctionsEnabled || !included.isEmpty())
+        prefix += QStringLiteral("// --------- Main Program ----------\n");
+    m_mainProgramLineOffset = prefix.count(QLatin1Char('\n'));
+    return prefix;
+}
+
+// The engine's static check and its evaluator use different parsers, and the
+// static one rejects some valid programs; the evaluator's parser has the last
+// word (see SyntaxCheck.h).
+bool Editor::confirmSyntaxError(const QString &program) const
+{
+    return !evaluatorAcceptsProgram(program);
+}
+
+bool Editor::checkSyntax()
+{
+    const QString program = programPrefix() + m_textEdit->toPlainText();
+    const QScriptSyntaxCheckResult result = QScriptEngine::checkSyntax(program);
+    if (result.state() == QScriptSyntaxCheckResult::Valid)
+        return true;
+    if (!confirmSyntaxError(program))
+        return true;
+
+    const int line = result.errorLineNumber();
+    if (line > m_mainProgramLineOffset) {
+        appendError(QStringLiteral("Syntax Error:") + result.errorMessage().toHtmlEscaped() + QStringLiteral("<BR>")
+                    + QStringLiteral("Line:") + QString::number(line - m_mainProgramLineOffset) + QStringLiteral("<BR>Column:")
+                    + QString::number(result.errorColumnNumber()));
+        // Put the cursor on the offending line so the user sees it at once.
+        const QTextBlock block = m_textEdit->document()->findBlockByNumber(line - m_mainProgramLineOffset - 1);
+        if (block.isValid()) {
+            QTextCursor cursor(block);
+            m_textEdit->setTextCursor(cursor);
+        }
+    } else {
+        appendError(QStringLiteral("Syntax Error in included file ") + result.errorMessage().toHtmlEscaped());
+    }
+    m_textEdit->ensureCursorVisible();
+    return false;
+}
+
+bool Editor::refuseNestedRun()
+{
+    if (!m_engine->isEvaluating())
+        return false;
+    // A script waiting in delay() lets the user press Run again; a second
+    // evaluation inside the first would interleave both in one engine.
+    emit statusMessage(tr("A script is still running: press Stop first"));
+    return true;
+}
+
+bool Editor::startRun()
+{
+    if (refuseNestedRun())
+        return false;
+    m_errorStatus = 0;
+    m_interruptLine = 0;
+    m_interruptBacktrace.clear();
+    m_engine->collectGarbage();
+    m_engine->setScriptFileName(fileName());
+    if (!checkSyntax())
+        return false;
+    m_outputArea->clear();
+    return true;
+}
+
+void Editor::evaluateProgram()
+{
+    // Assembled again: the included files may have changed since the check,
+    // and their problems belong in the pane that was just cleared.
+    const QString program = programPrefix() + m_textEdit->toPlainText();
+    m_engine->evaluate(program, QString(), 1);
+}
+
+void Editor::run()
+{
+    if (!startRun())
+        return;
+    evaluateProgram();
+    if (m_engine->hasUncaughtException())
+        reportUncaughtException();
+}
+
+void Editor::reportUncaughtException()
+{
+    int line = m_engine->uncaughtExceptionLineNumber();
+    QStringList backtrace = m_engine->uncaughtExceptionBacktrace();
+    // Stop and abort() leave no line on the error; use where the script was.
+    if (line <= 0 && m_interruptLine > 0) {
+        line = m_interruptLine;
+        if (backtrace.isEmpty())
+            backtrace = m_interruptBacktrace;
+    }
+    // The engine's texts are escaped: the pane renders HTML, and every
+    // backtrace ends in "<global>()", which would otherwise vanish as a tag.
+    if (line > m_mainProgramLineOffset) {
+        appendError(QStringLiteral("Evaluation Error: Line:") + QString::number(line - m_mainProgramLineOffset)
+                    + QStringLiteral("<BR>") + m_engine->uncaughtException().toString().toHtmlEscaped()
+                    + QStringLiteral("<BR>Backtrace: ") + backtrace.join(QLatin1Char('\n')).toHtmlEscaped());
+    } else {
+        appendError(QStringLiteral("Evaluation Error in included file"));
+    }
+    m_engine->clearExceptions();
+}
+
+void Editor::interruptEvaluation(const QString &text)
+{
+    if (!m_engine->isEvaluating())
+        return;
+    // The innermost context with a line is the script statement that called
+    // the waiting function (the native call itself has none).
+    for (QScriptContext *context = m_engine->currentContext(); context; context = context->parentContext()) {
+        const QScriptContextInfo info(context);
+        if (info.lineNumber() > 0) {
+            m_interruptLine = info.lineNumber();
+            m_interruptBacktrace = context->backtrace();
+            break;
+        }
+    }
+    const QScriptValue error = m_engine->currentContext()->throwError(QScriptContext::UnknownError, text);
+    m_engine->abortEvaluation(error);
+}
+
+void Editor::stopEvaluation()
+{
+    interruptEvaluation(stopText());
+    m_errorStatus = 1;
+}
+
+void Editor::debug()
+{
+    if (!startRun())
+        return;
+
+    // One debugger per run: a debugger interrupts only once in its life.
+    std::unique_ptr<QScriptEngineDebugger> debugger(new QScriptEngineDebugger);
+    if (QWidget *code = debugger->widget(QScriptEngineDebugger::CodeWidget))
+        code->setStyleSheet(QStringLiteral("background-color: white"));
+    emit debuggerCreated(debugger.get());
+    debugger->attachTo(m_engine);
+    debugger->action(QScriptEngineDebugger::InterruptAction)->trigger();
+
+    evaluateProgram();
+    m_engine->clearExceptions();
+    debugger->detach();
+}
+
+} // namespace QMDrovebot

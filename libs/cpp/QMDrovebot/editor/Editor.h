@@ -1,0 +1,125 @@
+#pragma once
+
+#include <QStringList>
+#include <QWidget>
+
+#include <QMDrovebot/automation/QEventDefs.h>
+#include <QMDrovebot/automation/QtDefs.h>
+#include <QMDrovebot/automation/Support.h>
+#include <QMDrovebot/automation/TestObj.h>
+
+class QScriptEngineDebugger;
+
+namespace QMDrovebot {
+
+class DocWindow;
+class LineTextWidget;
+class OutputArea;
+class ScriptEngine;
+
+// The composite editor: document text with its line-number gutter above the
+// output pane, and the engine that runs the document.
+class Editor : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit Editor(QWidget *parent = nullptr);
+    ~Editor() override;
+
+    DocWindow *textEdit() const;
+    OutputArea *outputArea() const;
+    ScriptEngine *engine() const;
+    LineTextWidget *gutter() const;
+    QString fileName() const;
+    bool isModified() const;
+
+    void setZoom(int level);
+    int zoomLevel() const;
+
+    // Execution side.
+    int errorStatus() const;
+    QString outputHtml() const;
+    bool isEvaluating() const;
+    void setEmbeddedFunctionsEnabled(bool enabled);
+    bool embeddedFunctionsEnabled() const;
+    static QString embeddedFunctionsText();
+    int mainProgramLineOffset() const;
+    bool checkSyntax();
+    QString programPrefix();
+    QString includedFilesText(const QString &text);
+
+    // Appends a red error text to the output pane and marks the run failed.
+    void appendError(const QString &text);
+    // Ends the running evaluation with an error carrying `text`, remembering
+    // where the script stood so the report can name the line.
+    void interruptEvaluation(const QString &text);
+    static QString stopText();
+    static QString abortText();
+
+    void publishObject(QObject *object, const QString &name);
+
+    QtDefs *qtDefs();
+    QEventDefs *qEventDefs();
+    TestObj *testObj();
+    Support *support();
+
+signals:
+    void changeWindowTitle(const QString &title);
+    void cursorPositionChanged(int row, int column);
+    // Transient notes for the status bar: failed file operations, a refused run.
+    void statusMessage(const QString &message);
+    // The debugger of the debug run that is starting, before it is attached;
+    // it is deleted when that run ends. Lets a test step or continue it.
+    void debuggerCreated(QScriptEngineDebugger *debugger);
+
+public slots:
+    void newFile();
+    void open();
+    void save();
+    void saveAs();
+    void run();
+    void debug();
+    void zoomIn();
+    void zoomOut();
+    void showAliaces();
+    void copy();
+    void paste();
+    void undo();
+    void redo();
+    void stopEvaluation();
+    void displayError(const QString &message);
+    void displayWarning(const QString &message);
+    void open(const QString &path);
+
+private slots:
+    void cursorChanged();
+
+private:
+    bool refuseNestedRun();
+    // The steps Run and Debug share: refuse a nested run, reset, check the
+    // syntax and clear the pane. False when the run must not go on.
+    bool startRun();
+    void evaluateProgram();
+    void reportUncaughtException();
+    bool confirmSyntaxError(const QString &program) const;
+
+    ScriptEngine *m_engine = nullptr;
+    DocWindow *m_textEdit = nullptr;
+    OutputArea *m_outputArea = nullptr;
+    LineTextWidget *m_gutter = nullptr;
+    int m_zoomLevel = 0;
+
+    bool m_embeddedFunctionsEnabled = false;
+    int m_mainProgramLineOffset = 0;
+    int m_errorStatus = 0;
+    int m_interruptLine = 0;
+    QStringList m_interruptBacktrace;
+
+    QtDefs m_qtDefs;
+    QEventDefs m_qEventDefs;
+    TestObj m_testObj;
+    Support m_support;
+};
+
+} // namespace QMDrovebot
