@@ -93,7 +93,8 @@ int main(int argc, char **argv)
         large.measure(paints);
     }
     std::printf("one gutter paint at the bottom, best batch of %d paints "
-                "(microseconds of processor time)\n", paints);
+                "(microseconds of processor time)\n",
+                paints);
     std::printf("  1,000 lines:   %8.1f\n", small.best);
     std::printf("  200,000 lines: %8.1f\n", large.best);
     std::printf("ratio 200,000 / 1,000: %.2f (target at most 1.30)\n", large.best / small.best);

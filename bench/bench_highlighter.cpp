@@ -13,8 +13,8 @@
 #include <QTextEdit>
 
 #include <algorithm>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <vector>
 
 namespace {
@@ -30,9 +30,9 @@ double threadMilliseconds()
 
 struct Timing
 {
-    double load = 0;   // setPlainText, which also colours every block
-    double total = 0;  // and the rest of the layout down to the last block
-    double wall = 0;   // the total in elapsed time
+    double load = 0;  // setPlainText, which also colours every block
+    double total = 0; // and the rest of the layout down to the last block
+    double wall = 0;  // the total in elapsed time
 };
 
 Timing loadOnce(const QString &text, bool highlighted)
@@ -73,17 +73,18 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
-    const QString path = argc > 1 && argv[1][0] ? QString::fromLocal8Bit(argv[1])
-                                  : QStringLiteral(CORVELLA_SOURCE_DIR "/bench/work/highlighter-input.js");
+    const QString path = argc > 1 && argv[1][0]
+                             ? QString::fromLocal8Bit(argv[1])
+                             : QStringLiteral(CORVELLA_SOURCE_DIR "/bench/work/highlighter-input.js");
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "cannot read %s: %s\nrun bench/fetch_highlighter_input.sh first\n",
-                     qPrintable(path), qPrintable(file.errorString()));
+        std::fprintf(stderr, "cannot read %s: %s\nrun bench/fetch_highlighter_input.sh first\n", qPrintable(path),
+                     qPrintable(file.errorString()));
         return 1;
     }
     const QString text = QString::fromUtf8(file.readAll());
-    std::printf("input: %s, %.2f MB, %d lines\n", qPrintable(path),
-                text.size() / (1024.0 * 1024.0), text.count(QLatin1Char('\n')) + 1);
+    std::printf("input: %s, %.2f MB, %d lines\n", qPrintable(path), text.size() / (1024.0 * 1024.0),
+                text.count(QLatin1Char('\n')) + 1);
 
     const int rounds = argc > 2 ? qMax(1, QByteArray(argv[2]).toInt()) : 5;
     std::vector<Timing> plain, coloured;
@@ -101,11 +102,9 @@ int main(int argc, char **argv)
     };
     std::printf("best of %d rounds, milliseconds of processor time (elapsed in brackets)\n", rounds);
     std::printf("  without highlighter: setPlainText %8.1f, with full layout %8.1f (%8.1f)\n",
-                column(plain, &Timing::load), column(plain, &Timing::total),
-                column(plain, &Timing::wall));
+                column(plain, &Timing::load), column(plain, &Timing::total), column(plain, &Timing::wall));
     std::printf("  with highlighter:    setPlainText %8.1f, with full layout %8.1f (%8.1f)\n",
-                column(coloured, &Timing::load), column(coloured, &Timing::total),
-                column(coloured, &Timing::wall));
+                column(coloured, &Timing::load), column(coloured, &Timing::total), column(coloured, &Timing::wall));
     std::printf("ratio with / without, full load: %.2f (target at most 1.50)\n",
                 column(coloured, &Timing::total) / column(plain, &Timing::total));
     return 0;

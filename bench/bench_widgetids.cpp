@@ -12,8 +12,8 @@
 #include <QTextStream>
 #include <QVBoxLayout>
 
-#include <QMDrovebot/ids/IdNaming.h>
 #include <QMDrovebot/automation/Support.h>
+#include <QMDrovebot/ids/IdNaming.h>
 #include <QMDrovebot/ids/WidgetIds.h>
 
 #include <cstdio>

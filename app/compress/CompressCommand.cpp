@@ -1,14 +1,14 @@
 #include "CompressCommand.h"
 
-#include "JSCompressor.h"
+#include "JSAsciiEncoder.h"
 #include "JSMinifier.h"
 
 #include <QFile>
 #include <QSaveFile>
 
 #include <algorithm>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #ifdef Q_OS_WIN

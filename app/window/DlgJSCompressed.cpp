@@ -1,6 +1,6 @@
 #include "DlgJSCompressed.h"
 
-#include "compress/JSCompressor.h"
+#include "compress/JSAsciiEncoder.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

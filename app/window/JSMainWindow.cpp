@@ -1,7 +1,7 @@
 #include "JSMainWindow.h"
 
 #include "DlgJSCompressed.h"
-#include "compress/JSCompressor.h"
+#include "JSCompressor.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -10,10 +10,10 @@
 #include <QPointer>
 #include <QStatusBar>
 
+#include <QMDrovebot/automation/Support.h>
 #include <QMDrovebot/editor/DocWindow.h>
 #include <QMDrovebot/editor/Editor.h>
 #include <QMDrovebot/editor/FindDialog.h>
-#include <QMDrovebot/automation/Support.h>
 #include <QMDrovebot/ids/WidgetIds.h>
 #include <QMWidgets/App.h>
 
@@ -140,8 +140,8 @@ void JSMainWindow::slotChangeWindowTitle(const QString &str)
 
 void JSMainWindow::updateCursorPosition(int row, int column)
 {
-    statusBar()->showMessage(QStringLiteral("Row:") + QString::number(row) + QStringLiteral("; Column:")
-                             + QString::number(column));
+    statusBar()->showMessage(QStringLiteral("Row:") + QString::number(row) + QStringLiteral("; Column:") +
+                             QString::number(column));
 }
 
 void JSMainWindow::generateIDs()
@@ -247,9 +247,7 @@ void JSMainWindow::batch()
     // This window hosts no batch area.
 }
 
-void JSMainWindow::options()
-{
-}
+void JSMainWindow::options() {}
 
 void JSMainWindow::run()
 {

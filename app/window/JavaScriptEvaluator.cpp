@@ -116,8 +116,8 @@ void JavaScriptEvaluator::resizeEvent(QResizeEvent *event)
 void JavaScriptEvaluator::closeEvent(QCloseEvent *event)
 {
     if (m_mainWindow->isModified()) {
-        const QString text = tr("The text of the \"") + m_mainWindow->windowTitleText()
-                             + tr("\" file has been changed. ") + tr("Do you want to quit without saving the changes?");
+        const QString text = tr("The text of the \"") + m_mainWindow->windowTitleText() +
+                             tr("\" file has been changed. ") + tr("Do you want to quit without saving the changes?");
         const auto answer =
             QMessageBox::warning(nullptr, QStringLiteral("Warning"), text, QMessageBox::Yes | QMessageBox::No);
         if (answer != QMessageBox::Yes) {

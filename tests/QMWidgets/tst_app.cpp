@@ -4,7 +4,6 @@
 
 #include <QMWidgets/App.h>
 
-
 // The application object is the program's QApplication, so this test makes
 // its own instead of using QTEST_MAIN's.
 class tst_App : public QObject

@@ -161,7 +161,6 @@ void tst_CommandLine::helpAndVersionNeedNoDisplay()
         QVERIFY(result.out.contains(QStringLiteral("--run <FILE>")));
 }
 
-
 void tst_CommandLine::editorWithoutDisplayExplainsItself_data()
 {
     QTest::addColumn<QStringList>("arguments");

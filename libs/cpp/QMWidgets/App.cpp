@@ -24,9 +24,8 @@ QString &saveDir()
 
 QString defaultDirectory()
 {
-    const QString name = QCoreApplication::applicationName().isEmpty()
-                             ? QStringLiteral("Corvella")
-                             : QCoreApplication::applicationName();
+    const QString name = QCoreApplication::applicationName().isEmpty() ? QStringLiteral("Corvella")
+                                                                       : QCoreApplication::applicationName();
     return QDir::homePath() + QLatin1Char('/') + name + QLatin1Char('/');
 }
 
@@ -188,9 +187,9 @@ void App::slotCheckUpdate()
 
 void App::slotAbout()
 {
-    QMessageBox::about(m_mainWidget, tr("About"),
-                       QStringLiteral("<h2>%1</h2><p>%2 %3</p>")
-                           .arg(applicationName(), tr("Version"), applicationVersion()));
+    QMessageBox::about(
+        m_mainWidget, tr("About"),
+        QStringLiteral("<h2>%1</h2><p>%2 %3</p>").arg(applicationName(), tr("Version"), applicationVersion()));
 }
 
 } // namespace QMWidgets

@@ -12,12 +12,12 @@
 
 #include <MTools/Delay.h>
 #include <QMDrovebot/automation/AutomationFunctions.h>
+#include <QMDrovebot/automation/Support.h>
+#include <QMDrovebot/automation/Timer.h>
 #include <QMDrovebot/editor/DocWindow.h>
 #include <QMDrovebot/editor/Editor.h>
 #include <QMDrovebot/engine/OutputArea.h>
 #include <QMDrovebot/engine/ScriptEngine.h>
-#include <QMDrovebot/automation/Support.h>
-#include <QMDrovebot/automation/Timer.h>
 
 using QMDrovebot::Editor;
 using QMDrovebot::Support;

@@ -11,9 +11,9 @@
 
 #include <MTools/Delay.h>
 #include <QMDrovebot/automation/DropSimulator.h>
+#include <QMDrovebot/automation/Support.h>
 #include <QMDrovebot/editor/Editor.h>
 #include <QMDrovebot/engine/ScriptEngine.h>
-#include <QMDrovebot/automation/Support.h>
 
 using QMDrovebot::DropSimulator;
 using QMDrovebot::Editor;

@@ -36,8 +36,8 @@ QString paneText(const QStringList &segments)
         const QString text = segment.mid(1);
         QString shown = segment.startsWith(QLatin1Char('+')) && !Qt::mightBeRichText(text)
                             ? text
-                            : QTextDocumentFragment::fromHtml(QStringLiteral("<p style=\"white-space:pre-wrap\">")
-                                                              + QString(text).remove(QLatin1Char('\n')) + "</p>")
+                            : QTextDocumentFragment::fromHtml(QStringLiteral("<p style=\"white-space:pre-wrap\">") +
+                                                              QString(text).remove(QLatin1Char('\n')) + "</p>")
                                   .toPlainText();
         paragraphs << shown.replace(QChar(0x2028), QLatin1Char('\n'));
     }

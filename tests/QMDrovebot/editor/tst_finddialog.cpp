@@ -55,16 +55,11 @@ void tst_FindDialog::findNext_data()
     QTest::newRow("matches inside words") << "xabcx" << 0 << 0 << "abc" << QStringList{"1-4"};
     QTest::newRow("successive matches, then no wrap")
         << "abc abc\nabc" << 0 << 0 << "abc" << QStringList{"0-3", "4-7", "8-11", "8-11"};
-    QTest::newRow("searches from the cursor")
-        << "abc def abc" << 5 << 5 << "abc" << QStringList{"8-11", "8-11"};
-    QTest::newRow("starts after the selection")
-        << "abcabc" << 0 << 3 << "abc" << QStringList{"3-6", "3-6"};
-    QTest::newRow("no wrap keeps the cursor")
-        << "abc def" << 5 << 5 << "abc" << QStringList{"5-5"};
-    QTest::newRow("no match keeps the selection")
-        << "abc xyz" << 0 << 3 << "zzz" << QStringList{"0-3"};
-    QTest::newRow("empty field finds nothing")
-        << "abc" << 1 << 1 << "" << QStringList{"1-1", "1-1"};
+    QTest::newRow("searches from the cursor") << "abc def abc" << 5 << 5 << "abc" << QStringList{"8-11", "8-11"};
+    QTest::newRow("starts after the selection") << "abcabc" << 0 << 3 << "abc" << QStringList{"3-6", "3-6"};
+    QTest::newRow("no wrap keeps the cursor") << "abc def" << 5 << 5 << "abc" << QStringList{"5-5"};
+    QTest::newRow("no match keeps the selection") << "abc xyz" << 0 << 3 << "zzz" << QStringList{"0-3"};
+    QTest::newRow("empty field finds nothing") << "abc" << 1 << 1 << "" << QStringList{"1-1", "1-1"};
 }
 
 void tst_FindDialog::findNext()

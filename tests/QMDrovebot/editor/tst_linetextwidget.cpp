@@ -67,9 +67,9 @@ struct Host
             label.text = QString::number(block.blockNumber() + 1);
             label.font = edit->font();
             label.font.setBold(block.blockNumber() == cursorBlock);
-            label.position = QPoint(
-                canvas.width() - metrics.horizontalAdvance(QLatin1Char('0')) * label.text.size() - 7,
-                top + metrics.ascent() + 2);
+            label.position =
+                QPoint(canvas.width() - metrics.horizontalAdvance(QLatin1Char('0')) * label.text.size() - 7,
+                       top + metrics.ascent() + 2);
             canvas.labels << label;
         }
         return renderWidget(&canvas);
@@ -159,8 +159,8 @@ void tst_LineTextWidget::paintsVisibleBlockNumbers_data()
     QTest::addColumn<int>("firstLabel");
     QTest::addColumn<int>("firstBlockLines"); // at least, once laid out
 
-    const QString wrapped = QString(QStringLiteral("wrapping words ")).repeated(40)
-        + QLatin1Char('\n') + numberedLines(100);
+    const QString wrapped =
+        QString(QStringLiteral("wrapping words ")).repeated(40) + QLatin1Char('\n') + numberedLines(100);
 
     QTest::newRow("empty document shows a bold 1") << QString() << 0 << -1 << 0 << 1 << 1;
     QTest::newRow("cursor on the third block") << numberedLines(5) << 2 << -1 << 0 << 1 << 1;

@@ -53,16 +53,13 @@ QStringList blockStates(const QTextDocument &document)
 }
 
 // The token list in its defined order, for the reference scan below.
-const QStringList tokenList = {
-    "|",      ">",         "with",  "true",    "prototype", ")",      "<",       "else",
-    "const",  "native",    "(",     ";",       "this",      "typeof", "boolean", "!",
-    "-",      "byte",      "switch", "function", "&",       "*",      "char",    "float",
-    "throws", ".",         "/",     "enum",    "return",    "finally", "{",      ",",
-    "int",    "import",    "implements", "}",  "->",        "new",    "short",   "interface",
-    "[",      "<<",        "for",   "delete",  "foreach",   "]",      ">>",      "try",
-    "false",  "double",    "+",     "in",      "var",       "goto",   "connect", "=",
-    "do",     "case",      "throw", ">>>",     ":",         "if",     "long",    "export",
-    "==="};
+const QStringList tokenList = {"|", ">",  "with", "true",   "prototype",  ")", "<",  "else", "const",  "native",
+                               "(", ";",  "this", "typeof", "boolean",    "!", "-",  "byte", "switch", "function",
+                               "&", "*",  "char", "float",  "throws",     ".", "/",  "enum", "return", "finally",
+                               "{", ",",  "int",  "import", "implements", "}", "->", "new",  "short",  "interface",
+                               "[", "<<", "for",  "delete", "foreach",    "]", ">>", "try",  "false",  "double",
+                               "+", "in", "var",  "goto",   "connect",    "=", "do", "case", "throw",  ">>>",
+                               ":", "if", "long", "export", "==="};
 
 // The plain list-order scan that the indexed lookup must reproduce.
 QString referenceMatch(int position, const QString &text)
@@ -117,45 +114,51 @@ void tst_SyntaxHighlighter::colours_data()
     QTest::addColumn<QStringList>("states");
 
     const QStringList normal1 = {"-1"};
-    QTest::newRow("declaration with line comment")
-        << "var x = 10; // comment"
-        << "bbb...b.kkb.gggggggggg" << normal1;
-    QTest::newRow("formula is not for") << "formula" << "......." << normal1;
-    QTest::newRow("for followed by parenthesis") << "for(" << "bbbb" << normal1;
-    QTest::newRow("underscore is no word character") << "my_if" << "...bb" << normal1;
-    QTest::newRow("dollar is no word character") << "$if" << ".bb" << normal1;
-    QTest::newRow("digits then letters") << "12abc" << "kk..." << normal1;
-    QTest::newRow("other number characters are digits")
-        << QString::fromUtf8("\u0663x") << "k." << normal1;
-    QTest::newRow("escaped double quote")
-        << "s = \"a\\\"b\";" << "..b.rrrrrrb" << normal1;
-    QTest::newRow("escaped single quote") << "'it\\'s'" << "rrrrrrr" << normal1;
-    QTest::newRow("comment and keyword inside string")
-        << "\"// if\" if" << "rrrrrrr.bb" << normal1;
-    QTest::newRow("single quote closed by double quote")
-        << "'a\"b'c\nde'f;" << "rrr.rr\nrrr.b" << QStringList{"1", "-1"};
-    QTest::newRow("open string runs into next block")
-        << "x = \"abc\nde\" + 1" << "..b.rrrr\nrrr.b.k" << QStringList{"1", "-1"};
-    QTest::newRow("block comment across blocks")
-        << "a /* b\nc\nd */ e" << "..gggg\ng\ngggg.." << QStringList{"0", "0", "-1"};
-    QTest::newRow("slash star slash is a whole comment")
-        << "/*/\nvar" << "ggg\nbbb" << QStringList{"-1", "-1"};
-    QTest::newRow("code after closed comment")
-        << "/* x */ var" << "ggggggg.bbb" << normal1;
-    QTest::newRow("hash starts a line comment") << "a # b" << "..ggg" << normal1;
-    QTest::newRow("line comment ends with its block")
-        << "a // \"b\nvar" << "..ggggg\nbbb" << QStringList{"-1", "-1"};
-    QTest::newRow("interface is not int")
-        << "interface int" << "bbbbbbbbb.bbb" << normal1;
-    QTest::newRow("operators one character at a time")
-        << "a>>>b===c->d<<e" << ".bbb.bbb.bb.bb." << normal1;
+    QTest::newRow("declaration with line comment") << "var x = 10; // comment"
+                                                   << "bbb...b.kkb.gggggggggg" << normal1;
+    QTest::newRow("formula is not for") << "formula"
+                                        << "......." << normal1;
+    QTest::newRow("for followed by parenthesis") << "for("
+                                                 << "bbbb" << normal1;
+    QTest::newRow("underscore is no word character") << "my_if"
+                                                     << "...bb" << normal1;
+    QTest::newRow("dollar is no word character") << "$if"
+                                                 << ".bb" << normal1;
+    QTest::newRow("digits then letters") << "12abc"
+                                         << "kk..." << normal1;
+    QTest::newRow("other number characters are digits") << QString::fromUtf8("\u0663x") << "k." << normal1;
+    QTest::newRow("escaped double quote") << "s = \"a\\\"b\";"
+                                          << "..b.rrrrrrb" << normal1;
+    QTest::newRow("escaped single quote") << "'it\\'s'"
+                                          << "rrrrrrr" << normal1;
+    QTest::newRow("comment and keyword inside string") << "\"// if\" if"
+                                                       << "rrrrrrr.bb" << normal1;
+    QTest::newRow("single quote closed by double quote") << "'a\"b'c\nde'f;"
+                                                         << "rrr.rr\nrrr.b" << QStringList{"1", "-1"};
+    QTest::newRow("open string runs into next block") << "x = \"abc\nde\" + 1"
+                                                      << "..b.rrrr\nrrr.b.k" << QStringList{"1", "-1"};
+    QTest::newRow("block comment across blocks") << "a /* b\nc\nd */ e"
+                                                 << "..gggg\ng\ngggg.." << QStringList{"0", "0", "-1"};
+    QTest::newRow("slash star slash is a whole comment") << "/*/\nvar"
+                                                         << "ggg\nbbb" << QStringList{"-1", "-1"};
+    QTest::newRow("code after closed comment") << "/* x */ var"
+                                               << "ggggggg.bbb" << normal1;
+    QTest::newRow("hash starts a line comment") << "a # b"
+                                                << "..ggg" << normal1;
+    QTest::newRow("line comment ends with its block") << "a // \"b\nvar"
+                                                      << "..ggggg\nbbb" << QStringList{"-1", "-1"};
+    QTest::newRow("interface is not int") << "interface int"
+                                          << "bbbbbbbbb.bbb" << normal1;
+    QTest::newRow("operators one character at a time") << "a>>>b===c->d<<e"
+                                                       << ".bbb.bbb.bb.bb." << normal1;
     QTest::newRow("words outside the list stay plain")
         << "while break null instanceof" << QString(27, QLatin1Char('.')) << normal1;
-    QTest::newRow("keyword inside identifier") << "iffy xvar" << "........." << normal1;
-    QTest::newRow("empty block keeps an open comment")
-        << "/* a\n\nb */ c" << "gggg\n\ngggg.." << QStringList{"0", "0", "-1"};
-    QTest::newRow("empty block keeps an open string")
-        << "\"a\n\nb\"" << "rr\n\nrr" << QStringList{"1", "1", "-1"};
+    QTest::newRow("keyword inside identifier") << "iffy xvar"
+                                               << "........." << normal1;
+    QTest::newRow("empty block keeps an open comment") << "/* a\n\nb */ c"
+                                                       << "gggg\n\ngggg.." << QStringList{"0", "0", "-1"};
+    QTest::newRow("empty block keeps an open string") << "\"a\n\nb\""
+                                                      << "rr\n\nrr" << QStringList{"1", "1", "-1"};
 }
 
 void tst_SyntaxHighlighter::colours()
@@ -219,8 +222,7 @@ void tst_SyntaxHighlighter::matchKeywordAgreesWithListOrderScan()
         for (int i = 0; i < length; ++i)
             text += alphabet.at(random.bounded(alphabet.size()));
         // Splice a token in so that whole-token matches are common.
-        text.insert(random.bounded(text.size() + 1),
-                    tokenList.at(random.bounded(tokenList.size())));
+        text.insert(random.bounded(text.size() + 1), tokenList.at(random.bounded(tokenList.size())));
         for (int position = 0; position < text.size(); ++position) {
             const QString expected = referenceMatch(position, text);
             const QString actual = highlighter.matchKeyword(position, text);

@@ -6,10 +6,10 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
+#include <QMDrovebot/automation/Support.h>
+#include <QMDrovebot/engine/OutputArea.h>
 #include <QMDrovebot/ids/AliasesWidget.h>
 #include <QMDrovebot/ids/IdNaming.h>
-#include <QMDrovebot/engine/OutputArea.h>
-#include <QMDrovebot/automation/Support.h>
 #include <QMDrovebot/ids/WidgetIds.h>
 
 using QMDrovebot::IdNaming;

@@ -1,5 +1,5 @@
 #include "compress/CompressCommand.h"
-#include "compress/JSCompressor.h"
+#include "compress/JSAsciiEncoder.h"
 #include "compress/JSMinifier.h"
 
 #include <QProcess>

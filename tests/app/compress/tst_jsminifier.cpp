@@ -1,4 +1,4 @@
-#include "compress/JSCompressor.h"
+#include "compress/JSAsciiEncoder.h"
 #include "compress/JSMinifier.h"
 
 #include <QRandomGenerator>
@@ -221,8 +221,8 @@ void TestJSMinifier::examples_data()
     QTest::newRow("byte-order mark at the start") << QStringLiteral("\uFEFFa  = 1;") << QStringLiteral("a  =1;");
     QTest::newRow("only a byte-order mark") << QStringLiteral("\uFEFF") << QString();
     QTest::newRow("second byte-order mark stays") << QStringLiteral("\uFEFF\uFEFFx") << QStringLiteral("\uFEFFx");
-    QTest::newRow("byte-order mark in a literal stays") << QStringLiteral("s = '\uFEFF';")
-                                                        << QStringLiteral("s ='\uFEFF';");
+    QTest::newRow("byte-order mark in a literal stays")
+        << QStringLiteral("s = '\uFEFF';") << QStringLiteral("s ='\uFEFF';");
 
     // The last unit is always copied.
     row("final space", "a = b ", "a =b ");
@@ -262,13 +262,15 @@ void TestJSMinifier::byteOrderMarkOnTheBytePath_data()
 {
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("mark") << QByteArray("\xEF\xBB\xBF" "a  = 1;") << QByteArray("a  =1;");
+    QTest::newRow("mark") << QByteArray("\xEF\xBB\xBF"
+                                        "a  = 1;")
+                          << QByteArray("a  =1;");
     QTest::newRow("first two bytes of a mark") << QByteArray("\xEF\xBB") << QByteArray("\xEF\xBB");
     QTest::newRow("first byte of a mark") << QByteArray("\xEF") << QByteArray("\xEF");
     QTest::newRow("two bytes of a mark, then code") << QByteArray("\xEF\xBBx = 1;") << QByteArray("\xEF\xBBx =1;");
     QTest::newRow("one byte of a mark, then code") << QByteArray("\xEFx = 1;") << QByteArray("\xEFx =1;");
-    QTest::newRow("three-byte character like a mark") << QByteArray("\xEF\xBB\xBEx = 1;")
-                                                     << QByteArray("\xEF\xBB\xBEx =1;");
+    QTest::newRow("three-byte character like a mark")
+        << QByteArray("\xEF\xBB\xBEx = 1;") << QByteArray("\xEF\xBB\xBEx =1;");
 }
 
 void TestJSMinifier::byteOrderMarkOnTheBytePath()
@@ -359,20 +361,19 @@ void TestJSMinifier::asciiExport_data()
     QTest::newRow("no-break space in code") << QStringLiteral("var\u00A0b = 2;") << QByteArray("var b = 2;");
     QTest::newRow("other space characters in code")
         << QStringLiteral("a\u1680\u2003\u202F\u205F\u3000\uFEFFb") << QByteArray("a      b");
-    QTest::newRow("line and paragraph separators in code") << QStringLiteral("a\u2028b\u2029c")
-                                                            << QByteArray("a\nb\nc");
-    QTest::newRow("line separator ends a line comment") << QStringLiteral("// c\u2028\u00A0x")
-                                                         << QByteArray("// c\n x");
+    QTest::newRow("line and paragraph separators in code")
+        << QStringLiteral("a\u2028b\u2029c") << QByteArray("a\nb\nc");
+    QTest::newRow("line separator ends a line comment")
+        << QStringLiteral("// c\u2028\u00A0x") << QByteArray("// c\n x");
     QTest::newRow("quote inside a block comment") << QStringLiteral("/* it's */\u00A0x") << QByteArray("/* it's */ x");
     QTest::newRow("quote inside a line comment") << QStringLiteral("// it's\n\u00A0x") << QByteArray("// it's\n x");
-    QTest::newRow("no-break space in a string") << QStringLiteral("s = \"a\u00A0b\";\u00A0")
-                                                << QByteArray("s = \"a\\u00A0b\"; ");
+    QTest::newRow("no-break space in a string")
+        << QStringLiteral("s = \"a\u00A0b\";\u00A0") << QByteArray("s = \"a\\u00A0b\"; ");
     QTest::newRow("escaped quote keeps the string open")
         << QStringLiteral("s = 'it\\'s\u00A0';\u00A0") << QByteArray("s = 'it\\'s\\u00A0'; ");
-    QTest::newRow("unclosed string ends at the line") << QStringLiteral("s = 'a\n\u00A0b")
-                                                      << QByteArray("s = 'a\n b");
-    QTest::newRow("line continuation with CR LF") << QStringLiteral("s = 'a\\\r\n\u00A0';")
-                                                  << QByteArray("s = 'a\\\r\n\\u00A0';");
+    QTest::newRow("unclosed string ends at the line") << QStringLiteral("s = 'a\n\u00A0b") << QByteArray("s = 'a\n b");
+    QTest::newRow("line continuation with CR LF")
+        << QStringLiteral("s = 'a\\\r\n\u00A0';") << QByteArray("s = 'a\\\r\n\\u00A0';");
     QTest::newRow("regex") << QStringLiteral("r = /\u00A0[/\u00A0]\u00A0/;\u00A0")
                            << QByteArray("r = /\\u00A0[/\\u00A0]\\u00A0/; ");
     QTest::newRow("regex after return") << QStringLiteral("return /\u00A0/") << QByteArray("return /\\u00A0/");
@@ -381,16 +382,16 @@ void TestJSMinifier::asciiExport_data()
                                        << QByteArray("x = a++ / 2; y = 1 / 2");
     QTest::newRow("division after a property called return")
         << QStringLiteral("x = y.return / 2;\u00A0z = 1 / 2") << QByteArray("x = y.return / 2; z = 1 / 2");
-    QTest::newRow("division after a string") << QStringLiteral("x = 'a' / 2;\u00A0z = 1 / 2")
-                                             << QByteArray("x = 'a' / 2; z = 1 / 2");
+    QTest::newRow("division after a string")
+        << QStringLiteral("x = 'a' / 2;\u00A0z = 1 / 2") << QByteArray("x = 'a' / 2; z = 1 / 2");
     QTest::newRow("template literal") << QStringLiteral("t = `\u00A0${\u00A0a + {b: 1}.b\u00A0}\u00A0`;\u00A0")
                                       << QByteArray("t = `\\u00A0${ a + {b: 1}.b }\\u00A0`; ");
     QTest::newRow("template literal inside a substitution")
         << QStringLiteral("t = `${ `\u00A0` }`\u00A0") << QByteArray("t = `${ `\\u00A0` }` ");
-    QTest::newRow("escaped substitution") << QStringLiteral("t = `\\${\u00A0}`\u00A0")
-                                          << QByteArray("t = `\\${\\u00A0}` ");
-    QTest::newRow("kept comment between words") << QStringLiteral("var/**/\u00E9\u00A0= 1")
-                                                << QByteArray("var/**/\\u00E9 = 1");
+    QTest::newRow("escaped substitution")
+        << QStringLiteral("t = `\\${\u00A0}`\u00A0") << QByteArray("t = `\\${\\u00A0}` ");
+    QTest::newRow("kept comment between words")
+        << QStringLiteral("var/**/\u00E9\u00A0= 1") << QByteArray("var/**/\\u00E9 = 1");
 }
 
 void TestJSMinifier::asciiExport()
@@ -455,17 +456,16 @@ void TestJSMinifier::asciiExportInPieces()
 void TestJSMinifier::asciiExportRandomTextsInPieces()
 {
     QRandomGenerator random(20240612);
-    const QStringList pieces = QStringList{QStringLiteral("return"), QStringLiteral("typeof"), QStringLiteral("in"),
-                                           QStringLiteral("instanceof"), QStringLiteral("returns"), QStringLiteral("x"),
-                                           QStringLiteral("7"), QStringLiteral("."), QStringLiteral("+"),
-                                           QStringLiteral("-"), QStringLiteral("/"), QStringLiteral("*"),
-                                           QStringLiteral("'"), QStringLiteral("\""), QStringLiteral("`"),
-                                           QStringLiteral("${"), QStringLiteral("{"), QStringLiteral("}"),
-                                           QStringLiteral("["), QStringLiteral("]"), QStringLiteral("("),
-                                           QStringLiteral(")"), QStringLiteral("\\"), QStringLiteral(" "),
-                                           QStringLiteral("\n"), QStringLiteral("\r"), QStringLiteral("=")}
-                               << QStringLiteral("\u00A0") << QStringLiteral("\u2028") << QStringLiteral("é")
-                               << QStringLiteral("😀");
+    const QStringList pieces =
+        QStringList{
+            QStringLiteral("return"),  QStringLiteral("typeof"), QStringLiteral("in"), QStringLiteral("instanceof"),
+            QStringLiteral("returns"), QStringLiteral("x"),      QStringLiteral("7"),  QStringLiteral("."),
+            QStringLiteral("+"),       QStringLiteral("-"),      QStringLiteral("/"),  QStringLiteral("*"),
+            QStringLiteral("'"),       QStringLiteral("\""),     QStringLiteral("`"),  QStringLiteral("${"),
+            QStringLiteral("{"),       QStringLiteral("}"),      QStringLiteral("["),  QStringLiteral("]"),
+            QStringLiteral("("),       QStringLiteral(")"),      QStringLiteral("\\"), QStringLiteral(" "),
+            QStringLiteral("\n"),      QStringLiteral("\r"),     QStringLiteral("=")}
+        << QStringLiteral("\u00A0") << QStringLiteral("\u2028") << QStringLiteral("é") << QStringLiteral("😀");
     for (int round = 0; round < 20000; ++round) {
         QString text;
         const int length = int(random.bounded(round % 2 ? 20 : 80));

@@ -1,4 +1,4 @@
-#include "compress/JSCompressor.h"
+#include "compress/JSAsciiEncoder.h"
 #include "compress/JSMinifier.h"
 
 #include <QProcess>

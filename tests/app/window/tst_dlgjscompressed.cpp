@@ -1,10 +1,10 @@
+#include "TestSupport.h"
+#include "compress/JSMinifier.h"
 #include "window/DlgJSCompressed.h"
 #include "window/JSMainWindow.h"
-#include "compress/JSMinifier.h"
 #include "window/JavaScriptEvaluator.h"
 #include "window/MUITabBar.h"
 #include "window/MUITabBarItem.h"
-#include "TestSupport.h"
 
 #include <QAbstractItemView>
 #include <QCompleter>

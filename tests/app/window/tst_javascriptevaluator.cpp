@@ -1,8 +1,8 @@
+#include "TestSupport.h"
 #include "window/JSMainWindow.h"
 #include "window/JavaScriptEvaluator.h"
 #include "window/MUITabBar.h"
 #include "window/MUITabBarItem.h"
-#include "TestSupport.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -101,7 +101,8 @@ void TestJavaScriptEvaluator::toolBarInventory()
     frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
 
-    const QList<MUITabBarItem *> items = frame.tabBar()->findChildren<MUITabBarItem *>(QString(), Qt::FindDirectChildrenOnly);
+    const QList<MUITabBarItem *> items =
+        frame.tabBar()->findChildren<MUITabBarItem *>(QString(), Qt::FindDirectChildrenOnly);
     QStringList captions;
     int visible = 0;
     for (MUITabBarItem *item : items) {
@@ -219,9 +220,9 @@ void TestJavaScriptEvaluator::noQuestionAfterOpenOrSave()
         // The question names the title, marker included.
         answerMessageBox(QMessageBox::No);
         QVERIFY(!frame.close());
-        QCOMPARE(m_seenText, QStringLiteral("The text of the \"") + path
-                                 + QStringLiteral(" [modified]\" file has been changed. Do you want to quit without "
-                                                  "saving the changes?"));
+        QCOMPARE(m_seenText, QStringLiteral("The text of the \"") + path +
+                                 QStringLiteral(" [modified]\" file has been changed. Do you want to quit without "
+                                                "saving the changes?"));
         frame.mainWindow()->save();
         QCOMPARE(frame.windowTitle(), path);
         m_seenText.clear();

@@ -1,16 +1,16 @@
-#include "window/JSMainWindow.h"
 #include "TestSupport.h"
+#include "window/JSMainWindow.h"
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QLineEdit>
-#include <QTextBlock>
-#include <QTextLayout>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -121,7 +121,8 @@ void TestJSMainWindow::wrappedParagraphIsOneRow()
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QMDrovebot::DocWindow *text = window.editor()->textEdit();
-    text->setPlainText(QString(2000, QLatin1Char('w')).replace(QStringLiteral("wwwww"), QStringLiteral("word ")) + "\nnext");
+    text->setPlainText(QString(2000, QLatin1Char('w')).replace(QStringLiteral("wwwww"), QStringLiteral("word ")) +
+                       "\nnext");
     QVERIFY(text->document()->firstBlock().layout()->lineCount() > 1);
     text->moveCursor(QTextCursor::End);
     QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("Row:2; Column:5"));
@@ -175,8 +176,8 @@ void TestJSMainWindow::newQuestion()
     });
     QSignalSpy titles(&window, &JSMainWindow::changeWindowTitle);
     window.newFile();
-    QCOMPARE(seen, QStringLiteral("The text of the \"") + path
-                       + QStringLiteral("\" file has been changed.\nDo you want to save the changes?"));
+    QCOMPARE(seen, QStringLiteral("The text of the \"") + path +
+                       QStringLiteral("\" file has been changed.\nDo you want to save the changes?"));
     if (replaced) {
         QCOMPARE(window.editor()->textEdit()->toPlainText(), QMDrovebot::DocWindow::defaultText());
         QCOMPARE(window.editor()->fileName(), QString());
@@ -196,7 +197,12 @@ void TestJSMainWindow::newAfterClearingAsksNothing()
     window.editor()->textEdit()->setPlainText(QString());
     QVERIFY(window.isModified());
     bool asked = false;
-    TestSupport::whenModal([&asked](QWidget *w) { asked = true; w->close(); }, 300);
+    TestSupport::whenModal(
+        [&asked](QWidget *w) {
+            asked = true;
+            w->close();
+        },
+        300);
     window.newFile();
     QCOMPARE(window.editor()->textEdit()->toPlainText(), QMDrovebot::DocWindow::defaultText());
     QTest::qWait(400);
@@ -313,9 +319,12 @@ void TestJSMainWindow::saveAsAppendsJs_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("written");
-    QTest::newRow("no extension") << "b" << "b.js";
-    QTest::newRow("upper-case extension") << "c.JS" << "c.JS.js";
-    QTest::newRow("already .js") << "d.js" << "d.js";
+    QTest::newRow("no extension") << "b"
+                                  << "b.js";
+    QTest::newRow("upper-case extension") << "c.JS"
+                                          << "c.JS.js";
+    QTest::newRow("already .js") << "d.js"
+                                 << "d.js";
 }
 
 void TestJSMainWindow::saveAsAppendsJs()
@@ -359,7 +368,8 @@ void TestJSMainWindow::saveAsProposesOnlyTheFileName()
         dialog->reject();
     });
     window.saveAs();
-    QCOMPARE(QFileInfo(proposed).absoluteFilePath(), QFileInfo(m_dir->filePath(QStringLiteral("tool.js"))).absoluteFilePath());
+    QCOMPARE(QFileInfo(proposed).absoluteFilePath(),
+             QFileInfo(m_dir->filePath(QStringLiteral("tool.js"))).absoluteFilePath());
     QCOMPARE(window.editor()->fileName(), path);
 }
 
@@ -439,7 +449,11 @@ void TestJSMainWindow::awkwardFilesOpen_data()
     QTest::newRow("NUL bytes") << QByteArray("a = 1;\0\0b = 2;\n", 16) << true;
     QTest::newRow("invalid UTF-8") << QByteArray("s = '\xff\xfe\xc3';\n") << true;
     QTest::newRow("binary") << binary << true;
-    QTest::newRow("UTF-16 with byte-order mark") << QByteArray("\xff\xfe" "a\0=\0" "1\0", 8) << true;
+    QTest::newRow("UTF-16 with byte-order mark") << QByteArray("\xff\xfe"
+                                                               "a\0=\0"
+                                                               "1\0",
+                                                               8)
+                                                 << true;
     QTest::newRow("50 MB") << QByteArray(50 * 1024 * 1024, 'x') << false;
 }
 

@@ -1,10 +1,9 @@
 #include "AutomationFunctions.h"
 
-#include <QMDrovebot/editor/Editor.h>
-#include <QMDrovebot/engine/OutputArea.h>
-#include <QMDrovebot/engine/ScriptEngine.h>
 #include "Support.h"
 #include "Timer.h"
+#include <QMDrovebot/engine/OutputArea.h>
+#include <QMDrovebot/engine/ScriptEngine.h>
 #include <QMDrovebot/ids/WidgetIds.h>
 
 #include <QCoreApplication>
@@ -277,7 +276,7 @@ QScriptValue shortCutPress(QScriptContext *context, QScriptEngine *engine)
 {
     // The running script's own editor must not take the shortcut.
     ScriptEngine *own = ownEngine(engine);
-    QWidget *editor = own ? own->editor() : nullptr;
+    QWidget *editor = own ? own->hostWidget() : nullptr;
     Support().shortCutPress(textArg(context, 0), editor);
     return engine->nullValue();
 }

@@ -1,6 +1,6 @@
 #include "DropSimulator.h"
 
-#include "Support.h"
+#include "AutomationState.h"
 
 #include <QCoreApplication>
 #include <QDrag>
@@ -69,7 +69,7 @@ void DropSimulator::simulate()
             // The drag's own loop is still running; Escape ends it. Without a
             // registered application widget the source takes the key, which
             // the running drag consumes before the widget sees it.
-            QWidget *receiver = Support::applicationWidget();
+            QWidget *receiver = AutomationState::applicationWidget();
             if (!receiver)
                 receiver = m_source;
             QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QString());

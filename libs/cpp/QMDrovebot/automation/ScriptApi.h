@@ -6,7 +6,11 @@ class QObject;
 
 namespace QMDrovebot {
 
-class Editor;
+class OutputArea;
+class QEventDefs;
+class QtDefs;
+class Support;
+class TestObj;
 
 // One native script function: its global name and its implementation.
 struct ScriptFunction
@@ -21,7 +25,17 @@ struct ScriptFunction
 class ScriptApi
 {
 public:
-    static void install(Editor *editor);
+    // The objects scripts see, in publishing order.
+    struct Objects
+    {
+        OutputArea *output;
+        QtDefs *qt;
+        QEventDefs *qEvent;
+        Support *support;
+        TestObj *test;
+    };
+
+    static void install(QScriptEngine *engine, const Objects &objects);
 
     // Wraps `object` with toolkit ownership (scripts never delete it) and sets
     // it as a property of the global object, keeping existing flags.

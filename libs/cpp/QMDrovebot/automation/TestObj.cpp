@@ -1,6 +1,5 @@
 #include "TestObj.h"
 
-#include <QMDrovebot/editor/Editor.h>
 #include <QMDrovebot/engine/ScriptEngine.h>
 
 #include <QScriptContext>
@@ -73,10 +72,8 @@ int TestObj::scriptLine() const
         line = QScriptContextInfo(c).lineNumber();
     if (line <= 0)
         return -1;
-    if (ScriptEngine *own = ScriptEngine::from(engine())) {
-        if (Editor *editor = own->editor())
-            line -= editor->mainProgramLineOffset();
-    }
+    if (ScriptEngine *own = ScriptEngine::from(engine()))
+        line -= own->mainProgramLineOffset();
     return line;
 }
 

@@ -70,9 +70,8 @@ bool DocWindow::openFile(const QString &path)
         emit statusMessage(tr("Cannot open %1: %2").arg(path, reason));
         return false;
     case MTools::BoundedFile::TooLarge:
-        emit statusMessage(tr("Cannot open %1: the file is larger than %2 MB")
-                               .arg(path)
-                               .arg(maximumFileSize / (1024 * 1024)));
+        emit statusMessage(
+            tr("Cannot open %1: the file is larger than %2 MB").arg(path).arg(maximumFileSize / (1024 * 1024)));
         return false;
     }
 
@@ -88,7 +87,8 @@ bool DocWindow::openFile(const QString &path)
     m_modified = false;
     emit changeWindowTitle(path);
     if (state.invalidChars > 0)
-        emit statusMessage(tr("%1 is not valid UTF-8: %2 invalid bytes were replaced").arg(path).arg(state.invalidChars));
+        emit statusMessage(
+            tr("%1 is not valid UTF-8: %2 invalid bytes were replaced").arg(path).arg(state.invalidChars));
     return true;
 }
 
@@ -99,8 +99,9 @@ void DocWindow::open(const QString &path)
 
 void DocWindow::open()
 {
-    const QString path = QFileDialog::getOpenFileName(this, tr("Open"), QMWidgets::App::openDirectory() + QStringLiteral("/ "),
-                                                      QStringLiteral("*.js"), nullptr, QMWidgets::App::fileDialogOptions());
+    const QString path =
+        QFileDialog::getOpenFileName(this, tr("Open"), QMWidgets::App::openDirectory() + QStringLiteral("/ "),
+                                     QStringLiteral("*.js"), nullptr, QMWidgets::App::fileDialogOptions());
     if (!path.isEmpty()) {
         QMWidgets::App::setOpenDirectory(QFileInfo(path).absolutePath());
         m_lastDirectory = path;
@@ -140,7 +141,8 @@ bool DocWindow::saveFileAs()
     // is a full path once the document was opened or saved.
     const QString proposedName = m_fileName.isEmpty() ? QStringLiteral("NewFile.js") : QFileInfo(m_fileName).fileName();
     const QString proposed = QMWidgets::App::saveDirectory() + QLatin1Char('/') + proposedName;
-    QString path = QFileDialog::getSaveFileName(this, tr("Save"), proposed, QStringLiteral("*.js"), nullptr, QMWidgets::App::fileDialogOptions());
+    QString path = QFileDialog::getSaveFileName(this, tr("Save"), proposed, QStringLiteral("*.js"), nullptr,
+                                                QMWidgets::App::fileDialogOptions());
     if (path.isEmpty())
         return false;
     if (!path.endsWith(QLatin1String(".js")))
@@ -166,8 +168,8 @@ void DocWindow::saveAs()
 void DocWindow::newFile()
 {
     if (m_modified && !toPlainText().isEmpty()) {
-        const QString text = QStringLiteral("The text of the \"") + m_fileName
-                             + QStringLiteral("\" file has been changed.\nDo you want to save the changes?");
+        const QString text = QStringLiteral("The text of the \"") + m_fileName +
+                             QStringLiteral("\" file has been changed.\nDo you want to save the changes?");
         const auto answer = QMessageBox::warning(nullptr, QStringLiteral("Warning"), text,
                                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         if (answer == QMessageBox::Cancel)

@@ -1,11 +1,11 @@
 #include "Editor.h"
 
 #include "DocWindow.h"
-#include <QMDrovebot/engine/IncludeExpander.h>
-#include <QMDrovebot/automation/KeyNames.h>
 #include "LineTextWidget.h"
-#include <QMDrovebot/engine/OutputArea.h>
+#include <QMDrovebot/automation/AutomationState.h>
 #include <QMDrovebot/automation/ScriptApi.h>
+#include <QMDrovebot/engine/IncludeExpander.h>
+#include <QMDrovebot/engine/OutputArea.h>
 #include <QMDrovebot/engine/ScriptEngine.h>
 #include <QMDrovebot/engine/SyntaxCheck.h>
 #include <QMDrovebot/ids/WidgetIds.h>
@@ -36,18 +36,15 @@ Editor::Editor(QWidget *parent)
     m_outputArea->setStyleSheet(QStringLiteral("QTextEdit{background-color: #A0A0A0; color: #000000}"));
     m_gutter->setFixedWidth(40);
     m_gutter->setTextEdit(m_textEdit);
-    m_textEdit->setStyleSheet(QStringLiteral(
-        "QTextEdit{background-color: white; color: black; selection-color:black; selection-background-color:lightBlue}"));
+    m_textEdit->setStyleSheet(QStringLiteral("QTextEdit{background-color: white; color: black; selection-color:black; "
+                                             "selection-background-color:lightBlue}"));
     connect(m_textEdit, &DocWindow::changeWindowTitle, this, &Editor::changeWindowTitle);
     connect(m_textEdit, &DocWindow::statusMessage, this, &Editor::statusMessage);
 
-    ScriptApi::install(this);
-    // Automation set-up:
-    WidgetIds::fillAliases();
-    WidgetIds::recordToolTips();
-    KeyNames::fill();
-    WidgetIds::installHoverFilters();
+    ScriptApi::install(m_engine, {m_outputArea, &m_qtDefs, &m_qEventDefs, &m_support, &m_testObj});
+    AutomationState::setUp();
     connect(&m_testObj, &TestObj::testOutput, this, &Editor::appendError);
+    connect(m_engine, &ScriptEngine::errorReported, this, &Editor::appendError);
 
     connect(m_textEdit, &QTextEdit::textChanged, this, &Editor::cursorChanged);
     connect(m_textEdit, &QTextEdit::cursorPositionChanged, this, &Editor::cursorChanged);
@@ -221,28 +218,27 @@ void Editor::showAliaces()
 
 QString Editor::embeddedFunctionsText()
 {
-    return QStringLiteral(
-        "\n"
-        " // ------- embedded functions --------\n"
-        "function startFunction(arg1, arg2){singleShotTimer(arg1).timeout.connect(arg2)}\n"
-        "function dialogHandler(arg){singleShotTimer(50).timeout.connect(arg)}\n"
-        "function popupHandler(arg){singleShotTimer(50).timeout.connect(arg)}\n"
-        "function printOut(arg) {output.append(arg)}\n"
-        "function clearOutput() {output.clear()}\n"
-        "function mouseClickID(arg) {mouseClick(getVisibleWidgetByToolTip(arg))}\n"
-        "function printHierarchy(arg) {\n"
-        "    var temp = arg;\n"
-        "    var str = \"\";\n"
-        "    output.append(className(temp));\n"
-        "    for (;;) {\n"
-        "        str += \"  \";\n"
-        "        temp = parent(temp);\n"
-        "        if (temp == null) {\n"
-        "            break;\n"
-        "        }\n"
-        "        output.append(str + className(temp))\n"
-        "    }\n"
-        "}\n");
+    return QStringLiteral("\n"
+                          " // ------- embedded functions --------\n"
+                          "function startFunction(arg1, arg2){singleShotTimer(arg1).timeout.connect(arg2)}\n"
+                          "function dialogHandler(arg){singleShotTimer(50).timeout.connect(arg)}\n"
+                          "function popupHandler(arg){singleShotTimer(50).timeout.connect(arg)}\n"
+                          "function printOut(arg) {output.append(arg)}\n"
+                          "function clearOutput() {output.clear()}\n"
+                          "function mouseClickID(arg) {mouseClick(getVisibleWidgetByToolTip(arg))}\n"
+                          "function printHierarchy(arg) {\n"
+                          "    var temp = arg;\n"
+                          "    var str = \"\";\n"
+                          "    output.append(className(temp));\n"
+                          "    for (;;) {\n"
+                          "        str += \"  \";\n"
+                          "        temp = parent(temp);\n"
+                          "        if (temp == null) {\n"
+                          "            break;\n"
+                          "        }\n"
+                          "        output.append(str + className(temp))\n"
+                          "    }\n"
+                          "}\n");
 }
 
 void Editor::setEmbeddedFunctionsEnabled(bool enabled)
@@ -257,7 +253,7 @@ bool Editor::embeddedFunctionsEnabled() const
 
 int Editor::mainProgramLineOffset() const
 {
-    return m_mainProgramLineOffset;
+    return m_engine->mainProgramLineOffset();
 }
 
 int Editor::errorStatus() const
@@ -275,23 +271,13 @@ bool Editor::isEvaluating() const
     return m_engine->isEvaluating();
 }
 
-QString Editor::stopText()
-{
-    return QStringLiteral("Script evaluation is stopped by user");
-}
-
-QString Editor::abortText()
-{
-    return QStringLiteral("the script execution is aborted");
-}
-
 void Editor::appendError(const QString &text)
 {
     // The fragment gets a paragraph of its own: loose inline HTML after the
     // pane's document would turn its first <BR> into an empty line.
     const bool wasEmpty = m_outputArea->document()->isEmpty();
-    m_outputArea->setHtml(m_outputArea->toHtml() + QStringLiteral("<p><FONT COLOR=#AA0000>") + text
-                          + QStringLiteral("</FONT><FONT COLOR=#000000></FONT></p>"));
+    m_outputArea->setHtml(m_outputArea->toHtml() + QStringLiteral("<p><FONT COLOR=#AA0000>") + text +
+                          QStringLiteral("</FONT><FONT COLOR=#000000></FONT></p>"));
     if (wasEmpty) {
         // An empty pane still holds one empty paragraph; the error starts
         // the pane instead of following a blank line.
@@ -345,7 +331,7 @@ QString Editor::programPrefix()
     prefix += included;
     if (m_embeddedFunctionsEnabled || !included.isEmpty())
         prefix += QStringLiteral("// --------- Main Program ----------\n");
-    m_mainProgramLineOffset = prefix.count(QLatin1Char('\n'));
+    m_engine->setMainProgramLineOffset(prefix.count(QLatin1Char('\n')));
     return prefix;
 }
 
@@ -367,12 +353,13 @@ bool Editor::checkSyntax()
         return true;
 
     const int line = result.errorLineNumber();
-    if (line > m_mainProgramLineOffset) {
-        appendError(QStringLiteral("Syntax Error:") + result.errorMessage().toHtmlEscaped() + QStringLiteral("<BR>")
-                    + QStringLiteral("Line:") + QString::number(line - m_mainProgramLineOffset) + QStringLiteral("<BR>Column:")
-                    + QString::number(result.errorColumnNumber()));
+    const int offset = mainProgramLineOffset();
+    if (line > offset) {
+        appendError(QStringLiteral("Syntax Error:") + result.errorMessage().toHtmlEscaped() + QStringLiteral("<BR>") +
+                    QStringLiteral("Line:") + QString::number(line - offset) + QStringLiteral("<BR>Column:") +
+                    QString::number(result.errorColumnNumber()));
         // Put the cursor on the offending line so the user sees it at once.
-        const QTextBlock block = m_textEdit->document()->findBlockByNumber(line - m_mainProgramLineOffset - 1);
+        const QTextBlock block = m_textEdit->document()->findBlockByNumber(line - offset - 1);
         if (block.isValid()) {
             QTextCursor cursor(block);
             m_textEdit->setTextCursor(cursor);
@@ -399,8 +386,7 @@ bool Editor::startRun()
     if (refuseNestedRun())
         return false;
     m_errorStatus = 0;
-    m_interruptLine = 0;
-    m_interruptBacktrace.clear();
+    m_engine->clearInterrupt();
     m_engine->collectGarbage();
     m_engine->setScriptFileName(fileName());
     if (!checkSyntax())
@@ -431,44 +417,27 @@ void Editor::reportUncaughtException()
     int line = m_engine->uncaughtExceptionLineNumber();
     QStringList backtrace = m_engine->uncaughtExceptionBacktrace();
     // Stop and abort() leave no line on the error; use where the script was.
-    if (line <= 0 && m_interruptLine > 0) {
-        line = m_interruptLine;
+    if (line <= 0 && m_engine->interruptLine() > 0) {
+        line = m_engine->interruptLine();
         if (backtrace.isEmpty())
-            backtrace = m_interruptBacktrace;
+            backtrace = m_engine->interruptBacktrace();
     }
+    const int offset = mainProgramLineOffset();
     // The engine's texts are escaped: the pane renders HTML, and every
     // backtrace ends in "<global>()", which would otherwise vanish as a tag.
-    if (line > m_mainProgramLineOffset) {
-        appendError(QStringLiteral("Evaluation Error: Line:") + QString::number(line - m_mainProgramLineOffset)
-                    + QStringLiteral("<BR>") + m_engine->uncaughtException().toString().toHtmlEscaped()
-                    + QStringLiteral("<BR>Backtrace: ") + backtrace.join(QLatin1Char('\n')).toHtmlEscaped());
+    if (line > offset) {
+        appendError(QStringLiteral("Evaluation Error: Line:") + QString::number(line - offset) +
+                    QStringLiteral("<BR>") + m_engine->uncaughtException().toString().toHtmlEscaped() +
+                    QStringLiteral("<BR>Backtrace: ") + backtrace.join(QLatin1Char('\n')).toHtmlEscaped());
     } else {
         appendError(QStringLiteral("Evaluation Error in included file"));
     }
     m_engine->clearExceptions();
 }
 
-void Editor::interruptEvaluation(const QString &text)
-{
-    if (!m_engine->isEvaluating())
-        return;
-    // The innermost context with a line is the script statement that called
-    // the waiting function (the native call itself has none).
-    for (QScriptContext *context = m_engine->currentContext(); context; context = context->parentContext()) {
-        const QScriptContextInfo info(context);
-        if (info.lineNumber() > 0) {
-            m_interruptLine = info.lineNumber();
-            m_interruptBacktrace = context->backtrace();
-            break;
-        }
-    }
-    const QScriptValue error = m_engine->currentContext()->throwError(QScriptContext::UnknownError, text);
-    m_engine->abortEvaluation(error);
-}
-
 void Editor::stopEvaluation()
 {
-    interruptEvaluation(stopText());
+    m_engine->interrupt(ScriptEngine::stopText());
     m_errorStatus = 1;
 }
 

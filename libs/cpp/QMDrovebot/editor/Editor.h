@@ -51,11 +51,6 @@ public:
 
     // Appends a red error text to the output pane and marks the run failed.
     void appendError(const QString &text);
-    // Ends the running evaluation with an error carrying `text`, remembering
-    // where the script stood so the report can name the line.
-    void interruptEvaluation(const QString &text);
-    static QString stopText();
-    static QString abortText();
 
     void publishObject(QObject *object, const QString &name);
 
@@ -111,10 +106,7 @@ private:
     int m_zoomLevel = 0;
 
     bool m_embeddedFunctionsEnabled = false;
-    int m_mainProgramLineOffset = 0;
     int m_errorStatus = 0;
-    int m_interruptLine = 0;
-    QStringList m_interruptBacktrace;
 
     QtDefs m_qtDefs;
     QEventDefs m_qEventDefs;

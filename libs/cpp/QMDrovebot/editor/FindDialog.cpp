@@ -56,8 +56,7 @@ void FindDialog::find()
     QTextEdit *textEdit = editor->textEdit();
     // QTextDocument::find starts after the cursor's selection, so repeated
     // searches step through successive matches.
-    const QTextCursor match =
-        textEdit->document()->find(lineEdit->text(), textEdit->textCursor());
+    const QTextCursor match = textEdit->document()->find(lineEdit->text(), textEdit->textCursor());
     if (match.isNull())
         return;
     textEdit->setTextCursor(match);

@@ -27,12 +27,10 @@ void LineTextWidget::setTextEdit(QTextEdit *edit)
     }
     connect(edit, &QTextEdit::textChanged, this, &LineTextWidget::updateLines);
     connect(edit, &QTextEdit::cursorPositionChanged, this, &LineTextWidget::updateLines);
-    connect(edit->verticalScrollBar(), &QScrollBar::valueChanged, this,
-            &LineTextWidget::updateLines);
+    connect(edit->verticalScrollBar(), &QScrollBar::valueChanged, this, &LineTextWidget::updateLines);
     // A width change of the text rewraps the lines above the view and moves
     // the blocks without a scroll or a text change; the labels must follow.
-    connect(edit->document()->documentLayout(),
-            &QAbstractTextDocumentLayout::documentSizeChanged, this,
+    connect(edit->document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
             qOverload<>(&QWidget::update));
     update();
 }
@@ -53,9 +51,7 @@ QTextBlock LineTextWidget::firstBlockBelow(qreal documentY) const
         return QTextBlock();
     const QTextDocument *document = m_textEdit->document();
     const QAbstractTextDocumentLayout *layout = document->documentLayout();
-    const auto bottom = [layout](const QTextBlock &block) {
-        return layout->blockBoundingRect(block).bottom();
-    };
+    const auto bottom = [layout](const QTextBlock &block) { return layout->blockBoundingRect(block).bottom(); };
 
     QTextBlock block = document->firstBlock();
     if (bottom(block) <= documentY) {

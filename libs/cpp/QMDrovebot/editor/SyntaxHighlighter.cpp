@@ -6,29 +6,28 @@ SyntaxHighlighter::SyntaxHighlighter(QTextDocument *document)
     : QSyntaxHighlighter(document)
 {
     // The order matters: matchKeyword returns the first accepted token.
-    keywords = QStringList{
-        QStringLiteral("|"),         QStringLiteral(">"),       QStringLiteral("with"),
-        QStringLiteral("true"),      QStringLiteral("prototype"), QStringLiteral(")"),
-        QStringLiteral("<"),         QStringLiteral("else"),    QStringLiteral("const"),
-        QStringLiteral("native"),    QStringLiteral("("),       QStringLiteral(";"),
-        QStringLiteral("this"),      QStringLiteral("typeof"),  QStringLiteral("boolean"),
-        QStringLiteral("!"),         QStringLiteral("-"),       QStringLiteral("byte"),
-        QStringLiteral("switch"),    QStringLiteral("function"), QStringLiteral("&"),
-        QStringLiteral("*"),         QStringLiteral("char"),    QStringLiteral("float"),
-        QStringLiteral("throws"),    QStringLiteral("."),       QStringLiteral("/"),
-        QStringLiteral("enum"),      QStringLiteral("return"),  QStringLiteral("finally"),
-        QStringLiteral("{"),         QStringLiteral(","),       QStringLiteral("int"),
-        QStringLiteral("import"),    QStringLiteral("implements"), QStringLiteral("}"),
-        QStringLiteral("->"),        QStringLiteral("new"),     QStringLiteral("short"),
-        QStringLiteral("interface"), QStringLiteral("["),       QStringLiteral("<<"),
-        QStringLiteral("for"),       QStringLiteral("delete"),  QStringLiteral("foreach"),
-        QStringLiteral("]"),         QStringLiteral(">>"),      QStringLiteral("try"),
-        QStringLiteral("false"),     QStringLiteral("double"),  QStringLiteral("+"),
-        QStringLiteral("in"),        QStringLiteral("var"),     QStringLiteral("goto"),
-        QStringLiteral("connect"),   QStringLiteral("="),       QStringLiteral("do"),
-        QStringLiteral("case"),      QStringLiteral("throw"),   QStringLiteral(">>>"),
-        QStringLiteral(":"),         QStringLiteral("if"),      QStringLiteral("long"),
-        QStringLiteral("export"),    QStringLiteral("===")};
+    keywords = QStringList{QStringLiteral("|"),         QStringLiteral(">"),          QStringLiteral("with"),
+                           QStringLiteral("true"),      QStringLiteral("prototype"),  QStringLiteral(")"),
+                           QStringLiteral("<"),         QStringLiteral("else"),       QStringLiteral("const"),
+                           QStringLiteral("native"),    QStringLiteral("("),          QStringLiteral(";"),
+                           QStringLiteral("this"),      QStringLiteral("typeof"),     QStringLiteral("boolean"),
+                           QStringLiteral("!"),         QStringLiteral("-"),          QStringLiteral("byte"),
+                           QStringLiteral("switch"),    QStringLiteral("function"),   QStringLiteral("&"),
+                           QStringLiteral("*"),         QStringLiteral("char"),       QStringLiteral("float"),
+                           QStringLiteral("throws"),    QStringLiteral("."),          QStringLiteral("/"),
+                           QStringLiteral("enum"),      QStringLiteral("return"),     QStringLiteral("finally"),
+                           QStringLiteral("{"),         QStringLiteral(","),          QStringLiteral("int"),
+                           QStringLiteral("import"),    QStringLiteral("implements"), QStringLiteral("}"),
+                           QStringLiteral("->"),        QStringLiteral("new"),        QStringLiteral("short"),
+                           QStringLiteral("interface"), QStringLiteral("["),          QStringLiteral("<<"),
+                           QStringLiteral("for"),       QStringLiteral("delete"),     QStringLiteral("foreach"),
+                           QStringLiteral("]"),         QStringLiteral(">>"),         QStringLiteral("try"),
+                           QStringLiteral("false"),     QStringLiteral("double"),     QStringLiteral("+"),
+                           QStringLiteral("in"),        QStringLiteral("var"),        QStringLiteral("goto"),
+                           QStringLiteral("connect"),   QStringLiteral("="),          QStringLiteral("do"),
+                           QStringLiteral("case"),      QStringLiteral("throw"),      QStringLiteral(">>>"),
+                           QStringLiteral(":"),         QStringLiteral("if"),         QStringLiteral("long"),
+                           QStringLiteral("export"),    QStringLiteral("===")};
 
     for (int index = 0; index < keywords.size(); ++index) {
         const ushort first = keywords.at(index).at(0).unicode();
@@ -100,8 +99,7 @@ void SyntaxHighlighter::highlightBlock(const QString &text)
         } else if (state == InString) {
             // Either quote closes the string, whichever opened it, unless a
             // backslash escapes it.
-            if ((c == QLatin1Char('"') || c == QLatin1Char('\''))
-                && !(i > 0 && text.at(i - 1) == QLatin1Char('\\'))) {
+            if ((c == QLatin1Char('"') || c == QLatin1Char('\'')) && !(i > 0 && text.at(i - 1) == QLatin1Char('\\'))) {
                 setFormat(start, i - start + 1, stringFormat);
                 state = Normal;
             }

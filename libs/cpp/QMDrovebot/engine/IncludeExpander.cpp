@@ -102,8 +102,8 @@ bool IncludeExpander::readFile(const QString &path, QString *contents)
 
 QString IncludeExpander::fileBlock(const QString &path, const QString &contents)
 {
-    return QStringLiteral("\n // ------- included file \"") + path + QStringLiteral("\"--------\n") + contents
-           + QLatin1Char('\n');
+    return QStringLiteral("\n // ------- included file \"") + path + QStringLiteral("\"--------\n") + contents +
+           QLatin1Char('\n');
 }
 
 QString IncludeExpander::missingFileText(const QString &path)
@@ -126,10 +126,10 @@ QString checkContents(const QString &path, const QString &contents, bool *timedO
     const QString shownPath = path.toHtmlEscaped();
     const QScriptSyntaxCheckResult syntax = QScriptEngine::checkSyntax(contents);
     if (syntax.state() != QScriptSyntaxCheckResult::Valid && !evaluatorAcceptsProgram(contents)) {
-        return QStringLiteral("Syntax error in included file:\"") + shownPath + QStringLiteral("\" ")
-               + syntax.errorMessage().toHtmlEscaped() + QStringLiteral("<BR>") + QStringLiteral("Line: ")
-               + QString::number(syntax.errorLineNumber()) + QStringLiteral("<BR> Column: ")
-               + QString::number(syntax.errorColumnNumber());
+        return QStringLiteral("Syntax error in included file:\"") + shownPath + QStringLiteral("\" ") +
+               syntax.errorMessage().toHtmlEscaped() + QStringLiteral("<BR>") + QStringLiteral("Line: ") +
+               QString::number(syntax.errorLineNumber()) + QStringLiteral("<BR> Column: ") +
+               QString::number(syntax.errorColumnNumber());
     }
 
     QScriptEngine engine;
@@ -152,10 +152,10 @@ QString checkContents(const QString &path, const QString &contents, bool *timedO
         if (plain.hasUncaughtException())
             reporter = &plain;
     }
-    return QStringLiteral("Evaluation Error in included file:\"") + shownPath + QStringLiteral("\"<BR>nLine")
-           + QString::number(reporter->uncaughtExceptionLineNumber()) + QStringLiteral("<BR>")
-           + reporter->uncaughtException().toString().toHtmlEscaped() + QStringLiteral("<BR>Backtrace: ")
-           + reporter->uncaughtExceptionBacktrace().join(QLatin1Char('\n')).toHtmlEscaped();
+    return QStringLiteral("Evaluation Error in included file:\"") + shownPath + QStringLiteral("\"<BR>nLine") +
+           QString::number(reporter->uncaughtExceptionLineNumber()) + QStringLiteral("<BR>") +
+           reporter->uncaughtException().toString().toHtmlEscaped() + QStringLiteral("<BR>Backtrace: ") +
+           reporter->uncaughtExceptionBacktrace().join(QLatin1Char('\n')).toHtmlEscaped();
 }
 
 } // namespace

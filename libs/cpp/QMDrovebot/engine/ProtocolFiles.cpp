@@ -34,8 +34,8 @@ QString ProtocolFiles::baseName() const
 
 QString ProtocolFiles::snapshotPath() const
 {
-    const QString stem = directory() + baseName()
-                         + QLocale::system().toString(m_now, QStringLiteral("yyyy-MMM-dd_hh-mm-ss"));
+    const QString stem =
+        directory() + baseName() + QLocale::system().toString(m_now, QStringLiteral("yyyy-MMM-dd_hh-mm-ss"));
     QString path = stem + QStringLiteral(".txt");
     for (int n = 2; QFileInfo::exists(path); ++n)
         path = stem + QLatin1Char('_') + QString::number(n) + QStringLiteral(".txt");

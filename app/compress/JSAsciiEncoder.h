@@ -6,15 +6,6 @@
 #include <cstdint>
 #include <vector>
 
-namespace QMDrovebot {
-class Editor;
-}
-
-// The editor's script, minified (see JSMinifier.h). Reads the text of the
-// editor's document once and changes nothing; an empty text gives an empty
-// result. GUI thread.
-QString compressJavaScript(QMDrovebot::Editor *editor);
-
 // Export of a script as pure ASCII, so that the file reads the same in every
 // encoding and keeps its meaning. Inside string, template and regex literals
 // and in identifiers, each UTF-16 unit above U+007F becomes a \uXXXX escape

@@ -1,18 +1,10 @@
-#include "JSCompressor.h"
+#include "JSAsciiEncoder.h"
 
 #include "JSMinifier.h"
 
-#include <QMDrovebot/editor/DocWindow.h>
-#include <QMDrovebot/editor/Editor.h>
+#include <QChar>
 
 #include <algorithm>
-
-QString compressJavaScript(QMDrovebot::Editor *editor)
-{
-    if (!editor)
-        return QString();
-    return compressJavaScriptText(editor->textEdit()->toPlainText());
-}
 
 namespace {
 

@@ -1,0 +1,24 @@
+#pragma once
+
+class QWidget;
+
+namespace QMDrovebot {
+
+// The automation state that belongs to the process, not to one editor: the
+// widget that receives simulated shortcuts, the key-name table, and the
+// widget-ID tables (aliases, saved tool tips, hover filters). It lives until
+// the process ends and is touched only on the GUI thread.
+class AutomationState
+{
+public:
+    // Fills the tables and installs the hover filters. Each editor calls it
+    // when it is built, so widgets created since the last call are covered.
+    static void setUp();
+
+    // The widget that receives simulated shortcuts and a drop's closing
+    // Escape; null until a host registers one.
+    static void setApplicationWidget(QWidget *widget);
+    static QWidget *applicationWidget();
+};
+
+} // namespace QMDrovebot

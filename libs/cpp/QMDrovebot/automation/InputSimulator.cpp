@@ -1,0 +1,149 @@
+#include "InputSimulator.h"
+
+#include "AutomationState.h"
+#include "DropSimulator.h"
+#include "KeyNames.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPaintEvent>
+
+namespace QMDrovebot {
+namespace InputSimulator {
+
+void postMouse(int type, QWidget *widget, int x, int y, int mb, int mbs)
+{
+    if (!widget)
+        return;
+    const QPoint local(x, y);
+    QCoreApplication::postEvent(widget, new QMouseEvent(QEvent::Type(type), local, widget->mapToGlobal(local),
+                                                        Qt::MouseButton(mb), Qt::MouseButtons(mbs), Qt::NoModifier));
+}
+
+void postKey(QWidget *widget, int key)
+{
+    if (!widget)
+        return;
+    QCoreApplication::postEvent(widget, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, QString(), false, 1));
+}
+
+void postText(QWidget *widget, const QString &text)
+{
+    if (!widget)
+        return;
+    for (const QChar c : text) {
+        QCoreApplication::postEvent(widget,
+                                    new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QString(c), false, 1));
+    }
+}
+
+namespace {
+
+void postClick(QWidget *widget, int x, int y)
+{
+    postMouse(QEvent::MouseButtonPress, widget, x, y, Qt::LeftButton, Qt::LeftButton);
+    postMouse(QEvent::MouseButtonRelease, widget, x, y, Qt::LeftButton, Qt::LeftButton);
+}
+
+} // namespace
+
+void sendEvent(QWidget *widget, int type)
+{
+    if (!widget)
+        return;
+    switch (type) {
+    case QEvent::Close: {
+        QCloseEvent event;
+        QCoreApplication::sendEvent(widget, &event);
+        break;
+    }
+    case QEvent::Hide: {
+        QHideEvent event;
+        QCoreApplication::sendEvent(widget, &event);
+        break;
+    }
+    case QEvent::Show: {
+        QShowEvent event;
+        QCoreApplication::sendEvent(widget, &event);
+        break;
+    }
+    case QEvent::Paint: {
+        QPaintEvent event(QRect(QPoint(0, 0), QPoint(widget->width() - 1, widget->height() - 1)));
+        QCoreApplication::sendEvent(widget, &event);
+        break;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        postMouse(type, widget, 1, 1, Qt::LeftButton, Qt::LeftButton);
+        break;
+    default:
+        break;
+    }
+}
+
+void postShortcut(const QString &shortcut, QWidget *disabled)
+{
+    QWidget *receiver = AutomationState::applicationWidget();
+    if (!receiver)
+        return;
+    const KeyNames::Shortcut parsed = KeyNames::parse(shortcut);
+    if (parsed.key < 1)
+        return;
+    if (disabled)
+        disabled->setEnabled(false);
+    QCoreApplication::postEvent(receiver,
+                                new QKeyEvent(QEvent::KeyPress, parsed.key, parsed.modifiers, QString(), false, 1));
+    if (disabled)
+        disabled->setEnabled(true);
+}
+
+void clickMenuItem(QWidget *widget, const QString &text)
+{
+    auto *menu = qobject_cast<QMenu *>(widget);
+    if (!menu)
+        return;
+    const QList<QAction *> actions = menu->actions();
+    for (QAction *action : actions) {
+        if (action->text() == text) {
+            // The middle of the entry, not its corner: a menu takes a press
+            // at its own (0, 0), where its first entry starts, for a click
+            // elsewhere and closes.
+            const QPoint middle = menu->actionGeometry(action).center();
+            postClick(menu, middle.x(), middle.y());
+            return;
+        }
+    }
+    const QList<QWidget *> descendants = menu->findChildren<QWidget *>();
+    for (QWidget *descendant : descendants) {
+        if (descendant->toolTip() == text) {
+            postClick(descendant, 1, 1);
+            return;
+        }
+    }
+    for (QWidget *descendant : descendants) {
+        auto *button = qobject_cast<QAbstractButton *>(descendant);
+        if (button && button->text() == text) {
+            postClick(button, 1, 1);
+            return;
+        }
+    }
+}
+
+void dragAndDrop(QWidget *source, int x1, int y1, QWidget *target, int x2, int y2)
+{
+    postMouse(QEvent::MouseButtonPress, source, x1, y1, Qt::LeftButton, Qt::LeftButton);
+    // Far enough to pass the toolkit's start-drag distance.
+    postMouse(QEvent::MouseMove, source, x1 + 7, y1 + 7, Qt::LeftButton, Qt::LeftButton);
+    auto *simulator = new DropSimulator;
+    simulator->setSource(source);
+    simulator->setTarget(target, QPoint(x2, y2));
+    simulator->start(5);
+}
+
+} // namespace InputSimulator
+} // namespace QMDrovebot
