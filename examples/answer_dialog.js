@@ -11,18 +11,19 @@ Test.verify(button != null);
 // 2. The dialog is modal: while it is open, the script stays inside the
 //    call that let the click through (delay below). So the answer is
 //    arranged before the click, in a timer function that runs while the
-//    dialog is open. It looks every 100 ms until the dialog is there.
+//    dialog is open. It looks every 100 ms until the dialog is there, and
+//    finds it by its title: other dialogs (Find) may be open too.
 var shown = "";
 var tries = 0;
 var timer = singleShotTimer(100);
 timer.timeout.connect(function () {
-    var dialog = getVisibleDialog();
+    var dialog = getWidgetByWindowTitle("Compressor Dialog");
     if (dialog == null) {
         if (++tries < 50)
             timer.start();
         return;
     }
-    shown = dialog.windowTitle + ": " + getSubWidgetByInheritClassName(dialog, "QTextEdit").plainText;
+    shown = getSubWidgetByInheritClassName(dialog, "QTextEdit").plainText;
     mouseClick(buttonWithText(dialog, "&Cancel"));
 });
 
@@ -32,9 +33,9 @@ delay(500);
 
 // 4. Check the result: the dialog showed this script, minified, and it
 //    is closed again.
-Test.verify(shown.indexOf("Compressor Dialog: ") == 0);
-Test.verify(shown.indexOf("buttonWithText") > 0);
-Test.verify(getVisibleDialog() == null);
+Test.verify(shown.indexOf("buttonWithText") >= 0);
+Test.verify(shown.length < getWidgetByClassName("QMDrovebot::DocWindow").plainText.length);
+Test.verify(getWidgetByWindowTitle("Compressor Dialog") == null);
 restoreOriginalToolTips();
 printout("The dialog showed " + shown.length + " characters and was cancelled.");
 
