@@ -101,7 +101,8 @@ int main(int argc, char **argv)
         return 0;
     }
     const QStringList positional = parser.positionalArguments();
-    const int commands = int(parser.isSet(runOption)) + int(parser.isSet(compressOption)) + int(parser.isSet(batchOption));
+    const int commands =
+        int(parser.isSet(runOption)) + int(parser.isSet(compressOption)) + int(parser.isSet(batchOption));
     if (commands > 1)
         return fail(QStringLiteral("--run, --batch and --compress cannot be combined"), 2);
     if (parser.isSet(junitOption) && !parser.isSet(runOption) && !parser.isSet(batchOption))

@@ -77,8 +77,7 @@ QString counted(int count, const char *singular, const char *plural)
 int runBatch(int argc, char **argv, const Batch &batch)
 {
     CommandLine::chooseHeadlessPlatform();
-    QMWidgets::App app(argc, argv, QLatin1String(CommandLine::organization),
-                       QLatin1String(CommandLine::application));
+    QMWidgets::App app(argc, argv, QLatin1String(CommandLine::organization), QLatin1String(CommandLine::application));
     CommandLine::setUpApplication(app);
     // The scripts see the same application as under --run: the frame with
     // its document window, whose editor runs them one after another.
@@ -117,9 +116,8 @@ int runBatch(int argc, char **argv, const Batch &batch)
     }
     if (!batch.single) {
         const int count = batch.rows.size();
-        printLine(stdout, counted(count, "script", "scripts") + QStringLiteral(": ") +
-                              QString::number(count - errors) + QStringLiteral(" done, ") +
-                              counted(errors, "error", "errors"));
+        printLine(stdout, counted(count, "script", "scripts") + QStringLiteral(": ") + QString::number(count - errors) +
+                              QStringLiteral(" done, ") + counted(errors, "error", "errors"));
     }
     if (report.failed())
         return 2;

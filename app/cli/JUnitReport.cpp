@@ -93,7 +93,8 @@ QByteArray JUnitReport::toXml() const
         xml.writeAttribute(QStringLiteral("classname"), xmlSafe(c.className));
         xml.writeAttribute(QStringLiteral("time"), seconds(c.seconds));
         if (c.outcome == Outcome::Failed || c.outcome == Outcome::Unfinished) {
-            const QString text = c.outcome == Outcome::Failed ? c.failureText : QStringLiteral("The script did not finish");
+            const QString text =
+                c.outcome == Outcome::Failed ? c.failureText : QStringLiteral("The script did not finish");
             xml.writeStartElement(QStringLiteral("failure"));
             xml.writeAttribute(QStringLiteral("message"), xmlSafe(text.section(QLatin1Char('\n'), 0, 0)));
             xml.writeCharacters(xmlSafe(text));

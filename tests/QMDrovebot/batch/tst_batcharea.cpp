@@ -130,9 +130,12 @@ void tst_BatchArea::savedListIsUtf8WithSuffix_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("written");
-    QTest::newRow("suffix added") << "list" << "list.jslst";
-    QTest::newRow("suffix kept") << "list.jslst" << "list.jslst";
-    QTest::newRow("other case") << "list.JSLST" << "list.JSLST.jslst";
+    QTest::newRow("suffix added") << "list"
+                                  << "list.jslst";
+    QTest::newRow("suffix kept") << "list.jslst"
+                                 << "list.jslst";
+    QTest::newRow("other case") << "list.JSLST"
+                                << "list.JSLST.jslst";
 }
 
 void tst_BatchArea::savedListIsUtf8WithSuffix()
@@ -181,7 +184,9 @@ void tst_BatchArea::runStatesAndOutputs()
     QVERIFY(!m_area->output(counts).contains("run 1"));
     for (const QString &path : {missing, QString()}) {
         const QString html = m_area->output(path);
-        QVERIFY2(html.contains("Cannot open " + path + ": ") && html.contains("#aa0000"), qPrintable(html));
+        QVERIFY2(html.contains("Cannot open " + (path.isEmpty() ? "an empty path" : path) + ": ") &&
+                     html.contains("#aa0000"),
+                 qPrintable(html));
         QVERIFY(!html.contains("previous"));
     }
 }
@@ -206,7 +211,7 @@ void tst_BatchArea::deleteKeyOnlyInTheList()
     m_window->show();
     QVERIFY(QTest::qWaitForWindowActive(m_window.data()));
     m_area->tree()->topLevelItem(0)->setSelected(true);
-    QWidget *target = focus == "list" ? static_cast<QWidget *>(m_area->tree())
+    QWidget *target = focus == "list"     ? static_cast<QWidget *>(m_area->tree())
                       : focus == "button" ? static_cast<QWidget *>(button(QStringLiteral("Start")))
                                           : m_editor->textEdit();
     target->setFocus();

@@ -75,12 +75,24 @@ void tst_ScriptList::suffixAndResolution_data()
     QTest::addColumn<QString>("saved");
     QTest::addColumn<QString>("resolved");
 
-    QTest::newRow("plain name") << "list" << "list.jslst" << "/suite/list";
-    QTest::newRow("suffix kept") << "list.jslst" << "list.jslst" << "/suite/list.jslst";
-    QTest::newRow("upper case suffix") << "list.JSLST" << "list.JSLST.jslst" << "/suite/list.JSLST";
-    QTest::newRow("parent folder") << "../b.js" << "../b.js.jslst" << "/b.js";
-    QTest::newRow("absolute") << "/x/a.js" << "/x/a.js.jslst" << "/x/a.js";
-    QTest::newRow("empty stays empty") << "" << ".jslst" << "";
+    QTest::newRow("plain name") << "list"
+                                << "list.jslst"
+                                << "/suite/list";
+    QTest::newRow("suffix kept") << "list.jslst"
+                                 << "list.jslst"
+                                 << "/suite/list.jslst";
+    QTest::newRow("upper case suffix") << "list.JSLST"
+                                       << "list.JSLST.jslst"
+                                       << "/suite/list.JSLST";
+    QTest::newRow("parent folder") << "../b.js"
+                                   << "../b.js.jslst"
+                                   << "/b.js";
+    QTest::newRow("absolute") << "/x/a.js"
+                              << "/x/a.js.jslst"
+                              << "/x/a.js";
+    QTest::newRow("empty stays empty") << ""
+                                       << ".jslst"
+                                       << "";
 }
 
 void tst_ScriptList::suffixAndResolution()

@@ -202,9 +202,9 @@ void BatchArea::loadList()
 {
     if (m_running)
         return;
-    const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("Load List"), m_path,
-                                                      QStringLiteral("*.jslst"), nullptr,
-                                                      QMWidgets::App::fileDialogOptions());
+    const QString file =
+        QFileDialog::getOpenFileName(this, QStringLiteral("Load List"), m_path, QStringLiteral("*.jslst"), nullptr,
+                                     QMWidgets::App::fileDialogOptions());
     if (file.isEmpty())
         return;
     m_tree->clear();

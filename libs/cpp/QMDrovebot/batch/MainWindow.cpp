@@ -71,8 +71,8 @@ MainWindow::MainWindow(QWidget *parent)
     addDockWidget(Qt::RightDockWidgetArea, m_batchDock);
     connect(m_batchArea, &BatchArea::statusMessage, this, &MainWindow::showStatus);
 
-    auto add = [](QMenu *menu, const QString &text, const QKeySequence &shortcut, const QIcon &icon,
-                  auto *receiver, auto slot) {
+    auto add = [](QMenu *menu, const QString &text, const QKeySequence &shortcut, const QIcon &icon, auto *receiver,
+                  auto slot) {
         QAction *action = menu->addAction(icon, text);
         action->setShortcut(shortcut);
         QObject::connect(action, &QAction::triggered, receiver, slot);
@@ -85,8 +85,8 @@ MainWindow::MainWindow(QWidget *parent)
                              icon("New", "", "On", "Dis", "Hi"), m_editor, &Editor::newFile);
     QAction *openAction = add(fileMenu, QStringLiteral("&Open..."), QKeySequence(QStringLiteral("CTRL+O")),
                               icon("RecallLg"), this, &MainWindow::open);
-    QAction *saveAction = add(fileMenu, QStringLiteral("&Save"), QKeySequence(QStringLiteral("CTRL+S")),
-                              icon("Save"), m_editor, &Editor::save);
+    QAction *saveAction = add(fileMenu, QStringLiteral("&Save"), QKeySequence(QStringLiteral("CTRL+S")), icon("Save"),
+                              m_editor, &Editor::save);
     add(fileMenu, QStringLiteral("S&ave As..."), QKeySequence(), none, this, &MainWindow::saveAs);
     add(fileMenu, QStringLiteral("O&ptions..."), QKeySequence(QStringLiteral("CTRL+P")), none, this,
         &MainWindow::options);
@@ -101,18 +101,18 @@ MainWindow::MainWindow(QWidget *parent)
                                 icon("ZoomButton"), m_editor, &Editor::zoomIn);
     QAction *zoomOutAction = add(viewMenu, QStringLiteral("&Zoom Out"), QKeySequence(QStringLiteral("CTRL+-")),
                                  icon("ZoomButton"), m_editor, &Editor::zoomOut);
-    m_onTopAction = add(viewMenu, QStringLiteral("&OnTop"), QKeySequence(QStringLiteral("CTRL+T")),
-                        icon("3DLut"), this, &MainWindow::stayOnTop);
+    m_onTopAction = add(viewMenu, QStringLiteral("&OnTop"), QKeySequence(QStringLiteral("CTRL+T")), icon("3DLut"), this,
+                        &MainWindow::stayOnTop);
     m_onTopAction->setCheckable(true);
 
-    QAction *runAction = add(runMenu, QStringLiteral("&Run"), QKeySequence(QStringLiteral("F4")),
-                             icon("Release"), m_editor, &Editor::run);
-    QAction *stopAction = add(runMenu, QStringLiteral("&Stop"), QKeySequence(QStringLiteral("F8")),
-                              icon("ViewStab"), this, &MainWindow::stopEvaluation);
+    QAction *runAction = add(runMenu, QStringLiteral("&Run"), QKeySequence(QStringLiteral("F4")), icon("Release"),
+                             m_editor, &Editor::run);
+    QAction *stopAction = add(runMenu, QStringLiteral("&Stop"), QKeySequence(QStringLiteral("F8")), icon("ViewStab"),
+                              this, &MainWindow::stopEvaluation);
     QAction *debugAction = add(runMenu, QStringLiteral("&Debug"), QKeySequence(QStringLiteral("F5")),
                                icon("Lift", "", "N"), m_editor, &Editor::debug);
-    QAction *batchAction = add(runMenu, QStringLiteral("&Batch"), QKeySequence(QStringLiteral("F9")),
-                               icon("ResetLg"), this, &MainWindow::batch);
+    QAction *batchAction = add(runMenu, QStringLiteral("&Batch"), QKeySequence(QStringLiteral("F9")), icon("ResetLg"),
+                               this, &MainWindow::batch);
     add(runMenu, QStringLiteral("&Generate IDs"), QKeySequence(QStringLiteral("F6")), none, this,
         &MainWindow::generateIDs);
     add(runMenu, QStringLiteral("&Restore The Original ToolTips"), QKeySequence(QStringLiteral("F7")), none, this,

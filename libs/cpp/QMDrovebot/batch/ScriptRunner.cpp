@@ -30,16 +30,14 @@ void ScriptRunner::setRunStep(RunStep step)
 
 bool ScriptRunner::open(const QString &path)
 {
-    QString reason = QCoreApplication::translate("QMDrovebot::ScriptRunner", "Cannot open %1: %2")
-                         .arg(path, QCoreApplication::translate("QMDrovebot::ScriptRunner", "the row names no file"));
+    QString reason =
+        QCoreApplication::translate("QMDrovebot::ScriptRunner", "Cannot open an empty path: the row names no file");
     bool opened = false;
     if (!path.isEmpty()) {
         // The document explains a failed open in a status message; the row
         // keeps that explanation.
-        const QMetaObject::Connection connection =
-            QObject::connect(m_editor->textEdit(), &DocWindow::statusMessage, [&reason](const QString &message) {
-                reason = message;
-            });
+        const QMetaObject::Connection connection = QObject::connect(
+            m_editor->textEdit(), &DocWindow::statusMessage, [&reason](const QString &message) { reason = message; });
         opened = m_editor->textEdit()->openFile(path);
         QObject::disconnect(connection);
     }
@@ -58,8 +56,8 @@ ScriptRun ScriptRunner::run(const QString &path)
         // The editor would refuse the run and keep the previous outcome; its
         // text and pane belong to the script that is still running.
         result.error = true;
-        result.errorText = QCoreApplication::translate("QMDrovebot::ScriptRunner",
-                                                       "Another script is still running in this editor");
+        result.errorText =
+            QCoreApplication::translate("QMDrovebot::ScriptRunner", "Another script is still running in this editor");
         return result;
     }
     QElapsedTimer clock;
