@@ -156,7 +156,7 @@ MainWindow::MainWindow(QWidget *parent)
     statusBar()->showMessage(QStringLiteral("Ready"), 2000);
 
     loadRecentFiles();
-    resize(900, 600);
+    resize(1100, 650);
 }
 
 MainWindow::~MainWindow() = default;
