@@ -1,3 +1,5 @@
+#include "cli/BatchCommand.h"
+#include "cli/CommandLine.h"
 #include "compress/CompressCommand.h"
 #include "window/JSMainWindow.h"
 #include "window/JavaScriptEvaluator.h"
@@ -13,37 +15,9 @@
 
 #include <cstdio>
 
+using namespace CommandLine;
+
 namespace {
-
-const char kOrganization[] = "Brightfold";
-const char kApplication[] = "Corvella";
-
-bool hasDisplay()
-{
-    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
-           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
-}
-
-void printLine(FILE *stream, const QString &text)
-{
-    const QByteArray bytes = (text + QLatin1Char('\n')).toUtf8();
-    fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    fflush(stream);
-}
-
-int fail(const QString &message, int status)
-{
-    printLine(stderr, QStringLiteral("corvella: ") + message);
-    return status;
-}
-
-void setUpApplication(QMWidgets::App &app)
-{
-    app.setProductPage(QMWidgets::App::webAddress(QString()));
-    app.setApplicationVersion(QStringLiteral("1.0"));
-    app.setOrganizationDomain(QStringLiteral("example.org"));
-    app.setStyleSheet(JavaScriptEvaluator::applicationStyleSheet());
-}
 
 // Runs one script the way the Run button does and prints the output pane.
 int runScript(int argc, char **argv, const QString &path)
@@ -51,11 +25,9 @@ int runScript(int argc, char **argv, const QString &path)
     const QFileInfo info(path);
     if (!info.isFile() || !info.isReadable())
         return fail(QStringLiteral("cannot read %1").arg(path), 2);
-    // A script run needs no screen: without one, draw off screen.
-    if (!hasDisplay())
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    chooseHeadlessPlatform();
 
-    QMWidgets::App app(argc, argv, QLatin1String(kOrganization), QLatin1String(kApplication));
+    QMWidgets::App app(argc, argv, QLatin1String(organization), QLatin1String(application));
     setUpApplication(app);
     JavaScriptEvaluator frame;
     frame.showAtStartUp();
@@ -76,8 +48,8 @@ int runScript(int argc, char **argv, const QString &path)
 
 int main(int argc, char **argv)
 {
-    QCoreApplication::setOrganizationName(QLatin1String(kOrganization));
-    QCoreApplication::setApplicationName(QLatin1String(kApplication));
+    QCoreApplication::setOrganizationName(QLatin1String(organization));
+    QCoreApplication::setApplicationName(QLatin1String(application));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
 
     QStringList arguments;
@@ -99,7 +71,17 @@ int main(int argc, char **argv)
     const QCommandLineOption outputOption(QStringList{QStringLiteral("o"), QStringLiteral("output")},
                                           QStringLiteral("With --compress: write the minified script to OUT."),
                                           QStringLiteral("OUT"));
+    const QCommandLineOption batchOption(
+        QStringLiteral("batch"),
+        QStringLiteral("Run the scripts listed in LIST (.jslst, paths relative to its folder) one after another, print "
+                       "each one's output and state, exit with 0 (all done), 1 (an error) or 2 (unreadable list)."),
+        QStringLiteral("LIST"));
+    const QCommandLineOption junitOption(QStringLiteral("junit"),
+                                         QStringLiteral("With --batch or --run: also write a JUnit XML report."),
+                                         QStringLiteral("REPORT"));
     parser.addOption(runOption);
+    parser.addOption(batchOption);
+    parser.addOption(junitOption);
     parser.addOption(compressOption);
     parser.addOption(outputOption);
     parser.addPositionalArgument(QStringLiteral("FILE.js"), QStringLiteral("A script to open in the editor."));
@@ -119,11 +101,15 @@ int main(int argc, char **argv)
         return 0;
     }
     const QStringList positional = parser.positionalArguments();
-    if (parser.isSet(runOption) && parser.isSet(compressOption))
-        return fail(QStringLiteral("--run and --compress cannot be combined"), 2);
+    const int commands =
+        int(parser.isSet(runOption)) + int(parser.isSet(compressOption)) + int(parser.isSet(batchOption));
+    if (commands > 1)
+        return fail(QStringLiteral("--run, --batch and --compress cannot be combined"), 2);
+    if (parser.isSet(junitOption) && !parser.isSet(runOption) && !parser.isSet(batchOption))
+        return fail(QStringLiteral("--junit is only used with --batch or --run"), 2);
     if (parser.isSet(outputOption) && !parser.isSet(compressOption))
         return fail(QStringLiteral("-o is only used with --compress"), 2);
-    if ((parser.isSet(runOption) || parser.isSet(compressOption)) && !positional.isEmpty())
+    if (commands > 0 && !positional.isEmpty())
         return fail(QStringLiteral("unexpected argument %1").arg(positional.first()), 2);
     if (positional.size() > 1)
         return fail(QStringLiteral("only one file can be opened at a time"), 2);
@@ -132,13 +118,17 @@ int main(int argc, char **argv)
         QCoreApplication app(argc, argv);
         return runCompressCommand(parser.value(compressOption), parser.value(outputOption));
     }
+    if (parser.isSet(batchOption))
+        return runBatchCommand(argc, argv, parser.value(batchOption), parser.value(junitOption));
+    if (parser.isSet(runOption) && parser.isSet(junitOption))
+        return runScriptWithReport(argc, argv, parser.value(runOption), parser.value(junitOption));
     if (parser.isSet(runOption))
         return runScript(argc, argv, parser.value(runOption));
 
     if (!hasDisplay())
         return fail(QStringLiteral("no display found: set DISPLAY (or run under xvfb-run), or use --run FILE.js"), 1);
 
-    QMWidgets::App app(argc, argv, QLatin1String(kOrganization), QLatin1String(kApplication));
+    QMWidgets::App app(argc, argv, QLatin1String(organization), QLatin1String(application));
     setUpApplication(app);
     JavaScriptEvaluator frame;
     QObject::connect(&app, &QMWidgets::App::dockClicked, &frame, &QWidget::showNormal);

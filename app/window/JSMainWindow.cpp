@@ -4,6 +4,7 @@
 #include "JSCompressor.h"
 
 #include <QAction>
+#include <QDockWidget>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
@@ -11,6 +12,9 @@
 #include <QStatusBar>
 
 #include <QMDrovebot/automation/Support.h>
+#include <QMDrovebot/batch/BatchArea.h>
+#include <QMDrovebot/batch/MainWindow.h>
+#include <QMDrovebot/batch/OptionsDialog.h>
 #include <QMDrovebot/editor/DocWindow.h>
 #include <QMDrovebot/editor/Editor.h>
 #include <QMDrovebot/editor/FindDialog.h>
@@ -35,6 +39,11 @@ JSMainWindow::JSMainWindow(QWidget *parent)
     saveAction->setShortcut(QKeySequence(QStringLiteral("CTRL+S")));
     connect(saveAction, &QAction::triggered, this, &JSMainWindow::save);
     addAction(saveAction);
+    m_batchAction = new QAction(tr("Batch Runner…"), this);
+    m_batchAction->setObjectName(QStringLiteral("batchRunnerAction"));
+    m_batchAction->setShortcut(QKeySequence(Qt::Key_F9));
+    connect(m_batchAction, &QAction::triggered, this, &JSMainWindow::batch);
+    addAction(m_batchAction);
     setCentralWidget(m_editor);
     connect(m_editor, &QMDrovebot::Editor::changeWindowTitle, this, &JSMainWindow::slotChangeWindowTitle);
     connect(m_editor, &QMDrovebot::Editor::cursorPositionChanged, this, &JSMainWindow::updateCursorPosition);
@@ -44,7 +53,28 @@ JSMainWindow::JSMainWindow(QWidget *parent)
     statusBar()->showMessage(tr("Ready"), 2000);
 }
 
-JSMainWindow::~JSMainWindow() = default;
+JSMainWindow::~JSMainWindow()
+{
+    delete m_batchWindow;
+}
+
+QAction *JSMainWindow::batchAction() const
+{
+    return m_batchAction;
+}
+
+QMDrovebot::MainWindow *JSMainWindow::batchWindow() const
+{
+    return m_batchWindow;
+}
+
+void JSMainWindow::closeBatchWindow()
+{
+    if (!m_batchWindow)
+        return;
+    m_batchWindow->batchArea()->abandon();
+    m_batchWindow->close();
+}
 
 QMDrovebot::Editor *JSMainWindow::editor() const
 {
@@ -244,10 +274,22 @@ void JSMainWindow::find()
 
 void JSMainWindow::batch()
 {
-    // This window hosts no batch area.
+    if (!m_batchWindow) {
+        m_batchWindow = new QMDrovebot::MainWindow;
+        // Closing the frame ends the program even while this window is open.
+        m_batchWindow->setAttribute(Qt::WA_QuitOnClose, false);
+    }
+    m_batchWindow->batchDock()->show();
+    m_batchWindow->show();
+    m_batchWindow->raise();
+    m_batchWindow->activateWindow();
 }
 
-void JSMainWindow::options() {}
+void JSMainWindow::options()
+{
+    QMDrovebot::OptionsDialog dialog(nullptr);
+    dialog.exec();
+}
 
 void JSMainWindow::run()
 {

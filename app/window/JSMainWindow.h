@@ -4,11 +4,13 @@
 #include <QPointer>
 #include <QStringList>
 
+class QAction;
 class QMenu;
 
 namespace QMDrovebot {
 class Editor;
 class FindDialog;
+class MainWindow;
 } // namespace QMDrovebot
 
 // The document window: hosts the editor, keeps the recent-file list and
@@ -29,6 +31,13 @@ public:
     QMDrovebot::Editor *editor() const;
     QStringList recentFiles() const;
     QMDrovebot::FindDialog *findDialog() const;
+    // The entry that opens the batch runner (F9); the frame also lists it in
+    // its application menu.
+    QAction *batchAction() const;
+    // The batch runner window, null until batch() first opens it.
+    QMDrovebot::MainWindow *batchWindow() const;
+    // Ends a running batch and closes its window: the program is closing.
+    void closeBatchWindow();
 
     // Host operations for programs that embed the editor.
     void publishObject(QObject *object, const QString &name);
@@ -79,4 +88,7 @@ private:
     QStringList m_recentFiles;
     QMDrovebot::FindDialog *m_findDialog = nullptr;
     QString m_windowTitleText;
+    QAction *m_batchAction = nullptr;
+    // Its own top-level window, so it has no parent; a script may delete it.
+    QPointer<QMDrovebot::MainWindow> m_batchWindow;
 };

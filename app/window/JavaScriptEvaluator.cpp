@@ -72,6 +72,10 @@ JavaScriptEvaluator::JavaScriptEvaluator(QWidget *parent)
     auto *appMenu = new QMWidgets::AppMenu(this);
     appMenu->setObjectName(QStringLiteral("appMenu"));
     m_appButton->setMenu(appMenu);
+    // The application's own entry leads the framework's menu.
+    QAction *firstFrameworkEntry = appMenu->actions().value(0);
+    appMenu->insertAction(firstFrameworkEntry, m_mainWindow->batchAction());
+    appMenu->insertSeparator(firstFrameworkEntry);
     connect(appMenu, &QMWidgets::AppMenu::quitPressed, this, &QWidget::close);
 
     auto *layout = new QVBoxLayout(this);
@@ -130,6 +134,7 @@ void JavaScriptEvaluator::closeEvent(QCloseEvent *event)
     // left to stop it, and keep the process alive.
     if (m_mainWindow->editor()->isEvaluating())
         m_mainWindow->stopEvaluation();
+    m_mainWindow->closeBatchWindow();
 }
 
 QString JavaScriptEvaluator::applicationStyleSheet()

@@ -144,8 +144,8 @@ void TestJavaScriptEvaluator::toolBarInventory()
     QStringList appEntries;
     for (QAction *a : app->menu()->actions())
         appEntries << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    QCOMPARE(appEntries, QStringList({"Share", "Join Us", "More Apps", "Contacts Us", "Support Page", "Check Updates",
-                                      "About", "-", "Quit"}));
+    QCOMPARE(appEntries, QStringList({"Batch Runner…", "-", "Share", "Join Us", "More Apps", "Contacts Us",
+                                      "Support Page", "Check Updates", "About", "-", "Quit"}));
 }
 
 void TestJavaScriptEvaluator::toolBarButtonsReachTheDocumentWindow()

@@ -1,0 +1,163 @@
+#include "BatchCommand.h"
+
+#include "CommandLine.h"
+#include "JUnitReport.h"
+#include "window/JSMainWindow.h"
+#include "window/JavaScriptEvaluator.h"
+
+#include <QFileInfo>
+#include <QVector>
+
+#include <MTools/BoundedFile.h>
+#include <QMDrovebot/batch/ScriptList.h>
+#include <QMDrovebot/batch/ScriptRunner.h>
+#include <QMWidgets/App.h>
+
+using CommandLine::fail;
+using CommandLine::printLine;
+
+namespace {
+
+struct Row
+{
+    QString shown; // as the list or the command line names it
+    QString run;   // the file that runs
+};
+
+struct Batch
+{
+    QString suiteName;
+    QVector<Row> rows;
+    QString reportPath;
+    // One script from --run: its pane is printed exactly as --run prints
+    // it, with no header, state or summary.
+    bool single = false;
+};
+
+class ReportFile
+{
+public:
+    ReportFile(const Batch &batch)
+        : m_report(batch.suiteName)
+        , m_path(batch.reportPath)
+    {
+        for (const Row &row : batch.rows) {
+            const QFileInfo info(row.shown);
+            m_report.cases().append({info.fileName(), info.path(), 0, JUnitReport::Outcome::NotRun, {}, {}});
+        }
+    }
+
+    JUnitReport::Case &operator[](int i) { return m_report.cases()[i]; }
+
+    // After the first failure it stops writing: the command ends with 2.
+    bool write()
+    {
+        if (m_path.isEmpty() || m_failed)
+            return !m_failed;
+        QString error;
+        if (!m_report.write(m_path, &error)) {
+            m_failed = true;
+            fail(QStringLiteral("cannot write %1: %2").arg(m_path, error), 2);
+        }
+        return !m_failed;
+    }
+    bool failed() const { return m_failed; }
+
+private:
+    JUnitReport m_report;
+    QString m_path;
+    bool m_failed = false;
+};
+
+QString counted(int count, const char *singular, const char *plural)
+{
+    return QString::number(count) + QLatin1Char(' ') + QLatin1String(count == 1 ? singular : plural);
+}
+
+int runBatch(int argc, char **argv, const Batch &batch)
+{
+    CommandLine::chooseHeadlessPlatform();
+    QMWidgets::App app(argc, argv, QLatin1String(CommandLine::organization), QLatin1String(CommandLine::application));
+    CommandLine::setUpApplication(app);
+    // The scripts see the same application as under --run: the frame with
+    // its document window, whose editor runs them one after another.
+    JavaScriptEvaluator frame;
+    frame.showAtStartUp();
+    app.setMainWidget(&frame);
+    frame.mainWindow()->registerApplicationWidget(&frame);
+
+    ReportFile report(batch);
+    if (!report.write())
+        return 2;
+
+    // A per-script limit plugs in here: runner.setRunStep(...) wraps the one
+    // call that runs each opened script.
+    QMDrovebot::ScriptRunner runner(frame.mainWindow()->editor());
+    int errors = 0;
+    for (int i = 0; i < batch.rows.size(); ++i) {
+        const Row &row = batch.rows.at(i);
+        if (!batch.single)
+            printLine(stdout, QStringLiteral("== ") + row.shown);
+        report[i].outcome = JUnitReport::Outcome::Unfinished;
+        report.write();
+
+        const QMDrovebot::ScriptRun result = runner.run(row.run);
+        errors += result.error ? 1 : 0;
+        if (batch.single || !result.outputText.isEmpty())
+            printLine(stdout, result.outputText);
+        if (!batch.single)
+            printLine(stdout, result.error ? QStringLiteral("-- Error") : QStringLiteral("-- Done"));
+
+        report[i].outcome = result.error ? JUnitReport::Outcome::Failed : JUnitReport::Outcome::Passed;
+        report[i].seconds = result.milliseconds / 1000.0;
+        report[i].failureText = result.errorText;
+        report[i].systemOut = result.outputText;
+        report.write();
+    }
+    if (!batch.single) {
+        const int count = batch.rows.size();
+        printLine(stdout, counted(count, "script", "scripts") + QStringLiteral(": ") + QString::number(count - errors) +
+                              QStringLiteral(" done, ") + counted(errors, "error", "errors"));
+    }
+    if (report.failed())
+        return 2;
+    return errors == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int runBatchCommand(int argc, char **argv, const QString &listPath, const QString &reportPath)
+{
+    QByteArray bytes;
+    QString reason;
+    switch (MTools::BoundedFile::read(listPath, 16 * 1024 * 1024, &bytes, &reason)) {
+    case MTools::BoundedFile::Ok:
+        break;
+    case MTools::BoundedFile::Unreadable:
+        return fail(QStringLiteral("cannot read %1: %2").arg(listPath, reason), 2);
+    case MTools::BoundedFile::Missing:
+        return fail(QStringLiteral("cannot read %1: no such file").arg(listPath), 2);
+    default:
+        return fail(QStringLiteral("cannot read %1: not a list file").arg(listPath), 2);
+    }
+    Batch batch;
+    batch.suiteName = QFileInfo(listPath).completeBaseName();
+    batch.reportPath = reportPath;
+    const QStringList paths = QMDrovebot::ScriptList::parse(bytes);
+    for (const QString &path : paths)
+        batch.rows.append({path, QMDrovebot::ScriptList::resolve(path, listPath)});
+    return runBatch(argc, argv, batch);
+}
+
+int runScriptWithReport(int argc, char **argv, const QString &scriptPath, const QString &reportPath)
+{
+    const QFileInfo info(scriptPath);
+    if (!info.isFile() || !info.isReadable())
+        return fail(QStringLiteral("cannot read %1").arg(scriptPath), 2);
+    Batch batch;
+    batch.suiteName = info.completeBaseName();
+    batch.reportPath = reportPath;
+    batch.single = true;
+    batch.rows.append({scriptPath, info.absoluteFilePath()});
+    return runBatch(argc, argv, batch);
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+
+class QTextDocument;
+
+namespace QMDrovebot {
+
+class Editor;
+
+// What one batch row left behind.
+struct ScriptRun
+{
+    QString path;
+    bool error = false;
+    QString outputHtml;
+    QString outputText;
+    // The red texts of the output pane as plain text, one a line.
+    QString errorText;
+    qint64 milliseconds = 0;
+};
+
+// Runs one script of a batch in an editor: opens the file, runs it, and
+// collects its outcome. The batch window and the command line share it, so a
+// row behaves the same in both.
+class ScriptRunner
+{
+public:
+    // The call that runs the opened script; the default is the editor's
+    // run(). Whatever limits a script (a time limit, a stop from outside)
+    // wraps this one call.
+    using RunStep = std::function<void(Editor *)>;
+
+    explicit ScriptRunner(Editor *editor);
+
+    void setRunStep(RunStep step);
+
+    // A file that cannot be opened does not fall back to the text the editor
+    // already holds: the row fails with the reason in red in the pane.
+    ScriptRun run(const QString &path);
+
+    // The red texts of a pane: what a failed run reports.
+    static QString errorText(const QTextDocument *document);
+
+private:
+    bool open(const QString &path);
+
+    QPointer<Editor> m_editor;
+    RunStep m_runStep;
+};
+
+} // namespace QMDrovebot
