@@ -2,6 +2,7 @@
 
 #include "Support.h"
 #include "Timer.h"
+#include "Waits.h"
 #include <QMDrovebot/engine/OutputArea.h>
 #include <QMDrovebot/engine/ScriptEngine.h>
 #include <QMDrovebot/ids/WidgetIds.h>
@@ -428,6 +429,56 @@ QScriptValue delay(QScriptContext *context, QScriptEngine *engine)
 {
     Support().delay(int32Arg(context, 0));
     return engine->nullValue();
+}
+
+QScriptValue waitFor(QScriptContext *context, QScriptEngine *engine)
+{
+    QScriptValue condition = context->argument(0);
+    if (!condition.isFunction())
+        return engine->nullValue();
+    QScriptValue result;
+    bool threw = false;
+    Waits::until(ownEngine(engine), int32Arg(context, 1), [&] {
+        result = condition.call();
+        threw = engine->hasUncaughtException();
+        return threw || result.toBool();
+    });
+    // An exception in the condition is left pending, so it goes on up the
+    // script like any other.
+    if (threw || result.toBool())
+        return result;
+    return engine->nullValue();
+}
+
+QScriptValue waitForWidget(QScriptContext *context, QScriptEngine *engine)
+{
+    ScriptEngine *own = ownEngine(engine);
+    const QString kindName = textArg(context, 0);
+    const Waits::Kind kind = Waits::kindFromName(kindName);
+    const QString text = textArg(context, 1);
+    const int milliseconds = int32Arg(context, 2);
+    if (kind == Waits::Kind::Unknown) {
+        if (own)
+            own->reportError(QStringLiteral("waitForWidget: unknown kind \"%1\"; use objectName, windowTitle, "
+                                            "className, toolTip or id")
+                                 .arg(kindName)
+                                 .toHtmlEscaped());
+        return engine->nullValue();
+    }
+    QWidget *found = nullptr;
+    Waits::until(own, milliseconds, [&] { return (found = Waits::readyWidget(kind, text)) != nullptr; });
+    if (found)
+        return objectResult(engine, found);
+    if (own && !engine->hasUncaughtException())
+        own->reportError(
+            (QStringLiteral("waitForWidget: ") + Waits::timeoutReport(kind, text, milliseconds)).toHtmlEscaped());
+    return engine->nullValue();
+}
+
+QScriptValue waitForSignal(QScriptContext *context, QScriptEngine *engine)
+{
+    return QScriptValue(
+        Waits::forSignal(ownEngine(engine), objectArg(context, 0), textArg(context, 1), int32Arg(context, 2)));
 }
 
 } // namespace AutomationFunctions

@@ -65,6 +65,13 @@ QScriptValue getFileNames(QScriptContext *context, QScriptEngine *engine);
 QScriptValue waitForPopupTermination(QScriptContext *context, QScriptEngine *engine);
 QScriptValue generateIDsForWidget(QScriptContext *context, QScriptEngine *engine);
 QScriptValue delay(QScriptContext *context, QScriptEngine *engine);
+// (func, milliseconds): func's first truthy result, or null after the time.
+QScriptValue waitFor(QScriptContext *context, QScriptEngine *engine);
+// (kind, text, milliseconds): the widget once it is visible and enabled, or
+// null and a red line that says why not.
+QScriptValue waitForWidget(QScriptContext *context, QScriptEngine *engine);
+// (object, signal name, milliseconds): whether the signal came in time.
+QScriptValue waitForSignal(QScriptContext *context, QScriptEngine *engine);
 
 // The compiler's build date ("Jul 30 2014", day padded with a blank) as
 // month/day/year without leading zeros ("7/30/2014").

@@ -73,6 +73,9 @@ const ScriptFunction kFunctions[] = {
     {"printout", &ScriptApi::printout},                                                       // 54
     {"generateIDsForWidget", &AutomationFunctions::generateIDsForWidget},                     // 55
     {"delay", &AutomationFunctions::delay},                                                   // 56
+    {"waitFor", &AutomationFunctions::waitFor},
+    {"waitForWidget", &AutomationFunctions::waitForWidget},
+    {"waitForSignal", &AutomationFunctions::waitForSignal},
 };
 
 } // namespace

@@ -190,26 +190,38 @@ void WidgetIds::installHoverFilters()
     }
 }
 
+namespace {
+
+// The IDs of `widgets`, named from the recorded tool tips.
+EntryMap computeIds(const QVector<QWidget *> &widgets)
+{
+    WidgetIds::ToolTips toolTips;
+    for (const Entry &entry : qAsConst(savedToolTips())) {
+        if (entry.widget)
+            toolTips.insert(entry.widget, entry.text);
+    }
+    NameBuilder builder(toolTips);
+    IdNaming::NameMap names;
+    for (QWidget *widget : widgets)
+        names.insert(reinterpret_cast<IdNaming::Key>(widget), builder.fullName(widget));
+    const IdNaming::NameMap shortened = IdNaming::shorten(names);
+    EntryMap ids;
+    for (auto it = shortened.cbegin(); it != shortened.cend(); ++it) {
+        auto *widget = reinterpret_cast<QWidget *>(it.key());
+        ids.insert(widget, {widget, it.value()});
+    }
+    resolveMarkers(ids);
+    return ids;
+}
+
+} // namespace
+
 void WidgetIds::generateIDs()
 {
     EntryMap &ids = idMap();
     if (ids.isEmpty()) {
-        ToolTips toolTips;
-        for (const Entry &entry : qAsConst(savedToolTips())) {
-            if (entry.widget)
-                toolTips.insert(entry.widget, entry.text);
-        }
-        NameBuilder builder(toolTips);
-        IdNaming::NameMap names;
         const QVector<QWidget *> widgets = applicationWidgets();
-        for (QWidget *widget : widgets)
-            names.insert(reinterpret_cast<IdNaming::Key>(widget), builder.fullName(widget));
-        const IdNaming::NameMap shortened = IdNaming::shorten(names);
-        for (auto it = shortened.cbegin(); it != shortened.cend(); ++it) {
-            auto *widget = reinterpret_cast<QWidget *>(it.key());
-            ids.insert(widget, {widget, it.value()});
-        }
-        resolveMarkers(ids);
+        ids = computeIds(widgets);
         // Widgets made after the recording (the frame's tool bar is built
         // after its editor) would lose their own tool tips for good once the
         // IDs replace them; keep those too. The names above still use only
@@ -266,6 +278,19 @@ QString WidgetIds::id(const QWidget *widget)
     const EntryMap &ids = idMap();
     auto it = ids.constFind(const_cast<QWidget *>(widget));
     return it != ids.cend() && it->widget ? it->text : QString();
+}
+
+QHash<const QWidget *, QString> WidgetIds::currentIds()
+{
+    EntryMap ids = idMap();
+    if (ids.isEmpty())
+        ids = computeIds(applicationWidgets());
+    QHash<const QWidget *, QString> result;
+    for (const Entry &entry : qAsConst(ids)) {
+        if (entry.widget)
+            result.insert(entry.widget, entry.text);
+    }
+    return result;
 }
 
 QString WidgetIds::fullName(const QObject *object, const ToolTips &toolTips)

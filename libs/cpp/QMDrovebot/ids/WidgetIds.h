@@ -38,6 +38,10 @@ public:
     // The widget's entry in the ID map; empty before generateIDs.
     static QString id(const QWidget *widget);
 
+    // Every application widget's ID as generateIDs() gives it, without
+    // showing any: reports and evidence name widgets by it.
+    static QHash<const QWidget *, QString> currentIds();
+
     // "/" + segment for each object from the top down to `object`; only the
     // tool tips in `toolTips` count, not the objects' current ones.
     static QString fullName(const QObject *object, const ToolTips &toolTips);

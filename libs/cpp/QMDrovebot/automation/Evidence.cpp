@@ -1,0 +1,107 @@
+#include "Evidence.h"
+
+#include "ScriptDialogs.h"
+
+#include <QMDrovebot/ids/WidgetIds.h>
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QPixmap>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QWidget>
+
+namespace QMDrovebot {
+
+namespace {
+
+QString quoted(const QString &text)
+{
+    QString escaped = text;
+    escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
+        .replace(QLatin1Char('"'), QLatin1String("\\\""))
+        .replace(QLatin1Char('\n'), QLatin1String("\\n"));
+    return QLatin1Char('"') + escaped + QLatin1Char('"');
+}
+
+void describe(QWidget *widget, int depth, const QHash<const QWidget *, QString> &ids, QString &out)
+{
+    const QRect g = widget->geometry();
+    out += QString(depth * 2, QLatin1Char(' ')) + QString::fromLatin1(widget->metaObject()->className());
+    out += QStringLiteral(" name=") + quoted(widget->objectName());
+    if (widget->isWindow())
+        out += QStringLiteral(" title=") + quoted(widget->windowTitle());
+    out += QStringLiteral(" geometry=%1,%2 %3x%4").arg(g.x()).arg(g.y()).arg(g.width()).arg(g.height());
+    out += widget->isVisible() ? QStringLiteral(" visible") : QStringLiteral(" hidden");
+    out += widget->isEnabled() ? QStringLiteral(" enabled") : QStringLiteral(" disabled");
+    const QString id = ids.value(widget);
+    if (!id.isEmpty())
+        out += QStringLiteral(" id=") + quoted(id);
+    out += QLatin1Char('\n');
+    for (QObject *child : widget->children()) {
+        if (child->isWidgetType() && !static_cast<QWidget *>(child)->isWindow())
+            describe(static_cast<QWidget *>(child), depth + 1, ids, out);
+    }
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+}
+
+// A file name made of what the window shows, so the pictures sort and read
+// well in a CI server's artifact list.
+QString pictureName(int number, const QWidget *window)
+{
+    QString label = window->windowTitle().isEmpty() ? QString::fromLatin1(window->metaObject()->className())
+                                                    : window->windowTitle();
+    label.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_.-]+")), QStringLiteral("_"));
+    return QStringLiteral("window-%1-%2.png").arg(number).arg(label.left(40));
+}
+
+} // namespace
+
+QString Evidence::widgetTree()
+{
+    const QHash<const QWidget *, QString> ids = WidgetIds::currentIds();
+    QString out;
+    const QWidgetList topLevels = QApplication::topLevelWidgets();
+    for (QWidget *top : topLevels)
+        describe(top, 0, ids, out);
+    return out;
+}
+
+QString Evidence::write(const QString &folder, const QString &scriptPath, const QString &outputText, QString *error)
+{
+    const QString base = QFileInfo(scriptPath).completeBaseName();
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
+    QDir root(folder);
+    QString name = base + QLatin1Char('-') + stamp;
+    for (int n = 2; root.exists(name); ++n)
+        name = base + QLatin1Char('-') + stamp + QLatin1Char('-') + QString::number(n);
+    if (!root.mkpath(name)) {
+        if (error)
+            *error = QStringLiteral("cannot create %1").arg(root.filePath(name));
+        return QString();
+    }
+    const QDir dir(root.filePath(name));
+    bool ok = writeFile(dir.filePath(QStringLiteral("output.txt")), outputText.toUtf8());
+    ok = writeFile(dir.filePath(QStringLiteral("widgets.txt")), widgetTree().toUtf8()) && ok;
+    int number = 0;
+    const QWidgetList topLevels = QApplication::topLevelWidgets();
+    for (QWidget *top : topLevels) {
+        if (!top->isVisible())
+            continue;
+        // Light compression: the pictures are read once, and writing them
+        // must not hold up a failing suite.
+        ok = ScriptDialogs::grab(top).save(dir.filePath(pictureName(++number, top)), "PNG", 90) && ok;
+    }
+    if (!ok && error)
+        *error = QStringLiteral("cannot write every file into %1").arg(dir.path());
+    return QFileInfo(dir.path()).absoluteFilePath();
+}
+
+} // namespace QMDrovebot
