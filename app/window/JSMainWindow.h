@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QStringList>
 
+class QLabel;
 class QMenu;
 
 namespace QMDrovebot {
@@ -29,6 +30,13 @@ public:
     QMDrovebot::Editor *editor() const;
     QStringList recentFiles() const;
     QMDrovebot::FindDialog *findDialog() const;
+    // The lasting note about the document's file; empty when all is well.
+    QString fileStatusText() const;
+
+    // Offers the newest text left by an editor that did not end normally;
+    // Yes restores it, No drops it, Cancel keeps it for a later start. For
+    // the interactive editor only: the command-line modes never ask.
+    void offerRecovery();
 
     // Host operations for programs that embed the editor.
     void publishObject(QObject *object, const QString &name);
@@ -79,4 +87,5 @@ private:
     QStringList m_recentFiles;
     QMDrovebot::FindDialog *m_findDialog = nullptr;
     QString m_windowTitleText;
+    QLabel *m_fileStatus = nullptr;
 };

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include <QMDrovebot/editor/Editor.h>
+#include <QMDrovebot/editor/RecoveryFile.h>
 #include <QMWidgets/App.h>
 #include <QMWidgets/AppMenu.h>
 
@@ -125,6 +126,8 @@ void JavaScriptEvaluator::closeEvent(QCloseEvent *event)
             return;
         }
         event->accept();
+        // The user let the changes go: nothing to offer at the next start.
+        m_mainWindow->editor()->recoveryFile()->discard();
     }
     // A script still waiting in delay() would otherwise go on with no window
     // left to stop it, and keep the process alive.
