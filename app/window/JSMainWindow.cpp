@@ -39,6 +39,7 @@ JSMainWindow::JSMainWindow(QWidget *parent)
     connect(saveAction, &QAction::triggered, this, &JSMainWindow::save);
     addAction(saveAction);
     setCentralWidget(m_editor);
+    m_editor->protectFromScripts(this);
     connect(m_editor, &QMDrovebot::Editor::changeWindowTitle, this, &JSMainWindow::slotChangeWindowTitle);
     connect(m_editor, &QMDrovebot::Editor::cursorPositionChanged, this, &JSMainWindow::updateCursorPosition);
     connect(m_editor, &QMDrovebot::Editor::statusMessage, this,

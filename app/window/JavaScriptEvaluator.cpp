@@ -27,6 +27,7 @@ JavaScriptEvaluator::JavaScriptEvaluator(QWidget *parent)
     initResources();
     m_tabBar = new MUITabBar;
     m_mainWindow = new JSMainWindow;
+    m_mainWindow->editor()->protectFromScripts(this); // lives on main's stack
     connect(m_mainWindow, &JSMainWindow::changeWindowTitle, this, &JavaScriptEvaluator::slotChangeWindowTitle);
 
     auto button = [this](MUITabBarItem *&field, const char *name, const char *caption, const char *image,

@@ -1,5 +1,6 @@
 #include "Editor.h"
 
+#include "DeletionGuard.h"
 #include "DocWindow.h"
 #include "LineTextWidget.h"
 #include "RecoveryFile.h"
@@ -35,6 +36,11 @@ Editor::Editor(QWidget *parent)
     m_gutter = new LineTextWidget;
     m_engine->setOutputArea(m_outputArea);
     m_recovery = new RecoveryFile(m_textEdit, this);
+    m_deletionGuard = new DeletionGuard(this);
+    for (QObject *own : {static_cast<QObject *>(this), static_cast<QObject *>(m_textEdit),
+                         static_cast<QObject *>(m_outputArea), static_cast<QObject *>(m_gutter)})
+        m_deletionGuard->protect(own);
+    connect(m_deletionGuard, &DeletionGuard::refused, this, &Editor::appendError);
     m_outputArea->setStyleSheet(QStringLiteral("QTextEdit{background-color: #A0A0A0; color: #000000}"));
     m_gutter->setFixedWidth(40);
     m_gutter->setTextEdit(m_textEdit);
@@ -97,6 +103,11 @@ LineTextWidget *Editor::gutter() const
 RecoveryFile *Editor::recoveryFile() const
 {
     return m_recovery;
+}
+
+void Editor::protectFromScripts(QObject *widget)
+{
+    m_deletionGuard->protect(widget);
 }
 
 QString Editor::fileName() const

@@ -12,6 +12,7 @@ class QScriptEngineDebugger;
 
 namespace QMDrovebot {
 
+class DeletionGuard;
 class DocWindow;
 class LineTextWidget;
 class OutputArea;
@@ -33,6 +34,8 @@ public:
     ScriptEngine *engine() const;
     LineTextWidget *gutter() const;
     RecoveryFile *recoveryFile() const;
+    // Keeps `widget` from being deleted by a script (see DeletionGuard).
+    void protectFromScripts(QObject *widget);
     QString fileName() const;
     bool isModified() const;
 
@@ -107,6 +110,7 @@ private:
     OutputArea *m_outputArea = nullptr;
     LineTextWidget *m_gutter = nullptr;
     RecoveryFile *m_recovery = nullptr;
+    DeletionGuard *m_deletionGuard = nullptr;
     int m_zoomLevel = 0;
 
     bool m_embeddedFunctionsEnabled = false;
