@@ -83,9 +83,9 @@ struct Keyword
 
 // The keywords after which an operand, so possibly a regex literal, starts.
 constexpr Keyword operandKeywords[] = {
-    {packedWord("return"), 6}, {packedWord("typeof"), 6},      {packedWord("case"), 4}, {packedWord("delete"), 6},
-    {packedWord("do"), 2},     {packedWord("else"), 4},        {packedWord("in"), 2},   {packedWord("instanceof"), 10},
-    {packedWord("new"), 3},    {packedWord("throw"), 5},       {packedWord("void"), 4},
+    {packedWord("return"), 6}, {packedWord("typeof"), 6}, {packedWord("case"), 4}, {packedWord("delete"), 6},
+    {packedWord("do"), 2},     {packedWord("else"), 4},   {packedWord("in"), 2},   {packedWord("instanceof"), 10},
+    {packedWord("new"), 3},    {packedWord("throw"), 5},  {packedWord("void"), 4},
 };
 
 // Brings the context up to date with one unit of code of the given kind (not

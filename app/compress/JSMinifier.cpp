@@ -200,7 +200,14 @@ public:
             while (p < last) {
                 switch (s.mode) {
                 case JSMinifier::Code:
-                    if (Q_UNLIKELY(!templates.empty())) { // a template's code: its braces count
+                    if (Q_UNLIKELY(!templates.empty())) {
+                        // A template's code: the plain loops up to the next
+                        // brace, which the rules count.
+                        const Unit *brace = std::find_if(p, last, [](Unit u) { return u == '{' || u == '}'; });
+                        if (brace != p) {
+                            p = codeRun(p, brace);
+                            break;
+                        }
                         step(*p, p[1], false);
                         ++p;
                         break;
