@@ -164,7 +164,8 @@ int compressUtf16(QFile &input, const QString &inputPath, const QString &outputP
     if (bytes.size() > maximumInputSize)
         return fail("read", inputPath, tooLargeReason());
     QTextCodec *codec = QTextCodec::codecForName(bytes.startsWith("\xFF\xFE") ? "UTF-16LE" : "UTF-16BE");
-    const QString minified = compressJavaScriptText(codec->toUnicode(bytes.constData() + 2, bytes.size() - 2));
+    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader); // the mark is skipped already
+    const QString minified = compressJavaScriptText(codec->toUnicode(bytes.constData() + 2, bytes.size() - 2, &state));
     if (outputPath.isEmpty()) {
         const QByteArray utf8 = minified.toUtf8();
         QFile output;

@@ -79,7 +79,9 @@ QString TextFileFormat::decode(const QByteArray &bytes, TextFileFormat *format)
         format->encoding = little ? Utf16LE : Utf16BE;
         format->byteOrderMark = true;
         QTextCodec *codec = QTextCodec::codecForName(little ? "UTF-16LE" : "UTF-16BE");
-        text = codec->toUnicode(bytes.constData() + 2, bytes.size() - 2);
+        // The mark is already skipped: a second one would be text.
+        QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
+        text = codec->toUnicode(bytes.constData() + 2, bytes.size() - 2, &state);
     } else if (isValidUtf8(bytes)) {
         text = QString::fromUtf8(bytes);
     } else {
@@ -110,7 +112,8 @@ bool TextFileFormat::encode(const QString &text, QByteArray *bytes) const
     case Utf16LE:
     case Utf16BE: {
         QTextCodec *codec = QTextCodec::codecForName(encoding == Utf16LE ? "UTF-16LE" : "UTF-16BE");
-        out = codec->fromUnicode(withEnds);
+        QTextCodec::ConverterState state(QTextCodec::IgnoreHeader); // the mark is ours to write
+        out = codec->fromUnicode(withEnds.constData(), withEnds.size(), &state);
         if (byteOrderMark)
             out.prepend(encoding == Utf16LE ? "\xFF\xFE" : "\xFE\xFF", 2);
         break;
