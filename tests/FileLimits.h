@@ -1,19 +1,30 @@
 #pragma once
 
-// Conditions a save must survive, made without root-only mounts: a disk
-// that fills up after a few kilobytes, and a folder where no new file can be
-// created although its files stay writable.
+// Conditions a save must survive, made without root-only mounts, and the
+// small file helpers the tests of saving share.
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QString>
 
 #include <csignal>
 #include <sys/resource.h>
 #include <unistd.h>
 
 namespace FileLimits {
+
+inline QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// Returns `path`, or an empty text when the bytes could not be written.
+inline QString write(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? path : QString();
+}
 
 // While it lives, no file of this process grows beyond `bytes`: writes fail
 // as on a full disk (the signal that would end the process is ignored).
@@ -23,57 +34,43 @@ public:
     explicit FullDisk(rlim_t bytes)
     {
         getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        std::signal(SIGXFSZ, SIG_IGN);
         rlimit limit = m_old;
         limit.rlim_cur = bytes;
         setrlimit(RLIMIT_FSIZE, &limit);
     }
-    ~FullDisk()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
+    ~FullDisk() { setrlimit(RLIMIT_FSIZE, &m_old); }
 
 private:
     rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
 };
 
-// Makes `path` a folder in which nothing can be created. Root ignores the
-// permission bits, so root marks the folder immutable instead (its files stay
-// writable). ok() is false where neither works.
+// A folder in which nothing can be created while its files stay writable.
+// Root ignores permission bits, so root marks it immutable instead; ok() is
+// false where neither holds.
 class ReadOnlyFolder
 {
 public:
     explicit ReadOnlyFolder(const QString &path)
         : m_path(path)
     {
-        if (geteuid() != 0) {
-            m_ok = QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
-        } else {
-            m_immutable = true;
-            m_ok = QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path}) == 0;
-        }
-        // Proof that it holds: no new file may appear.
+        m_ok = geteuid() != 0 ? QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner)
+                              : QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path}) == 0;
         QFile probe(QDir(path).filePath(QStringLiteral(".probe")));
-        if (m_ok && probe.open(QIODevice::WriteOnly)) {
-            probe.remove();
-            m_ok = false;
-        }
+        if (m_ok && probe.open(QIODevice::WriteOnly))
+            m_ok = !probe.remove();
     }
     ~ReadOnlyFolder()
     {
-        if (m_immutable)
+        if (geteuid() == 0)
             QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), m_path});
-        else
-            QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
     bool ok() const { return m_ok; }
 
 private:
     QString m_path;
     bool m_ok = false;
-    bool m_immutable = false;
 };
 
 } // namespace FileLimits

@@ -25,9 +25,11 @@ private slots:
     void readOnlyFolderStillSaves();
 
 private:
-    QString write(const QString &name, const QByteArray &bytes);
-    static QByteArray readAll(const QString &file);
-
+    QString write(const QString &name, const QByteArray &bytes)
+    {
+        return FileLimits::write(m_dir.filePath(name), bytes);
+    }
+    static QByteArray readAll(const QString &file) { return FileLimits::readAll(file); }
     QTemporaryDir m_dir;
 };
 
@@ -35,21 +37,6 @@ void TestDocWindowFiles::initTestCase()
 {
     TestSupport::useTestIdentity();
     QVERIFY(m_dir.isValid());
-}
-
-QString TestDocWindowFiles::write(const QString &name, const QByteArray &bytes)
-{
-    const QString path = m_dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return QString();
-    return path;
-}
-
-QByteArray TestDocWindowFiles::readAll(const QString &file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 void TestDocWindowFiles::unchangedFileRoundTrips_data()

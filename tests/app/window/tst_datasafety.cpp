@@ -36,8 +36,11 @@ private slots:
     void scriptsCannotDeleteOwnWindows();
 
 private:
-    QString write(const QString &name, const QByteArray &bytes);
-    static QByteArray readAll(const QString &path);
+    QString write(const QString &name, const QByteArray &bytes)
+    {
+        return FileLimits::write(m_dir.filePath(name), bytes);
+    }
+    static QByteArray readAll(const QString &path) { return FileLimits::readAll(path); }
     QTemporaryDir m_dir;
 };
 
@@ -52,20 +55,6 @@ void TestDataSafety::init()
 {
     TestSupport::clearSettings();
     QDir(RecoveryFile::folder()).removeRecursively();
-}
-
-QString TestDataSafety::write(const QString &name, const QByteArray &bytes)
-{
-    QFile file(m_dir.filePath(name));
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return QString();
-    return file.fileName();
-}
-
-QByteArray TestDataSafety::readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void TestDataSafety::failedSaveStaysVisible()
