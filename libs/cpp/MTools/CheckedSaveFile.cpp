@@ -3,7 +3,23 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
+
 namespace MTools {
+
+namespace {
+
+// The toolkit reports a failed flush as "Unknown error"; the system's own
+// reason ("File too large", "No space left on device") is what helps.
+QString reasonOf(const QFileDevice &device, int systemError)
+{
+    const QString reason = device.errorString();
+    if (systemError != 0 && (reason.isEmpty() || reason == QLatin1String("Unknown error")))
+        return qt_error_string(systemError);
+    return reason;
+}
+
+} // namespace
 
 CheckedSaveFile::CheckedSaveFile(const QString &path)
     : m_path(path)
@@ -83,8 +99,9 @@ bool CheckedSaveFile::write(const char *data, qint64 size)
     QFileDevice *device = m_saveFile ? static_cast<QFileDevice *>(m_saveFile.get()) : m_inPlace.get();
     if (!device)
         return fail(QStringLiteral("the file is not open"));
+    errno = 0;
     if (device->write(data, size) != size)
-        return fail(device->errorString());
+        return fail(reasonOf(*device, errno));
     m_written += size;
     return true;
 }
@@ -93,14 +110,15 @@ bool CheckedSaveFile::commit()
 {
     if (m_failed)
         return false;
+    errno = 0;
     if (m_inPlace) {
         if (!m_inPlace->flush() || m_inPlace->error() != QFileDevice::NoError || !m_inPlace->resize(m_written))
-            return fail(m_inPlace->errorString());
+            return fail(reasonOf(*m_inPlace, errno));
         m_inPlace->close();
         m_inPlace.reset();
     } else if (m_saveFile) {
         if (!m_saveFile->flush() || m_saveFile->error() != QFileDevice::NoError)
-            return fail(m_saveFile->errorString());
+            return fail(reasonOf(*m_saveFile, errno));
         const bool committed = m_saveFile->commit();
         const QString reason = m_saveFile->errorString();
         m_saveFile.reset();
