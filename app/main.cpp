@@ -7,6 +7,7 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QTextStream>
+#include <QTimer>
 
 #include <QMDrovebot/editor/DocWindow.h>
 #include <QMDrovebot/editor/Editor.h>
@@ -140,5 +141,7 @@ int main(int argc, char **argv)
     if (!positional.isEmpty()) {
         frame.mainWindow()->openPath(QFileInfo(positional.first()).absoluteFilePath());
     }
+    // Asked once the event loop runs, so the question shows over the window.
+    QTimer::singleShot(0, frame.mainWindow(), &JSMainWindow::offerRecovery);
     return app.exec();
 }

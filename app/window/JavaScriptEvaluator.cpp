@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include <QMDrovebot/editor/Editor.h>
+#include <QMDrovebot/editor/RecoveryFile.h>
 #include <QMWidgets/App.h>
 #include <QMWidgets/AppMenu.h>
 
@@ -26,6 +27,7 @@ JavaScriptEvaluator::JavaScriptEvaluator(QWidget *parent)
     initResources();
     m_tabBar = new MUITabBar;
     m_mainWindow = new JSMainWindow;
+    m_mainWindow->editor()->protectFromScripts(this); // lives on main's stack
     connect(m_mainWindow, &JSMainWindow::changeWindowTitle, this, &JavaScriptEvaluator::slotChangeWindowTitle);
 
     auto button = [this](MUITabBarItem *&field, const char *name, const char *caption, const char *image,
@@ -129,6 +131,8 @@ void JavaScriptEvaluator::closeEvent(QCloseEvent *event)
             return;
         }
         event->accept();
+        // The user let the changes go: nothing to offer at the next start.
+        m_mainWindow->editor()->recoveryFile()->discard();
     }
     // A script still waiting in delay() would otherwise go on with no window
     // left to stop it, and keep the process alive.

@@ -1,7 +1,9 @@
 #include "Editor.h"
 
+#include "DeletionGuard.h"
 #include "DocWindow.h"
 #include "LineTextWidget.h"
+#include "RecoveryFile.h"
 #include <QMDrovebot/automation/AutomationState.h>
 #include <QMDrovebot/automation/ScriptApi.h>
 #include <QMDrovebot/engine/IncludeExpander.h>
@@ -33,6 +35,12 @@ Editor::Editor(QWidget *parent)
     m_outputArea = new OutputArea;
     m_gutter = new LineTextWidget;
     m_engine->setOutputArea(m_outputArea);
+    m_recovery = new RecoveryFile(m_textEdit, this);
+    m_deletionGuard = new DeletionGuard(this);
+    for (QObject *own : {static_cast<QObject *>(this), static_cast<QObject *>(m_textEdit),
+                         static_cast<QObject *>(m_outputArea), static_cast<QObject *>(m_gutter)})
+        m_deletionGuard->protect(own);
+    connect(m_deletionGuard, &DeletionGuard::refused, this, &Editor::appendError);
     m_outputArea->setStyleSheet(QStringLiteral("QTextEdit{background-color: #A0A0A0; color: #000000}"));
     m_gutter->setFixedWidth(40);
     m_gutter->setTextEdit(m_textEdit);
@@ -40,6 +48,7 @@ Editor::Editor(QWidget *parent)
                                              "selection-background-color:lightBlue}"));
     connect(m_textEdit, &DocWindow::changeWindowTitle, this, &Editor::changeWindowTitle);
     connect(m_textEdit, &DocWindow::statusMessage, this, &Editor::statusMessage);
+    connect(m_textEdit, &DocWindow::fileStatus, this, &Editor::fileStatus);
 
     ScriptApi::install(m_engine, {m_outputArea, &m_qtDefs, &m_qEventDefs, &m_support, &m_testObj});
     AutomationState::setUp();
@@ -89,6 +98,16 @@ ScriptEngine *Editor::engine() const
 LineTextWidget *Editor::gutter() const
 {
     return m_gutter;
+}
+
+RecoveryFile *Editor::recoveryFile() const
+{
+    return m_recovery;
+}
+
+void Editor::protectFromScripts(QObject *widget)
+{
+    m_deletionGuard->protect(widget);
 }
 
 QString Editor::fileName() const
@@ -335,29 +354,19 @@ QString Editor::programPrefix()
     return prefix;
 }
 
-// The engine's static check and its evaluator use different parsers, and the
-// static one rejects some valid programs; the evaluator's parser has the last
-// word (see SyntaxCheck.h).
-bool Editor::confirmSyntaxError(const QString &program) const
-{
-    return !evaluatorAcceptsProgram(program);
-}
-
 bool Editor::checkSyntax()
 {
     const QString program = programPrefix() + m_textEdit->toPlainText();
-    const QScriptSyntaxCheckResult result = QScriptEngine::checkSyntax(program);
-    if (result.state() == QScriptSyntaxCheckResult::Valid)
-        return true;
-    if (!confirmSyntaxError(program))
+    const SyntaxVerdict result = checkProgramSyntax(program);
+    if (result.valid)
         return true;
 
-    const int line = result.errorLineNumber();
+    const int line = result.line;
     const int offset = mainProgramLineOffset();
     if (line > offset) {
-        appendError(QStringLiteral("Syntax Error:") + result.errorMessage().toHtmlEscaped() + QStringLiteral("<BR>") +
+        appendError(QStringLiteral("Syntax Error:") + result.message.toHtmlEscaped() + QStringLiteral("<BR>") +
                     QStringLiteral("Line:") + QString::number(line - offset) + QStringLiteral("<BR>Column:") +
-                    QString::number(result.errorColumnNumber()));
+                    QString::number(result.column));
         // Put the cursor on the offending line so the user sees it at once.
         const QTextBlock block = m_textEdit->document()->findBlockByNumber(line - offset - 1);
         if (block.isValid()) {
@@ -365,7 +374,7 @@ bool Editor::checkSyntax()
             m_textEdit->setTextCursor(cursor);
         }
     } else {
-        appendError(QStringLiteral("Syntax Error in included file ") + result.errorMessage().toHtmlEscaped());
+        appendError(QStringLiteral("Syntax Error in included file ") + result.message.toHtmlEscaped());
     }
     m_textEdit->ensureCursorVisible();
     return false;
@@ -385,6 +394,9 @@ bool Editor::startRun()
 {
     if (refuseNestedRun())
         return false;
+    // A script can take the whole process down (the engine has fatal
+    // limits); what the user typed must outlive it.
+    m_recovery->writeNow();
     m_errorStatus = 0;
     m_engine->clearInterrupt();
     m_engine->collectGarbage();

@@ -12,9 +12,11 @@ class QScriptEngineDebugger;
 
 namespace QMDrovebot {
 
+class DeletionGuard;
 class DocWindow;
 class LineTextWidget;
 class OutputArea;
+class RecoveryFile;
 class ScriptEngine;
 
 // The composite editor: document text with its line-number gutter above the
@@ -31,6 +33,9 @@ public:
     OutputArea *outputArea() const;
     ScriptEngine *engine() const;
     LineTextWidget *gutter() const;
+    RecoveryFile *recoveryFile() const;
+    // Keeps `widget` from being deleted by a script (see DeletionGuard).
+    void protectFromScripts(QObject *widget);
     QString fileName() const;
     bool isModified() const;
 
@@ -64,6 +69,8 @@ signals:
     void cursorPositionChanged(int row, int column);
     // Transient notes for the status bar: failed file operations, a refused run.
     void statusMessage(const QString &message);
+    // The document's lasting note about its file (see DocWindow::fileStatus).
+    void fileStatus(const QString &message);
     // The debugger of the debug run that is starting, before it is attached;
     // it is deleted when that run ends. Lets a test step or continue it.
     void debuggerCreated(QScriptEngineDebugger *debugger);
@@ -97,12 +104,13 @@ private:
     bool startRun();
     void evaluateProgram();
     void reportUncaughtException();
-    bool confirmSyntaxError(const QString &program) const;
 
     ScriptEngine *m_engine = nullptr;
     DocWindow *m_textEdit = nullptr;
     OutputArea *m_outputArea = nullptr;
     LineTextWidget *m_gutter = nullptr;
+    RecoveryFile *m_recovery = nullptr;
+    DeletionGuard *m_deletionGuard = nullptr;
     int m_zoomLevel = 0;
 
     bool m_embeddedFunctionsEnabled = false;

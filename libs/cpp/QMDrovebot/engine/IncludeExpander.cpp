@@ -124,12 +124,11 @@ QString checkContents(const QString &path, const QString &contents, bool *timedO
     // The texts are HTML for the output pane, so the file's path and the
     // engine's texts are escaped ("<global>()" in a backtrace is no tag).
     const QString shownPath = path.toHtmlEscaped();
-    const QScriptSyntaxCheckResult syntax = QScriptEngine::checkSyntax(contents);
-    if (syntax.state() != QScriptSyntaxCheckResult::Valid && !evaluatorAcceptsProgram(contents)) {
+    const SyntaxVerdict syntax = checkProgramSyntax(contents);
+    if (!syntax.valid) {
         return QStringLiteral("Syntax error in included file:\"") + shownPath + QStringLiteral("\" ") +
-               syntax.errorMessage().toHtmlEscaped() + QStringLiteral("<BR>") + QStringLiteral("Line: ") +
-               QString::number(syntax.errorLineNumber()) + QStringLiteral("<BR> Column: ") +
-               QString::number(syntax.errorColumnNumber());
+               syntax.message.toHtmlEscaped() + QStringLiteral("<BR>") + QStringLiteral("Line: ") +
+               QString::number(syntax.line) + QStringLiteral("<BR> Column: ") + QString::number(syntax.column);
     }
 
     QScriptEngine engine;
