@@ -1,6 +1,7 @@
 #include "DocWindow.h"
 
 #include "SyntaxHighlighter.h"
+#include <QMDrovebot/engine/LongLineLayout.h>
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -17,6 +18,7 @@ DocWindow::DocWindow(QWidget *parent)
     : QTextEdit(parent)
 {
     new SyntaxHighlighter(document());
+    new LongLineLayout(document());
     m_lastDirectory = QMWidgets::App::openDirectory();
     connect(this, &QTextEdit::textChanged, this, &DocWindow::contentChanged);
     setPlainText(defaultText());
