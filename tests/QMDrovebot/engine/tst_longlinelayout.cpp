@@ -31,6 +31,8 @@ private slots:
     void detectsRuns();
     void followsEdits_data();
     void followsEdits();
+    void expectedTextIsLaidOutOnce_data();
+    void expectedTextIsLaidOutOnce();
 };
 
 void tst_LongLineLayout::detectsRuns_data()
@@ -106,6 +108,41 @@ void tst_LongLineLayout::followsEdits()
     cursor.setPosition(position + removed, QTextCursor::KeepAnchor);
     cursor.insertText(inserted);
     QCOMPARE(int(document.defaultTextOption().wrapMode()), modeAfter);
+}
+
+void tst_LongLineLayout::expectedTextIsLaidOutOnce_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QList<int>>("modes");
+
+    const int word = QTextOption::WrapAtWordBoundaryOrAnywhere;
+    const int any = QTextOption::WrapAnywhere;
+    const QString run = hex(kLimit + 1);
+    QTest::newRow("long after short") << "x" << run << QList<int>{any, any, any};
+    QTest::newRow("long after long") << run << run << QList<int>{any, any, any};
+    QTest::newRow("short after long") << run << "x" << QList<int>{any, word, word};
+    QTest::newRow("short after short") << "x"
+                                       << "y" << QList<int>{word, word, word};
+}
+
+// The mode in force when the text is expected, then when the old text is
+// gone and when the new one is there: the layouts the document makes.
+void tst_LongLineLayout::expectedTextIsLaidOutOnce()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    QFETCH(QList<int>, modes);
+
+    QTextDocument document;
+    new LongLineLayout(&document);
+    document.setPlainText(before);
+    LongLineLayout::expect(&document, after);
+    QList<int> seen{document.defaultTextOption().wrapMode()};
+    connect(&document, &QTextDocument::contentsChange, this,
+            [&]() { seen << document.defaultTextOption().wrapMode(); });
+    document.setPlainText(after);
+    QCOMPARE(seen, modes);
 }
 
 QTEST_MAIN(tst_LongLineLayout)

@@ -19,6 +19,9 @@ DocWindow::DocWindow(QWidget *parent)
 {
     new SyntaxHighlighter(document());
     new LongLineLayout(document());
+    // A scroll bar that appears when the text outgrows the view narrows it
+    // and re-wraps every line: for a file of megabytes, a second layout.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_lastDirectory = QMWidgets::App::openDirectory();
     connect(this, &QTextEdit::textChanged, this, &DocWindow::contentChanged);
     setPlainText(defaultText());
@@ -84,6 +87,7 @@ bool DocWindow::openFile(const QString &path)
     QTextCodec::ConverterState state;
     const QString text = codec->toUnicode(bytes.constData(), bytes.size(), &state);
 
+    LongLineLayout::expect(document(), text);
     setPlainText(text);
     m_fileName = path;
     m_modified = false;

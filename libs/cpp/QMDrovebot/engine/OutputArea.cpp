@@ -9,6 +9,9 @@ OutputArea::OutputArea(QWidget *parent)
 {
     // Scripts print and throw whole files' worth of text on one line.
     new LongLineLayout(document());
+    // A scroll bar that appears when the text outgrows the view narrows it
+    // and re-wraps every line: for a long print, a second layout.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
 
 } // namespace QMDrovebot
