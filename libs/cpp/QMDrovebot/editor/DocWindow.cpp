@@ -1,6 +1,7 @@
 #include "DocWindow.h"
 
 #include "SyntaxHighlighter.h"
+#include <QMDrovebot/engine/LongLineLayout.h>
 
 #include <MTools/BoundedFile.h>
 #include <MTools/CheckedSaveFile.h>
@@ -15,6 +16,10 @@ DocWindow::DocWindow(QWidget *parent)
     : QTextEdit(parent)
 {
     new SyntaxHighlighter(document());
+    new LongLineLayout(document());
+    // A scroll bar that appears when the text outgrows the view narrows it
+    // and re-wraps every line: for a file of megabytes, a second layout.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_lastDirectory = QMWidgets::App::openDirectory();
     connect(this, &QTextEdit::textChanged, this, &DocWindow::contentChanged);
     setPlainText(defaultText());
@@ -97,6 +102,8 @@ bool DocWindow::openFile(const QString &path)
 
     TextFileFormat format;
     const QString text = TextFileFormat::decode(bytes, &format);
+
+    LongLineLayout::expect(document(), text);
     setPlainText(text);
     m_fileName = path;
     m_format = format;

@@ -23,6 +23,7 @@
 
 #include <QMWidgets/App.h>
 
+#include <cmath>
 #include <memory>
 
 namespace QMDrovebot {
@@ -42,10 +43,12 @@ Editor::Editor(QWidget *parent)
         m_deletionGuard->protect(own);
     connect(m_deletionGuard, &DeletionGuard::refused, this, &Editor::appendError);
     m_outputArea->setStyleSheet(QStringLiteral("QTextEdit{background-color: #A0A0A0; color: #000000}"));
-    m_gutter->setFixedWidth(40);
     m_gutter->setTextEdit(m_textEdit);
+    fitGutterWidth();
+    connect(m_textEdit->document(), &QTextDocument::blockCountChanged, this, &Editor::fitGutterWidth);
     m_textEdit->setStyleSheet(QStringLiteral("QTextEdit{background-color: white; color: black; selection-color:black; "
                                              "selection-background-color:lightBlue}"));
+    m_unzoomedPointSize = m_textEdit->font().pointSizeF();
     connect(m_textEdit, &DocWindow::changeWindowTitle, this, &Editor::changeWindowTitle);
     connect(m_textEdit, &DocWindow::statusMessage, this, &Editor::statusMessage);
     connect(m_textEdit, &DocWindow::fileStatus, this, &Editor::fileStatus);
@@ -189,14 +192,12 @@ void Editor::redo()
 
 void Editor::setZoom(int level)
 {
-    m_zoomLevel = level;
-    if (level > 0) {
-        m_textEdit->zoomIn(level);
-        m_outputArea->zoomIn(level);
-    } else if (level < 0) {
-        m_textEdit->zoomOut(-level);
-        m_outputArea->zoomOut(-level);
-    }
+    // The toolkit ignores a zoom that would take the size to zero or below,
+    // all of it at once; the smallest size it allows is what such a level
+    // shows when taken step by step.
+    const int smallest = int(std::floor(-m_unzoomedPointSize)) + 1;
+    zoomBy(qMax(level, smallest) - appliedZoom());
+    m_zoomLevel = appliedZoom();
 }
 
 int Editor::zoomLevel() const
@@ -204,22 +205,44 @@ int Editor::zoomLevel() const
     return m_zoomLevel;
 }
 
+int Editor::appliedZoom() const
+{
+    return qRound(m_textEdit->font().pointSizeF() - m_unzoomedPointSize);
+}
+
+void Editor::zoomBy(int steps)
+{
+    if (steps > 0) {
+        m_textEdit->zoomIn(steps);
+        m_outputArea->zoomIn(steps);
+    } else if (steps < 0) {
+        m_textEdit->zoomOut(-steps);
+        m_outputArea->zoomOut(-steps);
+    }
+    fitGutterWidth();
+}
+
 void Editor::zoomIn()
 {
-    m_textEdit->zoomIn(1);
-    m_outputArea->zoomIn(1);
-    ++m_zoomLevel;
+    zoomBy(1);
+    // What is stored is what the user sees: a step the toolkit ignored at
+    // the smallest size does not count, so the next start shows this size.
+    m_zoomLevel = appliedZoom();
     QMWidgets::App::setSettingValue(QStringLiteral("zoom"), m_zoomLevel);
     m_gutter->repaint();
 }
 
 void Editor::zoomOut()
 {
-    m_textEdit->zoomOut(1);
-    m_outputArea->zoomOut(1);
-    --m_zoomLevel;
+    zoomBy(-1);
+    m_zoomLevel = appliedZoom();
     QMWidgets::App::setSettingValue(QStringLiteral("zoom"), m_zoomLevel);
     m_gutter->repaint();
+}
+
+void Editor::fitGutterWidth()
+{
+    m_gutter->setFixedWidth(qMax(40, m_gutter->fittingWidth()));
 }
 
 void Editor::cursorChanged()

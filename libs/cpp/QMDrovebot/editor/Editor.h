@@ -39,6 +39,8 @@ public:
     QString fileName() const;
     bool isModified() const;
 
+    // Shows the zoom `level` (point steps from the starting size), or the
+    // smallest size the toolkit allows when the level goes below it.
     void setZoom(int level);
     int zoomLevel() const;
 
@@ -98,6 +100,14 @@ private slots:
     void cursorChanged();
 
 private:
+    // The zoom the document shows: its point size less the size it started
+    // with, in whole steps.
+    int appliedZoom() const;
+    void zoomBy(int steps);
+    // Wide enough for the largest line number in the current font, never
+    // narrower than the default.
+    void fitGutterWidth();
+
     bool refuseNestedRun();
     // The steps Run and Debug share: refuse a nested run, reset, check the
     // syntax and clear the pane. False when the run must not go on.
@@ -112,6 +122,7 @@ private:
     RecoveryFile *m_recovery = nullptr;
     DeletionGuard *m_deletionGuard = nullptr;
     int m_zoomLevel = 0;
+    qreal m_unzoomedPointSize = 0;
 
     bool m_embeddedFunctionsEnabled = false;
     int m_errorStatus = 0;
