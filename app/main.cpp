@@ -1,3 +1,4 @@
+#include "cli/RunCommand.h"
 #include "compress/CompressCommand.h"
 #include "window/JSMainWindow.h"
 #include "window/JavaScriptEvaluator.h"
@@ -6,9 +7,6 @@
 #include <QFileInfo>
 #include <QTextStream>
 
-#include <QMDrovebot/editor/DocWindow.h>
-#include <QMDrovebot/editor/Editor.h>
-#include <QMDrovebot/engine/OutputArea.h>
 #include <QMWidgets/App.h>
 
 #include <cstdio>
@@ -45,33 +43,6 @@ void setUpApplication(QMWidgets::App &app)
     app.setStyleSheet(JavaScriptEvaluator::applicationStyleSheet());
 }
 
-// Runs one script the way the Run button does and prints the output pane.
-int runScript(int argc, char **argv, const QString &path)
-{
-    const QFileInfo info(path);
-    if (!info.isFile() || !info.isReadable())
-        return fail(QStringLiteral("cannot read %1").arg(path), 2);
-    // A script run needs no screen: without one, draw off screen.
-    if (!hasDisplay())
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-
-    QMWidgets::App app(argc, argv, QLatin1String(kOrganization), QLatin1String(kApplication));
-    setUpApplication(app);
-    JavaScriptEvaluator frame;
-    frame.showAtStartUp();
-    app.setMainWidget(&frame);
-    frame.mainWindow()->registerApplicationWidget(&frame);
-
-    QMDrovebot::Editor *editor = frame.mainWindow()->editor();
-    if (!editor->textEdit()->openFile(info.absoluteFilePath()))
-        return fail(QStringLiteral("cannot read %1").arg(path), 2);
-    editor->run();
-    // Whatever the script posted last (a click, a key) still takes effect.
-    QCoreApplication::processEvents();
-    printLine(stdout, editor->outputArea()->toPlainText());
-    return editor->errorStatus() == 0 ? 0 : 1;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -99,7 +70,12 @@ int main(int argc, char **argv)
     const QCommandLineOption outputOption(QStringList{QStringLiteral("o"), QStringLiteral("output")},
                                           QStringLiteral("With --compress: write the minified script to OUT."),
                                           QStringLiteral("OUT"));
+    const QCommandLineOption timeoutOption(QStringLiteral("timeout"),
+                                           QStringLiteral("With --run: stop the script after SECONDS, as Stop does, "
+                                                          "and exit with 1."),
+                                           QStringLiteral("SECONDS"));
     parser.addOption(runOption);
+    parser.addOption(timeoutOption);
     parser.addOption(compressOption);
     parser.addOption(outputOption);
     parser.addPositionalArgument(QStringLiteral("FILE.js"), QStringLiteral("A script to open in the editor."));
@@ -123,6 +99,16 @@ int main(int argc, char **argv)
         return fail(QStringLiteral("--run and --compress cannot be combined"), 2);
     if (parser.isSet(outputOption) && !parser.isSet(compressOption))
         return fail(QStringLiteral("-o is only used with --compress"), 2);
+    if (parser.isSet(timeoutOption) && !parser.isSet(runOption))
+        return fail(QStringLiteral("--timeout is only used with --run"), 2);
+    int timeLimit = 0;
+    if (parser.isSet(timeoutOption)) {
+        bool ok = false;
+        timeLimit = parser.value(timeoutOption).toInt(&ok);
+        // The limit's timer counts milliseconds in an int.
+        if (!ok || timeLimit < 1 || timeLimit > 1000000)
+            return fail(QStringLiteral("--timeout takes a whole number of seconds from 1 to 1000000"), 2);
+    }
     if ((parser.isSet(runOption) || parser.isSet(compressOption)) && !positional.isEmpty())
         return fail(QStringLiteral("unexpected argument %1").arg(positional.first()), 2);
     if (positional.size() > 1)
@@ -132,8 +118,18 @@ int main(int argc, char **argv)
         QCoreApplication app(argc, argv);
         return runCompressCommand(parser.value(compressOption), parser.value(outputOption));
     }
-    if (parser.isSet(runOption))
-        return runScript(argc, argv, parser.value(runOption));
+    if (parser.isSet(runOption)) {
+        const QString path = parser.value(runOption);
+        const QFileInfo info(path);
+        if (!info.isFile() || !info.isReadable())
+            return fail(QStringLiteral("cannot read %1").arg(path), 2);
+        // A script run needs no screen: without one, draw off screen.
+        if (!hasDisplay())
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        QMWidgets::App app(argc, argv, QLatin1String(kOrganization), QLatin1String(kApplication));
+        setUpApplication(app);
+        return runCommand(path, timeLimit);
+    }
 
     if (!hasDisplay())
         return fail(QStringLiteral("no display found: set DISPLAY (or run under xvfb-run), or use --run FILE.js"), 1);
