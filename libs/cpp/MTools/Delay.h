@@ -16,8 +16,7 @@ public:
     // The same wait, over as soon as `sender` emits `signal` (a stopped
     // script does not sit out the rest of a long wait). A null sender waits
     // the whole time.
-    template <typename Sender, typename Signal>
-    static void delay(int milliseconds, const Sender *sender, Signal signal)
+    template <typename Sender, typename Signal> static void delay(int milliseconds, const Sender *sender, Signal signal)
     {
         QEventLoop loop;
         if (sender)

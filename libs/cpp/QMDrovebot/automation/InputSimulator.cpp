@@ -21,8 +21,9 @@ void postMouse(int type, QWidget *widget, int x, int y, int mb, int mbs)
     if (!widget)
         return;
     const QPoint local(x, y);
-    ScriptEngine::postWhenScriptWaits(widget, new QMouseEvent(QEvent::Type(type), local, widget->mapToGlobal(local),
-                                                        Qt::MouseButton(mb), Qt::MouseButtons(mbs), Qt::NoModifier));
+    ScriptEngine::postWhenScriptWaits(widget,
+                                      new QMouseEvent(QEvent::Type(type), local, widget->mapToGlobal(local),
+                                                      Qt::MouseButton(mb), Qt::MouseButtons(mbs), Qt::NoModifier));
 }
 
 void postKey(QWidget *widget, int key)

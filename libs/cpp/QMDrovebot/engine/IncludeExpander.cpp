@@ -100,12 +100,10 @@ bool regexMayFollow(const QString &previous)
         return true;
     const QChar last = previous.at(previous.size() - 1);
     if (isNameChar(last)) {
-        static const QStringList keywords = {QStringLiteral("return"), QStringLiteral("typeof"),
-                                             QStringLiteral("case"),   QStringLiteral("do"),
-                                             QStringLiteral("else"),   QStringLiteral("in"),
-                                             QStringLiteral("new"),    QStringLiteral("delete"),
-                                             QStringLiteral("void"),   QStringLiteral("throw"),
-                                             QStringLiteral("instanceof")};
+        static const QStringList keywords = {
+            QStringLiteral("return"), QStringLiteral("typeof"), QStringLiteral("case"),      QStringLiteral("do"),
+            QStringLiteral("else"),   QStringLiteral("in"),     QStringLiteral("new"),       QStringLiteral("delete"),
+            QStringLiteral("void"),   QStringLiteral("throw"),  QStringLiteral("instanceof")};
         return keywords.contains(previous);
     }
     return last != QLatin1Char(')') && last != QLatin1Char(']') && last != QLatin1Char('}') &&

@@ -236,9 +236,9 @@ void ScriptEngine::recordMainProgramPosition()
         m_interruptBacktrace = context ? m_agent->backtrace(context) : QStringList();
         return;
     }
-    // Unwatched (a debug run): the engine's contexts, innermost first. A native call with script code inside it is where a
-    // callback was entered (a timer's function during delay(), a dialog
-    // handler): the main program stands outside the outermost such call.
+    // Unwatched (a debug run): the engine's contexts, innermost first. A native call with script code inside it is
+    // where a callback was entered (a timer's function during delay(), a dialog handler): the main program stands
+    // outside the outermost such call.
     QVector<QScriptContext *> chain;
     for (QScriptContext *context = currentContext(); context; context = context->parentContext())
         chain.append(context);
