@@ -92,6 +92,12 @@ void tst_IncludeExpander::includedNames_data()
     // The word inside other words and strings is no call.
     QTest::newRow("inside a longer name") << "var included = 1;\nvar s = \"x.js\";" << QStringList();
     QTest::newRow("inside a string") << "printout(\"include me\"); printout(\"ok\");" << QStringList();
+    QTest::newRow("single quotes and blanks") << "include ( 'a.js' );" << QStringList{"a.js"};
+    QTest::newRow("member of another object") << "lib.include(\"a.js\"); includeAll(\"b.js\");" << QStringList();
+    QTest::newRow("quote in a regular expression")
+        << "var r = /\"include(\"/;\ninclude(\"a.js\");" << QStringList{"a.js"};
+    QTest::newRow("escaped quote, then division")
+        << "var s = \"\\\"include(\\\"x.js\\\")\"; var h = w / 2; include(\"a.js\");" << QStringList{"a.js"};
     QTest::newRow("a longer name after a call") << "include(\"a.js\"); var includes = \"b.js\";" << QStringList{"a.js"};
 }
 

@@ -217,16 +217,6 @@ void ScriptEngine::rearmInterrupt()
         abortEvaluation(m_interruptValue);
 }
 
-int ScriptEngine::interruptLine() const
-{
-    return m_interruptLine;
-}
-
-QStringList ScriptEngine::interruptBacktrace() const
-{
-    return m_interruptBacktrace;
-}
-
 void ScriptEngine::recordMainProgramPosition()
 {
     int line = 0;

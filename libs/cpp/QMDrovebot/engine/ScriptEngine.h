@@ -76,10 +76,6 @@ public:
     // evaluation runs.
     void interrupt(const QString &text);
     bool isInterrupted() const;
-    // Asks the engine again to abort; called whenever script code resumes.
-    void rearmInterrupt();
-    int interruptLine() const;
-    QStringList interruptBacktrace() const;
 
     // True while the main program computes: script code is innermost, and
     // the engine itself let the event loop run.
@@ -114,6 +110,8 @@ private:
         std::function<void()> action;
     };
 
+    // Asks the engine again to abort; called whenever script code resumes.
+    void rearmInterrupt();
     void stopWith(const QScriptValue &value);
     void recordMainProgramPosition();
     void closeScriptDialogs();
