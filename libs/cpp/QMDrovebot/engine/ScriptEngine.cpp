@@ -28,13 +28,15 @@ QVector<ScriptEngine *> &runningEngines()
     return engines;
 }
 
-// A context whose function is native: delay(), a dialog, a slot of a
-// published object, or a builtin such as forEach (those carry a name).
+// Script code has lines; native calls have none.
 bool hasLine(const QScriptContextInfo &info)
 {
     return info.lineNumber() > 0;
 }
 
+// A native call through which script code is called back: one of ours
+// (delay(), a dialog; they have no name) or a slot, not a builtin such as
+// forEach, whose function belongs to the main program's flow.
 bool callsBackIntoScripts(const QScriptContextInfo &info)
 {
     if (hasLine(info))
@@ -143,13 +145,7 @@ bool ScriptEngine::runProgram(const QString &program, Failure *failure)
         failure->backtrace = m_interruptBacktrace;
     } else if (hasUncaughtException()) {
         failure->text = uncaughtException().toString();
-        failure->line = uncaughtExceptionLineNumber();
-        failure->backtrace = uncaughtExceptionBacktrace();
-        if (watched && failure->backtrace.isEmpty()) {
-            failure->backtrace = m_agent->thrownBacktrace();
-            if (failure->line <= 0)
-                failure->line = m_agent->thrownLine();
-        }
+        uncaughtPosition(watched, &failure->line, &failure->backtrace);
     } else {
         failed = false;
     }
@@ -276,14 +272,21 @@ void ScriptEngine::callbackFailed(const QScriptValue &exception)
     // callback's own error.
     if (!isRunningProgram() || m_interrupted || !isEvaluating())
         return;
-    m_interruptLine = uncaughtExceptionLineNumber();
-    m_interruptBacktrace = uncaughtExceptionBacktrace();
-    if (agent() == m_agent && m_interruptBacktrace.isEmpty()) {
-        m_interruptBacktrace = m_agent->thrownBacktrace();
-        if (m_interruptLine <= 0)
-            m_interruptLine = m_agent->thrownLine();
-    }
+    uncaughtPosition(agent() == m_agent, &m_interruptLine, &m_interruptBacktrace);
     stopWith(exception);
+}
+
+void ScriptEngine::uncaughtPosition(bool watched, int *line, QStringList *backtrace) const
+{
+    *line = uncaughtExceptionLineNumber();
+    *backtrace = uncaughtExceptionBacktrace();
+    // Watched, the engine keeps no backtrace, nor a line for a thrown value
+    // that is no Error; the agent saw where it was thrown.
+    if (watched && backtrace->isEmpty()) {
+        *backtrace = m_agent->thrownBacktrace();
+        if (*line <= 0)
+            *line = m_agent->thrownLine();
+    }
 }
 
 bool ScriptEngine::holdsScriptEvents() const

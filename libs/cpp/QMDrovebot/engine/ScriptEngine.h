@@ -117,6 +117,7 @@ private:
     void closeScriptDialogs();
     void releaseDeferred();
     void callbackFailed(const QScriptValue &exception);
+    void uncaughtPosition(bool watched, int *line, QStringList *backtrace) const;
 
     QString m_scriptFileName;
     QPointer<OutputArea> m_outputArea;
