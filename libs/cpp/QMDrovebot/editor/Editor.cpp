@@ -315,18 +315,28 @@ bool Editor::isEvaluating() const
 
 void Editor::appendError(const QString &text)
 {
-    // The fragment gets a paragraph of its own: loose inline HTML after the
-    // pane's document would turn its first <BR> into an empty line.
-    const bool wasEmpty = m_outputArea->document()->isEmpty();
-    m_outputArea->setHtml(m_outputArea->toHtml() + QStringLiteral("<p><FONT COLOR=#AA0000>") + text +
-                          QStringLiteral("</FONT><FONT COLOR=#000000></FONT></p>"));
-    if (wasEmpty) {
-        // An empty pane still holds one empty paragraph; the error starts
-        // the pane instead of following a blank line.
-        QTextCursor cursor(m_outputArea->document());
-        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
-        cursor.removeSelectedText();
-    }
+    // Inserted at the end: re-reading the whole pane as HTML for each red
+    // line made a run with many failed checks quadratic. The fragment is
+    // parsed as the pane's own HTML is, so line feeds between backtrace
+    // entries vanish and blanks stay as they were, and it gets a paragraph of
+    // its own (a loose <BR> would otherwise open with an empty line).
+    QTextDocument *document = m_outputArea->document();
+    QTextCursor end(document);
+    end.movePosition(QTextCursor::End);
+    end.beginEditBlock();
+    if (!document->isEmpty())
+        end.insertBlock(QTextBlockFormat(), QTextCharFormat());
+    end.insertHtml(QStringLiteral("<html><head><meta name=\"qrichtext\" content=\"1\" /><style type=\"text/css\">"
+                                  "p, li { white-space: pre-wrap; }</style></head><body>"
+                                  "<p style=\" margin-top:12px; margin-bottom:12px;\"><FONT COLOR=#AA0000>") +
+                   text + QStringLiteral("</FONT><FONT COLOR=#000000></FONT></p></body></html>"));
+    end.endEditBlock();
+    // Later appends take the format of the pane's cursor. It goes back to
+    // the start, as after the whole pane was set anew, but with plain
+    // characters: text printed after an error keeps its own colour.
+    QTextCursor start(document);
+    start.setCharFormat(QTextCharFormat());
+    m_outputArea->setTextCursor(start);
     m_errorStatus = 1;
 }
 
@@ -421,7 +431,6 @@ bool Editor::startRun()
     // limits); what the user typed must outlive it.
     m_recovery->writeNow();
     m_errorStatus = 0;
-    m_engine->clearInterrupt();
     m_engine->collectGarbage();
     m_engine->setScriptFileName(fileName());
     if (!checkSyntax())
@@ -430,44 +439,35 @@ bool Editor::startRun()
     return true;
 }
 
-void Editor::evaluateProgram()
+bool Editor::evaluateProgram(ScriptEngine::Failure *failure)
 {
     // Assembled again: the included files may have changed since the check,
     // and their problems belong in the pane that was just cleared.
     const QString program = programPrefix() + m_textEdit->toPlainText();
-    m_engine->evaluate(program, QString(), 1);
+    return m_engine->runProgram(program, failure);
 }
 
 void Editor::run()
 {
     if (!startRun())
         return;
-    evaluateProgram();
-    if (m_engine->hasUncaughtException())
-        reportUncaughtException();
+    ScriptEngine::Failure failure;
+    if (evaluateProgram(&failure))
+        reportFailure(failure);
 }
 
-void Editor::reportUncaughtException()
+void Editor::reportFailure(const ScriptEngine::Failure &failure)
 {
-    int line = m_engine->uncaughtExceptionLineNumber();
-    QStringList backtrace = m_engine->uncaughtExceptionBacktrace();
-    // Stop and abort() leave no line on the error; use where the script was.
-    if (line <= 0 && m_engine->interruptLine() > 0) {
-        line = m_engine->interruptLine();
-        if (backtrace.isEmpty())
-            backtrace = m_engine->interruptBacktrace();
-    }
     const int offset = mainProgramLineOffset();
     // The engine's texts are escaped: the pane renders HTML, and every
     // backtrace ends in "<global>()", which would otherwise vanish as a tag.
-    if (line > offset) {
-        appendError(QStringLiteral("Evaluation Error: Line:") + QString::number(line - offset) +
-                    QStringLiteral("<BR>") + m_engine->uncaughtException().toString().toHtmlEscaped() +
-                    QStringLiteral("<BR>Backtrace: ") + backtrace.join(QLatin1Char('\n')).toHtmlEscaped());
+    if (failure.line > offset) {
+        appendError(QStringLiteral("Evaluation Error: Line:") + QString::number(failure.line - offset) +
+                    QStringLiteral("<BR>") + failure.text.toHtmlEscaped() + QStringLiteral("<BR>Backtrace: ") +
+                    failure.backtrace.join(QLatin1Char('\n')).toHtmlEscaped());
     } else {
         appendError(QStringLiteral("Evaluation Error in included file"));
     }
-    m_engine->clearExceptions();
 }
 
 void Editor::stopEvaluation()
@@ -489,8 +489,9 @@ void Editor::debug()
     debugger->attachTo(m_engine);
     debugger->action(QScriptEngineDebugger::InterruptAction)->trigger();
 
-    evaluateProgram();
-    m_engine->clearExceptions();
+    // A debug run leaves its outcome to the debugger's own views.
+    ScriptEngine::Failure ignored;
+    evaluateProgram(&ignored);
     debugger->detach();
 }
 

@@ -7,6 +7,7 @@
 #include <QMDrovebot/automation/QtDefs.h>
 #include <QMDrovebot/automation/Support.h>
 #include <QMDrovebot/automation/TestObj.h>
+#include <QMDrovebot/engine/ScriptEngine.h>
 
 class QScriptEngineDebugger;
 
@@ -17,7 +18,6 @@ class DocWindow;
 class LineTextWidget;
 class OutputArea;
 class RecoveryFile;
-class ScriptEngine;
 
 // The composite editor: document text with its line-number gutter above the
 // output pane, and the engine that runs the document.
@@ -112,8 +112,8 @@ private:
     // The steps Run and Debug share: refuse a nested run, reset, check the
     // syntax and clear the pane. False when the run must not go on.
     bool startRun();
-    void evaluateProgram();
-    void reportUncaughtException();
+    bool evaluateProgram(ScriptEngine::Failure *failure);
+    void reportFailure(const ScriptEngine::Failure &failure);
 
     ScriptEngine *m_engine = nullptr;
     DocWindow *m_textEdit = nullptr;
