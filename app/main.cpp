@@ -1,50 +1,20 @@
-#include "cli/BatchCommand.h"
 #include "cli/CommandLine.h"
+#include "cli/ScriptCommand.h"
 #include "compress/CompressCommand.h"
 #include "window/JSMainWindow.h"
 #include "window/JavaScriptEvaluator.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
-#include <QTextStream>
+#include <QTimer>
 
 #include <QMDrovebot/editor/DocWindow.h>
 #include <QMDrovebot/editor/Editor.h>
-#include <QMDrovebot/engine/OutputArea.h>
 #include <QMWidgets/App.h>
 
 #include <cstdio>
 
 using namespace CommandLine;
-
-namespace {
-
-// Runs one script the way the Run button does and prints the output pane.
-int runScript(int argc, char **argv, const QString &path)
-{
-    const QFileInfo info(path);
-    if (!info.isFile() || !info.isReadable())
-        return fail(QStringLiteral("cannot read %1").arg(path), 2);
-    chooseHeadlessPlatform();
-
-    QMWidgets::App app(argc, argv, QLatin1String(organization), QLatin1String(application));
-    setUpApplication(app);
-    JavaScriptEvaluator frame;
-    frame.showAtStartUp();
-    app.setMainWidget(&frame);
-    frame.mainWindow()->registerApplicationWidget(&frame);
-
-    QMDrovebot::Editor *editor = frame.mainWindow()->editor();
-    if (!editor->textEdit()->openFile(info.absoluteFilePath()))
-        return fail(QStringLiteral("cannot read %1").arg(path), 2);
-    editor->run();
-    // Whatever the script posted last (a click, a key) still takes effect.
-    QCoreApplication::processEvents();
-    printLine(stdout, editor->outputArea()->toPlainText());
-    return editor->errorStatus() == 0 ? 0 : 1;
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {
@@ -79,9 +49,14 @@ int main(int argc, char **argv)
     const QCommandLineOption junitOption(QStringLiteral("junit"),
                                          QStringLiteral("With --batch or --run: also write a JUnit XML report."),
                                          QStringLiteral("REPORT"));
+    const QCommandLineOption timeoutOption(QStringLiteral("timeout"),
+                                           QStringLiteral("With --run or --batch: stop each script after SECONDS, as "
+                                                          "Stop does; it then counts as failed."),
+                                           QStringLiteral("SECONDS"));
     parser.addOption(runOption);
     parser.addOption(batchOption);
     parser.addOption(junitOption);
+    parser.addOption(timeoutOption);
     parser.addOption(compressOption);
     parser.addOption(outputOption);
     parser.addPositionalArgument(QStringLiteral("FILE.js"), QStringLiteral("A script to open in the editor."));
@@ -107,6 +82,16 @@ int main(int argc, char **argv)
         return fail(QStringLiteral("--run, --batch and --compress cannot be combined"), 2);
     if (parser.isSet(junitOption) && !parser.isSet(runOption) && !parser.isSet(batchOption))
         return fail(QStringLiteral("--junit is only used with --batch or --run"), 2);
+    if (parser.isSet(timeoutOption) && !parser.isSet(runOption) && !parser.isSet(batchOption))
+        return fail(QStringLiteral("--timeout is only used with --run or --batch"), 2);
+    int timeLimit = 0;
+    if (parser.isSet(timeoutOption)) {
+        bool ok = false;
+        timeLimit = parser.value(timeoutOption).toInt(&ok);
+        // The limit's timer counts milliseconds in an int.
+        if (!ok || timeLimit < 1 || timeLimit > 1000000)
+            return fail(QStringLiteral("--timeout takes a whole number of seconds from 1 to 1000000"), 2);
+    }
     if (parser.isSet(outputOption) && !parser.isSet(compressOption))
         return fail(QStringLiteral("-o is only used with --compress"), 2);
     if (commands > 0 && !positional.isEmpty())
@@ -118,12 +103,13 @@ int main(int argc, char **argv)
         QCoreApplication app(argc, argv);
         return runCompressCommand(parser.value(compressOption), parser.value(outputOption));
     }
+    ScriptCommandOptions options;
+    options.reportPath = parser.value(junitOption);
+    options.timeLimitSeconds = timeLimit;
     if (parser.isSet(batchOption))
-        return runBatchCommand(argc, argv, parser.value(batchOption), parser.value(junitOption));
-    if (parser.isSet(runOption) && parser.isSet(junitOption))
-        return runScriptWithReport(argc, argv, parser.value(runOption), parser.value(junitOption));
+        return runBatchCommand(argc, argv, parser.value(batchOption), options);
     if (parser.isSet(runOption))
-        return runScript(argc, argv, parser.value(runOption));
+        return runScriptCommand(argc, argv, parser.value(runOption), options);
 
     if (!hasDisplay())
         return fail(QStringLiteral("no display found: set DISPLAY (or run under xvfb-run), or use --run FILE.js"), 1);
@@ -140,5 +126,7 @@ int main(int argc, char **argv)
     if (!positional.isEmpty()) {
         frame.mainWindow()->openPath(QFileInfo(positional.first()).absoluteFilePath());
     }
+    // Asked once the event loop runs, so the question shows over the window.
+    QTimer::singleShot(0, frame.mainWindow(), &JSMainWindow::offerRecovery);
     return app.exec();
 }

@@ -6,10 +6,8 @@ include("lib_greeting.js");
 // 1. The line above copies lib_greeting.js in front of this script before
 //    it runs, so the functions it declares are ready here. A name without
 //    "/" is looked up in this script's folder.
-//    Good to know: the editor finds these calls by searching the whole text
-//    for that function's name, in comments and strings too. So write the
-//    name only in real calls, and make the first one the first mention in
-//    the file: when the first mention stands in a comment, no file is added.
+//    Only real calls count, with the file name in quotes right inside the
+//    brackets: the word in a comment or in a text includes nothing.
 
 // 2. printout() adds one paragraph to the output pane. Any value becomes
 //    text, and text that looks like HTML is shown as HTML.

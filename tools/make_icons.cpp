@@ -67,24 +67,29 @@ void magnifier(QPainter &p, bool plus)
         p.drawLine(QPointF(27, 19), QPointF(27, 35));
 }
 
-void arrow(QPainter &p, bool clockwise)
+// A half-turn arrow whose solid head ends the turn on the left (undo) or,
+// mirrored, on the right (redo).
+void arrow(QPainter &p, bool pointsLeft)
 {
+    if (!pointsLeft) {
+        p.translate(64, 0);
+        p.scale(-1, 1);
+    }
+    const QRectF turn(15, 18, 38, 38);
+    QPainterPath shaft;
+    shaft.arcMoveTo(turn, -30);
+    shaft.arcTo(turn, -30, 210);
     p.setPen(pen(kInk, 5));
     p.setBrush(Qt::NoBrush);
-    QPainterPath path;
-    if (clockwise) {
-        path.moveTo(14, 44);
-        path.cubicTo(14, 18, 46, 14, 50, 34);
-        p.drawPath(path);
-        p.drawLine(QPointF(50, 34), QPointF(40, 28));
-        p.drawLine(QPointF(50, 34), QPointF(56, 23));
-    } else {
-        path.moveTo(50, 44);
-        path.cubicTo(50, 18, 18, 14, 14, 34);
-        p.drawPath(path);
-        p.drawLine(QPointF(14, 34), QPointF(24, 28));
-        p.drawLine(QPointF(14, 34), QPointF(8, 23));
-    }
+    p.drawPath(shaft);
+    QPainterPath head;
+    head.moveTo(15, 55);
+    head.lineTo(4, 33);
+    head.lineTo(26, 33);
+    head.closeSubpath();
+    p.setPen(pen(kInk, 2));
+    p.setBrush(kInk);
+    p.drawPath(head);
 }
 
 void star(QPainter &p, const QColor &fill)
@@ -106,6 +111,9 @@ void star(QPainter &p, const QColor &fill)
 
 int main(int argc, char **argv)
 {
+    // Painting images needs no screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("app/images");
     QDir().mkpath(dir);
@@ -164,8 +172,11 @@ int main(int argc, char **argv)
         p.drawEllipse(QPointF(27, 27), 17, 17);
         p.drawLine(QPointF(40, 40), QPointF(58, 58));
     });
-    save(dir, "Icon_undo.png", [](QPainter &p) { arrow(p, false); });
+    // The tool bar shows Icon_redo.png on Undo and Icon_undo.png on Redo (as
+    // it shows Icon_zoom_out.png on Zoom In): each file holds the picture of
+    // the button that shows it.
     save(dir, "Icon_redo.png", [](QPainter &p) { arrow(p, true); });
+    save(dir, "Icon_undo.png", [](QPainter &p) { arrow(p, false); });
     save(dir, "Icon_run.png", [](QPainter &p) {
         QPainterPath path;
         path.moveTo(18, 10);

@@ -2,6 +2,12 @@
 
 #include "window/JavaScriptEvaluator.h"
 
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+
 #include <QMWidgets/App.h>
 
 namespace CommandLine {
@@ -40,6 +46,23 @@ int fail(const QString &message, int status)
 {
     printLine(stderr, QStringLiteral("corvella: ") + message);
     return status;
+}
+
+void waitUntilActive(QWidget *frame)
+{
+    frame->activateWindow();
+    QElapsedTimer clock;
+    clock.start();
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        const QWindow *window = frame->windowHandle();
+        const bool ready = window && window->isExposed() && frame->isActiveWindow();
+        if (ready || clock.elapsed() > 5000)
+            loop.quit();
+    });
+    poll.start(5);
+    loop.exec();
 }
 
 } // namespace CommandLine

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+class QWidget;
+
 namespace QMWidgets {
 class App;
 }
@@ -20,6 +22,11 @@ bool hasDisplay();
 // screen. Call before the application object exists.
 void chooseHeadlessPlatform();
 void setUpApplication(QMWidgets::App &app);
+
+// Shortcuts reach only the active window, so a script's first statement may
+// press one only once the frame is on screen and has the focus. A platform
+// that never activates it still gets its run, after at most five seconds.
+void waitUntilActive(QWidget *frame);
 
 // The text, a line feed, and a flush, so a reader sees each line at once.
 void printLine(FILE *stream, const QString &text);

@@ -3,8 +3,11 @@
 #include "JSAsciiEncoder.h"
 #include "JSMinifier.h"
 
+#include <MTools/CheckedSaveFile.h>
+
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
+#include <QTextCodec>
 
 #include <algorithm>
 #include <cstdio>
@@ -21,6 +24,25 @@ namespace {
 // Small enough that the input and output buffers stay in the processor's
 // cache; large enough that the system calls do not count.
 constexpr qint64 chunkSize = 128 * 1024;
+
+// Far beyond any script; what is larger is a mistake (a disk image, a log),
+// and minifying it would only fill the disk.
+constexpr qint64 maximumInputSize = 256 * 1024 * 1024;
+
+QString tooLargeReason()
+{
+    return QStringLiteral("it is larger than %1 MB").arg(maximumInputSize / (1024 * 1024));
+}
+
+// Reads the next chunk, counting what was read: a file that grows while it
+// is read is still refused at the limit.
+qint64 readChunk(QFile &input, char *data, qint64 *total)
+{
+    const qint64 got = input.read(data, chunkSize);
+    if (got > 0)
+        *total += got;
+    return got;
+}
 
 int fail(const char *what, const QString &path, const QString &reason)
 {
@@ -51,10 +73,13 @@ int compressToStandardOutput(QFile &input, const QString &inputPath)
     std::vector<char> in(chunkSize);
     std::vector<char> out(chunkSize + JSMinifier::extraOutput);
     JSMinifier minifier;
+    qint64 total = 0;
     for (;;) {
-        const qint64 got = input.read(in.data(), chunkSize);
+        const qint64 got = readChunk(input, in.data(), &total);
         if (got < 0)
             return fail("read", inputPath, input.errorString());
+        if (total > maximumInputSize)
+            return fail("read", inputPath, tooLargeReason());
         char *end = got > 0 ? minifier.feed(in.data(), got, out.data()) : minifier.finish(out.data());
         const qint64 size = end - out.data();
         if (size > 0 && output.write(out.data(), size) != size)
@@ -83,8 +108,8 @@ int incompleteTail(const char *data, int size)
 // QString::fromUtf8() gives for the whole file, invalid bytes included.
 int compressToFile(QFile &input, const QString &inputPath, const QString &outputPath)
 {
-    QSaveFile output(outputPath);
-    if (!output.open(QIODevice::WriteOnly))
+    MTools::CheckedSaveFile output(outputPath);
+    if (!output.open())
         return fail("write", outputPath, output.errorString());
 
     std::vector<char> in(chunkSize + 3);
@@ -93,10 +118,13 @@ int compressToFile(QFile &input, const QString &inputPath, const QString &output
     QByteArray encoded;
     JSMinifier minifier;
     JSAsciiEncoder encoder;
+    qint64 total = 0;
     for (;;) {
-        const qint64 got = input.read(in.data() + carried, chunkSize);
+        const qint64 got = readChunk(input, in.data() + carried, &total);
         if (got < 0)
             return fail("read", inputPath, input.errorString());
+        if (total > maximumInputSize)
+            return fail("read", inputPath, tooLargeReason());
         const int size = carried + int(got);
         const int keep = got > 0 ? incompleteTail(in.data(), size) : 0;
         QString text = QString::fromUtf8(in.data(), size - keep);
@@ -116,7 +144,7 @@ int compressToFile(QFile &input, const QString &inputPath, const QString &output
         encoder.encode(minified.constData(), end - minified.constData(), encoded);
         if (got == 0)
             encoder.finish(encoded);
-        if (!encoded.isEmpty() && output.write(encoded) != encoded.size())
+        if (!encoded.isEmpty() && !output.write(encoded))
             return fail("write", outputPath, output.errorString());
         if (got == 0)
             break;
@@ -126,14 +154,58 @@ int compressToFile(QFile &input, const QString &inputPath, const QString &output
     return 0;
 }
 
+// A file with a UTF-16 byte-order mark, decoded whole (it is bounded) and
+// written as the UTF-8 paths write theirs.
+int compressUtf16(QFile &input, const QString &inputPath, const QString &outputPath)
+{
+    const QByteArray bytes = input.read(maximumInputSize + 1);
+    if (input.error() != QFileDevice::NoError)
+        return fail("read", inputPath, input.errorString());
+    if (bytes.size() > maximumInputSize)
+        return fail("read", inputPath, tooLargeReason());
+    QTextCodec *codec = QTextCodec::codecForName(bytes.startsWith("\xFF\xFE") ? "UTF-16LE" : "UTF-16BE");
+    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader); // the mark is skipped already
+    const QString minified = compressJavaScriptText(codec->toUnicode(bytes.constData() + 2, bytes.size() - 2, &state));
+    if (outputPath.isEmpty()) {
+        const QByteArray utf8 = minified.toUtf8();
+        QFile output;
+        if (!output.open(fileno(stdout), QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle) ||
+            output.write(utf8) != utf8.size())
+            return fail("write", QStringLiteral("standard output"), output.errorString());
+        return 0;
+    }
+    QString error;
+    if (!MTools::CheckedSaveFile::writeFile(outputPath, toJavaScriptAscii(minified), &error))
+        return fail("write", outputPath, error);
+    return 0;
+}
+
 } // namespace
 
 int runCompressCommand(const QString &inputPath, const QString &outputPath)
 {
+    // Only regular files: a device never ends and a pipe without a writer
+    // blocks the open for ever.
+    const QFileInfo info(inputPath);
+    if (!info.exists())
+        return fail("read", inputPath, QStringLiteral("No such file or directory"));
+    if (info.isDir())
+        return fail("read", inputPath, QStringLiteral("it is a folder"));
+    if (!info.isFile())
+        return fail("read", inputPath, QStringLiteral("it is not a regular file"));
+    if (info.size() > maximumInputSize)
+        return fail("read", inputPath, tooLargeReason());
     QFile input;
     QString error;
     if (!openInput(input, inputPath, &error))
         return fail("read", inputPath, error);
+    char mark[2] = {0, 0};
+    const bool utf16 = input.read(mark, 2) == 2 &&
+                       ((mark[0] == '\xFF' && mark[1] == '\xFE') || (mark[0] == '\xFE' && mark[1] == '\xFF'));
+    if (!input.seek(0))
+        return fail("read", inputPath, input.errorString());
+    if (utf16)
+        return compressUtf16(input, inputPath, outputPath);
     return outputPath.isEmpty() ? compressToStandardOutput(input, inputPath)
                                 : compressToFile(input, inputPath, outputPath);
 }

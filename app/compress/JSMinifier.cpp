@@ -178,8 +178,9 @@ template <typename Unit> class MinifierPass
 public:
     using State = JSMinifier::State;
 
-    MinifierPass(const State &state, Unit *out)
+    MinifierPass(const State &state, std::vector<int> &templateDepths, Unit *out)
         : s(state)
+        , templates(templateDepths)
         , o(out)
         , outStart(out)
     {
@@ -199,6 +200,18 @@ public:
             while (p < last) {
                 switch (s.mode) {
                 case JSMinifier::Code:
+                    if (Q_UNLIKELY(!templates.empty())) {
+                        // A template's code: the plain loops up to the next
+                        // brace, which the rules count.
+                        const Unit *brace = std::find_if(p, last, [](Unit u) { return u == '{' || u == '}'; });
+                        if (brace != p) {
+                            p = codeRun(p, brace);
+                            break;
+                        }
+                        step(*p, p[1], false);
+                        ++p;
+                        break;
+                    }
                     p = codeRun(p, last);
                     break;
                 case JSMinifier::InLineComment:
@@ -237,6 +250,7 @@ public:
         if (s.pending)
             write(s.pending);
         state = State();
+        templates.clear();
         return o;
     }
 
@@ -393,8 +407,12 @@ private:
         const char16_t c = u;
         switch (charClass(u)) {
         case Word:
+            append(c);
+            return;
         case Other:
             append(c);
+            if (Q_UNLIKELY(!templates.empty()))
+                templateBrace(c);
             return;
         case Space:
             special ? append(c) : space(c, next);
@@ -408,6 +426,7 @@ private:
         case Quote:
             append(c);
             s.escaped = false;
+            s.dollar = false;
             s.mode = c == '"' ? JSMinifier::InDoubleQuote
                               : (c == '\'' ? JSMinifier::InSingleQuote : JSMinifier::InBackQuote);
             return;
@@ -430,9 +449,29 @@ private:
         }
     }
 
+    // A brace in the code of a template's "${...}": the one that closes it
+    // returns to the template.
+    void templateBrace(char16_t c)
+    {
+        if (c == '{') {
+            ++s.braceDepth;
+        } else if (c == '}') {
+            if (s.braceDepth == templates.back()) {
+                templates.pop_back();
+                s.mode = JSMinifier::InBackQuote;
+                s.escaped = false;
+                s.dollar = false;
+            } else {
+                --s.braceDepth;
+            }
+        }
+    }
+
     void literal(Unit u, int next, bool special, char16_t quote)
     {
         const char16_t c = u;
+        const bool dollar = s.dollar;
+        s.dollar = false;
         if (s.escaped) {
             // "\" CR LF continues the line like "\" LF.
             s.escaped = c == '\r' && next == '\n';
@@ -440,6 +479,14 @@ private:
             s.escaped = true;
         } else if (c == quote) {
             s.mode = JSMinifier::Code;
+        } else if (quote == '`' && (c == '$' || (c == '{' && dollar))) {
+            // Everything up to the matching "}" is code, templates inside it
+            // included.
+            s.dollar = c == '$';
+            if (c == '{') {
+                templates.push_back(s.braceDepth);
+                s.mode = JSMinifier::Code;
+            }
         } else if ((c == '\n' || c == '\r') && quote != '`') { // unclosed: not a literal after all
             s.mode = JSMinifier::Code;
             code(u, next, special);
@@ -798,7 +845,8 @@ private:
         Unit *out = o;
         while (p < last) {
             const Unit u = *p;
-            if (u == quote || u == '\\' || u == '\n' || u == '\r' || s.escaped) {
+            if (u == quote || u == '\\' || u == '\n' || u == '\r' || s.escaped || (u == '$' && quote == '`') ||
+                s.dollar) {
                 o = out;
                 literal(u, p[1], false, quote);
                 out = o;
@@ -816,6 +864,7 @@ private:
     }
 
     State s;
+    std::vector<int> &templates;
     Unit *o;
     Unit *const outStart;
 };
@@ -847,7 +896,7 @@ char *JSMinifier::feed(const char *in, qsizetype size, char *out)
 char *JSMinifier::feedBytes(const char *in, qsizetype size, char *out)
 {
     auto *o = reinterpret_cast<unsigned char *>(out);
-    MinifierPass<unsigned char> pass(m_state, o);
+    MinifierPass<unsigned char> pass(m_state, m_templateDepths, o);
     return reinterpret_cast<char *>(pass.run(m_state, reinterpret_cast<const unsigned char *>(in), size));
 }
 
@@ -858,7 +907,7 @@ char *JSMinifier::finish(char *out)
         m_state.bomSettled = true;
         out = feedBytes(bomStart, m_state.bomSeen, out);
     }
-    MinifierPass<unsigned char> pass(m_state, reinterpret_cast<unsigned char *>(out));
+    MinifierPass<unsigned char> pass(m_state, m_templateDepths, reinterpret_cast<unsigned char *>(out));
     return reinterpret_cast<char *>(pass.finish(m_state));
 }
 
@@ -871,13 +920,13 @@ QChar *JSMinifier::feed(const QChar *in, qsizetype size, QChar *out)
             --size;
         }
     }
-    MinifierPass<ushort> pass(m_state, reinterpret_cast<ushort *>(out));
+    MinifierPass<ushort> pass(m_state, m_templateDepths, reinterpret_cast<ushort *>(out));
     return reinterpret_cast<QChar *>(pass.run(m_state, reinterpret_cast<const ushort *>(in), size));
 }
 
 QChar *JSMinifier::finish(QChar *out)
 {
-    MinifierPass<ushort> pass(m_state, reinterpret_cast<ushort *>(out));
+    MinifierPass<ushort> pass(m_state, m_templateDepths, reinterpret_cast<ushort *>(out));
     return reinterpret_cast<QChar *>(pass.finish(m_state));
 }
 

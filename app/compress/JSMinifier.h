@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <vector>
 
 // The script compressor's character loop: one left-to-right pass that drops
 // comments and the whitespace it judges unneeded and copies everything else.
@@ -83,6 +84,8 @@ private:
         bool regexClass = false; // in a regex: inside [...]
         bool star = false;       // in a block comment: the previous unit was "*"
         bool blockHadLF = false; // the block comment holds a line feed
+        bool dollar = false;     // in a template: an unescaped "$" came last
+        int braceDepth = 0;      // in a template's "${...}": the braces open in its code
         bool hasHeld = false;    // a unit waits for its look-ahead
         char16_t held = 0;
         char16_t last = 0;              // last output unit, a pending blank included; 0 while empty
@@ -100,6 +103,10 @@ private:
     };
 
     State m_state;
+    // The brace depth at each open "${" of the templates around the code
+    // being read; empty outside templates. Kept apart from the state, which
+    // is copied at every call.
+    std::vector<int> m_templateDepths;
 };
 
 // The minified form of `text`, through the same pass as the byte path.

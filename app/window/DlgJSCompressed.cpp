@@ -8,9 +8,9 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTextEdit>
 
+#include <MTools/CheckedSaveFile.h>
 #include <QMWidgets/App.h>
 
 namespace {
@@ -78,14 +78,15 @@ void DlgJSCompressed::slotSave()
         QMWidgets::App::setSaveDirectory(QFileInfo(path).absolutePath());
     }
 
-    // A cancelled dialog gives an empty name, which cannot be opened either:
-    // both leave this dialog open without a word.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // A cancelled dialog leaves this dialog open without a word.
+    if (path.isEmpty())
         return;
-    file.write(toJavaScriptAscii(m_textEdit->toPlainText()));
-    if (!file.commit())
+    QString error;
+    if (!MTools::CheckedSaveFile::writeFile(path, toJavaScriptAscii(m_textEdit->toPlainText()), &error)) {
+        // The file is as it was; the user can pick another place.
+        QMessageBox::warning(this, QStringLiteral("Warning"), tr("Cannot save %1: %2").arg(path, error));
         return;
+    }
 
     QMessageBox::information(this, tr("Information"), tr("The ") + suggested + tr(" was successfully saved"),
                              QMessageBox::Ok);

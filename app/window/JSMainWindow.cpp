@@ -6,6 +6,8 @@
 #include <QAction>
 #include <QDockWidget>
 #include <QFileInfo>
+#include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
@@ -18,6 +20,7 @@
 #include <QMDrovebot/editor/DocWindow.h>
 #include <QMDrovebot/editor/Editor.h>
 #include <QMDrovebot/editor/FindDialog.h>
+#include <QMDrovebot/editor/RecoveryFile.h>
 #include <QMDrovebot/ids/WidgetIds.h>
 #include <QMWidgets/App.h>
 
@@ -45,10 +48,22 @@ JSMainWindow::JSMainWindow(QWidget *parent)
     connect(m_batchAction, &QAction::triggered, this, &JSMainWindow::batch);
     addAction(m_batchAction);
     setCentralWidget(m_editor);
+    m_editor->protectFromScripts(this);
     connect(m_editor, &QMDrovebot::Editor::changeWindowTitle, this, &JSMainWindow::slotChangeWindowTitle);
     connect(m_editor, &QMDrovebot::Editor::cursorPositionChanged, this, &JSMainWindow::updateCursorPosition);
     connect(m_editor, &QMDrovebot::Editor::statusMessage, this,
             [this](const QString &message) { statusBar()->showMessage(message, 10000); });
+    // A failed save must stay in view: the transient messages (and every
+    // cursor move) replace each other, a permanent widget stays.
+    m_fileStatus = new QLabel;
+    m_fileStatus->setObjectName(QStringLiteral("fileStatus"));
+    m_fileStatus->setStyleSheet(QStringLiteral("QLabel{background: transparent; color: #FF9090; font-weight: bold}"));
+    m_fileStatus->hide();
+    statusBar()->addPermanentWidget(m_fileStatus);
+    connect(m_editor, &QMDrovebot::Editor::fileStatus, this, [this](const QString &message) {
+        m_fileStatus->setText(message);
+        m_fileStatus->setVisible(!message.isEmpty());
+    });
     statusBar()->setStyleSheet(QStringLiteral("QStatusBar{background-color: #303030; color: #FFFFFF}"));
     statusBar()->showMessage(tr("Ready"), 2000);
 }
@@ -89,6 +104,11 @@ QStringList JSMainWindow::recentFiles() const
 QMDrovebot::FindDialog *JSMainWindow::findDialog() const
 {
     return m_findDialog;
+}
+
+QString JSMainWindow::fileStatusText() const
+{
+    return m_fileStatus->text();
 }
 
 bool JSMainWindow::isModified() const
@@ -155,6 +175,26 @@ void JSMainWindow::addRecentFile(const QString &name)
         shown.append(entry);
     }
     QMWidgets::App::setSettingValue(QStringLiteral("recent"), shown.join(QLatin1Char(';')));
+}
+
+void JSMainWindow::offerRecovery()
+{
+    const QList<QMDrovebot::RecoveryFile::Copy> copies = QMDrovebot::RecoveryFile::orphans();
+    if (copies.isEmpty())
+        return;
+    const QMDrovebot::RecoveryFile::Copy &copy = copies.first();
+    const QString name = copy.fileName.isEmpty() ? tr("an unsaved document") : copy.fileName;
+    const QString text = tr("Corvella ended without saving the changes to %1 (last kept %2).\n"
+                            "Do you want to restore them?\n\n"
+                            "Yes restores the text, No discards it, Cancel keeps it for the next start.")
+                             .arg(name, QLocale().toString(copy.written.toLocalTime(), QLocale::ShortFormat));
+    const auto answer = QMessageBox::warning(this, QStringLiteral("Warning"), text,
+                                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer == QMessageBox::Cancel)
+        return;
+    if (answer == QMessageBox::Yes)
+        m_editor->textEdit()->restore(copy.fileName, copy.text);
+    QMDrovebot::RecoveryFile::remove(copy);
 }
 
 void JSMainWindow::about()

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 class QAction;
+class QLabel;
 class QMenu;
 
 namespace QMDrovebot {
@@ -38,6 +39,13 @@ public:
     QMDrovebot::MainWindow *batchWindow() const;
     // Ends a running batch and closes its window: the program is closing.
     void closeBatchWindow();
+    // The lasting note about the document's file; empty when all is well.
+    QString fileStatusText() const;
+
+    // Offers the newest text left by an editor that did not end normally;
+    // Yes restores it, No drops it, Cancel keeps it for a later start. For
+    // the interactive editor only: the command-line modes never ask.
+    void offerRecovery();
 
     // Host operations for programs that embed the editor.
     void publishObject(QObject *object, const QString &name);
@@ -91,4 +99,5 @@ private:
     QAction *m_batchAction = nullptr;
     // Its own top-level window, so it has no parent; a script may delete it.
     QPointer<QMDrovebot::MainWindow> m_batchWindow;
+    QLabel *m_fileStatus = nullptr;
 };

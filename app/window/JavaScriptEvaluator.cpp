@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include <QMDrovebot/editor/Editor.h>
+#include <QMDrovebot/editor/RecoveryFile.h>
 #include <QMWidgets/App.h>
 #include <QMWidgets/AppMenu.h>
 
@@ -26,6 +27,7 @@ JavaScriptEvaluator::JavaScriptEvaluator(QWidget *parent)
     initResources();
     m_tabBar = new MUITabBar;
     m_mainWindow = new JSMainWindow;
+    m_mainWindow->editor()->protectFromScripts(this); // lives on main's stack
     connect(m_mainWindow, &JSMainWindow::changeWindowTitle, this, &JavaScriptEvaluator::slotChangeWindowTitle);
 
     auto button = [this](MUITabBarItem *&field, const char *name, const char *caption, const char *image,
@@ -129,6 +131,8 @@ void JavaScriptEvaluator::closeEvent(QCloseEvent *event)
             return;
         }
         event->accept();
+        // The user let the changes go: nothing to offer at the next start.
+        m_mainWindow->editor()->recoveryFile()->discard();
     }
     // A script still waiting in delay() would otherwise go on with no window
     // left to stop it, and keep the process alive.
@@ -145,7 +149,9 @@ QString JavaScriptEvaluator::applicationStyleSheet()
         "padding: 2px; }\n"
         "QLineEdit { background: qlineargradient(x1:0, y1:1, x2:0, y2:0, stop:1 rgba(80, 80, 80, 255), "
         "stop:0.4 rgba(133,133,135,255), stop:0.1 rgba(80, 80, 80, 255) ); border-radius: 5px; min-height:32px; "
-        "border: 1px; color: white; border-color: white; border-style: inset; selection-background-color:white; }\n"
+        "border: 1px; color: white; border-color: white; border-style: inset; selection-background-color:white; "
+        // Without it the selected text keeps the field's white: a blank bar.
+        "selection-color: black; }\n"
         "MUITabBarItem { background: qlineargradient(x1:0, y1:1, x2:0, y2:0, stop:1 rgba(70,70,70,255), "
         "stop:0.2 rgba(31, 31, 33, 255), stop:0 rgba(20,20,20,255) ); font: 9px; color: lightgray; }\n"
         "MUITabBarItem:pressed { background: qlineargradient(x1:0, y1:1, x2:0, y2:0, stop:0 rgba(70,70,70,255), "

@@ -19,5 +19,6 @@ public:
     void addStretch(int factor);
 
 private:
+    static constexpr int buttonGap = 4;
     QHBoxLayout *m_layout;
 };

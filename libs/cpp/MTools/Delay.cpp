@@ -1,18 +1,22 @@
 #include "Delay.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QTimer>
 
 namespace MTools {
 
 void Delay::delay(int milliseconds)
 {
+    QEventLoop loop;
+    wait(loop, milliseconds);
+}
+
+void Delay::wait(QEventLoop &loop, int milliseconds)
+{
     if (milliseconds < 0)
         milliseconds = 0;
     if (!QCoreApplication::instance())
         return;
-    QEventLoop loop;
     QTimer timer;
     timer.setSingleShot(true);
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);

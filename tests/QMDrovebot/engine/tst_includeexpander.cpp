@@ -73,27 +73,32 @@ void tst_IncludeExpander::includedNames_data()
     QTest::newRow("no closing quote") << "include(\"a.js);" << QStringList();
     QTest::newRow("no quote at all") << "include(name);" << QStringList();
 
-    // Only the first occurrence decides whether anything is included.
-    QTest::newRow("first after line comment") << "// include(\"a.js\");\ninclude(\"b.js\");" << QStringList();
+    // A call in a comment is no call, and the real ones below still count.
+    QTest::newRow("first after line comment") << "// include(\"a.js\");\ninclude(\"b.js\");" << QStringList{"b.js"};
     QTest::newRow("first after code and line comment")
-        << "var x = 1; // include(\"a.js\")\ninclude(\"b.js\");" << QStringList();
+        << "var x = 1; // include(\"a.js\")\ninclude(\"b.js\");" << QStringList{"b.js"};
     QTest::newRow("first inside open block comment")
-        << "/* notes\n   include(\"a.js\");\n*/\ninclude(\"b.js\");" << QStringList();
+        << "/* notes\n   include(\"a.js\");\n*/\ninclude(\"b.js\");" << QStringList{"b.js"};
     QTest::newRow("first after a closed block comment") << "/* notes */\ninclude(\"a.js\");" << QStringList{"a.js"};
     QTest::newRow("line comment on an earlier line") << "var x = 1; //\ninclude(\"a.js\");" << QStringList{"a.js"};
     QTest::newRow("single slashes are no comment") << "var x = 4 / 2 / 1; include(\"a.js\");" << QStringList{"a.js"};
-    QTest::newRow("url on the same line counts as comment")
-        << "var u = \"http://h\"; include(\"a.js\");" << QStringList();
-    QTest::newRow("later include in line comment still expanded")
-        << "include(\"a.js\");\n// include(\"b.js\");" << QStringList{"a.js", "b.js"};
-    QTest::newRow("later include in block comment still expanded")
-        << "include(\"a.js\");\n/* include(\"b.js\"); */" << QStringList{"a.js", "b.js"};
+    QTest::newRow("url in a string on the same line")
+        << "var u = \"http://h\"; include(\"a.js\");" << QStringList{"a.js"};
+    QTest::newRow("later include in line comment not expanded")
+        << "include(\"a.js\");\n// include(\"b.js\");" << QStringList{"a.js"};
+    QTest::newRow("later include in block comment not expanded")
+        << "include(\"a.js\");\n/* include(\"b.js\"); */" << QStringList{"a.js"};
 
-    // The sequence matches inside other words and strings.
-    QTest::newRow("inside a longer name") << "var included = 1;\nvar s = \"x.js\";" << QStringList{"x.js"};
-    QTest::newRow("inside a string") << "printout(\"include me\"); printout(\"ok\");" << QStringList{"); printout("};
-    QTest::newRow("next include searched after the second quote")
-        << "include(\"a.js\"); var includes = \"b.js\";" << QStringList{"a.js", "b.js"};
+    // The word inside other words and strings is no call.
+    QTest::newRow("inside a longer name") << "var included = 1;\nvar s = \"x.js\";" << QStringList();
+    QTest::newRow("inside a string") << "printout(\"include me\"); printout(\"ok\");" << QStringList();
+    QTest::newRow("single quotes and blanks") << "include ( 'a.js' );" << QStringList{"a.js"};
+    QTest::newRow("member of another object") << "lib.include(\"a.js\"); includeAll(\"b.js\");" << QStringList();
+    QTest::newRow("quote in a regular expression")
+        << "var r = /\"include(\"/;\ninclude(\"a.js\");" << QStringList{"a.js"};
+    QTest::newRow("escaped quote, then division")
+        << "var s = \"\\\"include(\\\"x.js\\\")\"; var h = w / 2; include(\"a.js\");" << QStringList{"a.js"};
+    QTest::newRow("a longer name after a call") << "include(\"a.js\"); var includes = \"b.js\";" << QStringList{"a.js"};
 }
 
 void tst_IncludeExpander::includedNames()

@@ -82,8 +82,8 @@ void tst_WidgetIds::fullName_data()
                                 << "/O#top/QGroupBox/L#Caption";
     QTest::newRow("empty label: class") << "emptyLabel"
                                         << "/O#top/QGroupBox/QLabel";
-    QTest::newRow("class with alias") << "aliased"
-                                      << "/O#top/OutputArea";
+    QTest::newRow("own class: full name") << "aliased"
+                                          << "/O#top/QMDrovebot::OutputArea";
     QTest::newRow("top-level") << "top"
                                << "/O#top";
 }
@@ -106,7 +106,7 @@ void tst_WidgetIds::fullName()
     widgets.insert(QStringLiteral("named"), named);
     widgets.insert(QStringLiteral("label"), new QLabel(QStringLiteral("Caption"), box));
     widgets.insert(QStringLiteral("emptyLabel"), new QLabel(box));
-    // A class the alias table abbreviates.
+    // A class of this system: no alias abbreviates it.
     widgets.insert(QStringLiteral("aliased"), new QMDrovebot::OutputArea(&top));
 
     WidgetIds::ToolTips saved;
@@ -266,8 +266,7 @@ void tst_WidgetIds::aliasesWindow()
     QString expected;
     for (auto it = table.cbegin(); it != table.cend(); ++it)
         expected += it.key() + QLatin1Char('\t') + it.value() + QLatin1Char('\n');
-    if (!empty)
-        QVERIFY(expected.contains(QStringLiteral("QMDrovebot::Editor\tEditor\n")));
+    QVERIFY(!expected.contains(QStringLiteral("QMDrovebot::")));
 
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     auto *button = window.findChild<QPushButton *>(QStringLiteral("PushButton"));

@@ -33,6 +33,7 @@ void tst_BatchCommand::init()
         write(QString::fromLatin1(folder) + "a.js", "printout('a');");
         write(QString::fromLatin1(folder) + "quiet.js", "var x = 1;");
         write(QString::fromLatin1(folder) + "aborts.js", "abort();");
+        write(QString::fromLatin1(folder) + "loops.js", "while (true) {}");
     }
 }
 
@@ -92,6 +93,13 @@ void tst_BatchCommand::commandLine_data()
                                                 "== grüß.js\nCannot open %DIR%/sub/grüß.js: No such file or directory\n"
                                                 "-- Error\n1 script: 0 done, 1 error\n",
                                                 ""};
+    QTest::newRow("time limit per script")
+        << QByteArray("loops.js\na.js\n") << (batch + QStringList{"--timeout", "1"})
+        << QStringList{"1",
+                       "== loops.js\nError: the script ran into its time limit of 1 second\nEvaluation Error: Line:1\n"
+                       "Error: Script evaluation is stopped by user\nBacktrace: <global>() at 1\n-- Error\n"
+                       "== a.js\na\n-- Done\n2 scripts: 1 done, 1 error\n",
+                       ""};
     QTest::newRow("empty list") << QByteArray() << batch << QStringList{"0", "0 scripts: 0 done, 0 errors\n", ""};
     QTest::newRow("missing list") << QByteArray() << QStringList{"--batch", "no.jslst"}
                                   << QStringList{"2", "", "corvella: cannot read no.jslst: no such file\n"};

@@ -435,7 +435,7 @@ void TestJSMainWindow::saveFailureIsReported()
     window.save();
     QVERIFY(window.isModified());
     QCOMPARE(window.windowTitleText(), path + QStringLiteral(" [modified]"));
-    QVERIFY(window.statusBar()->currentMessage().startsWith(QStringLiteral("Cannot save ") + path));
+    QVERIFY(window.fileStatusText().startsWith(QStringLiteral("Cannot save ") + path));
     QCOMPARE(window.editor()->textEdit()->toPlainText(), QStringLiteral("xs();"));
 }
 
@@ -511,7 +511,7 @@ void TestJSMainWindow::failedSaveAsKeepsTheSaveFolder()
     window.saveAs();
     QCOMPARE(window.editor()->fileName(), QString());
     QCOMPARE(QMWidgets::App::saveDirectory(), m_dir->path());
-    QVERIFY(window.statusBar()->currentMessage().startsWith(QStringLiteral("Cannot save ")));
+    QVERIFY(window.fileStatusText().startsWith(QStringLiteral("Cannot save ")));
 }
 
 void TestJSMainWindow::nonAsciiTextRoundTrips()

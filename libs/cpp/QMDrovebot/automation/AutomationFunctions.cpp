@@ -320,7 +320,9 @@ QScriptValue restoreOriginalToolTips(QScriptContext *, QScriptEngine *engine)
 
 QScriptValue createTimer(QScriptContext *, QScriptEngine *engine)
 {
-    return objectResult(engine, new Timer);
+    auto *timer = new Timer;
+    timer->setEngine(ownEngine(engine));
+    return objectResult(engine, timer);
 }
 
 QScriptValue newObject(QScriptContext *context, QScriptEngine *engine)
@@ -336,6 +338,7 @@ QScriptValue newObject(QScriptContext *context, QScriptEngine *engine)
 QScriptValue singleShotTimer(QScriptContext *context, QScriptEngine *engine)
 {
     auto *timer = new Timer;
+    timer->setEngine(ownEngine(engine));
     // A negative interval would leave the timer stopped for good, and the
     // dialog handler a script hangs on it would never run.
     timer->start(qMax(0, int32Arg(context, 0)));

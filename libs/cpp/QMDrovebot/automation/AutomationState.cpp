@@ -12,6 +12,7 @@ namespace QMDrovebot {
 namespace {
 
 QPointer<QWidget> g_applicationWidget;
+bool g_quitsDirectly = false;
 
 } // namespace
 
@@ -31,6 +32,16 @@ void AutomationState::setApplicationWidget(QWidget *widget)
 QWidget *AutomationState::applicationWidget()
 {
     return g_applicationWidget;
+}
+
+void AutomationState::setQuitsDirectly(bool direct)
+{
+    g_quitsDirectly = direct;
+}
+
+bool AutomationState::quitsDirectly()
+{
+    return g_quitsDirectly;
 }
 
 } // namespace QMDrovebot

@@ -19,6 +19,12 @@ public:
     // Escape; null until a host registers one.
     static void setApplicationWidget(QWidget *widget);
     static QWidget *applicationWidget();
+
+    // quitApplication() closes the application widget the way the user
+    // would, so its questions (unsaved changes) are asked; an unattended
+    // host, with nobody to answer, has the application quit at once.
+    static void setQuitsDirectly(bool direct);
+    static bool quitsDirectly();
 };
 
 } // namespace QMDrovebot

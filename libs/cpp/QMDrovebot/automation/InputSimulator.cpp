@@ -3,6 +3,7 @@
 #include "AutomationState.h"
 #include "DropSimulator.h"
 #include "KeyNames.h"
+#include <QMDrovebot/engine/ScriptEngine.h>
 
 #include <QAbstractButton>
 #include <QAction>
@@ -20,15 +21,17 @@ void postMouse(int type, QWidget *widget, int x, int y, int mb, int mbs)
     if (!widget)
         return;
     const QPoint local(x, y);
-    QCoreApplication::postEvent(widget, new QMouseEvent(QEvent::Type(type), local, widget->mapToGlobal(local),
-                                                        Qt::MouseButton(mb), Qt::MouseButtons(mbs), Qt::NoModifier));
+    ScriptEngine::postWhenScriptWaits(widget,
+                                      new QMouseEvent(QEvent::Type(type), local, widget->mapToGlobal(local),
+                                                      Qt::MouseButton(mb), Qt::MouseButtons(mbs), Qt::NoModifier));
 }
 
 void postKey(QWidget *widget, int key)
 {
     if (!widget)
         return;
-    QCoreApplication::postEvent(widget, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, QString(), false, 1));
+    ScriptEngine::postWhenScriptWaits(widget,
+                                      new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, QString(), false, 1));
 }
 
 void postText(QWidget *widget, const QString &text)
@@ -36,8 +39,8 @@ void postText(QWidget *widget, const QString &text)
     if (!widget)
         return;
     for (const QChar c : text) {
-        QCoreApplication::postEvent(widget,
-                                    new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QString(c), false, 1));
+        ScriptEngine::postWhenScriptWaits(
+            widget, new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QString(c), false, 1));
     }
 }
 
@@ -96,8 +99,8 @@ void postShortcut(const QString &shortcut, QWidget *disabled)
         return;
     if (disabled)
         disabled->setEnabled(false);
-    QCoreApplication::postEvent(receiver,
-                                new QKeyEvent(QEvent::KeyPress, parsed.key, parsed.modifiers, QString(), false, 1));
+    ScriptEngine::postWhenScriptWaits(
+        receiver, new QKeyEvent(QEvent::KeyPress, parsed.key, parsed.modifiers, QString(), false, 1));
     if (disabled)
         disabled->setEnabled(true);
 }
@@ -142,7 +145,11 @@ void dragAndDrop(QWidget *source, int x1, int y1, QWidget *target, int x2, int y
     auto *simulator = new DropSimulator;
     simulator->setSource(source);
     simulator->setTarget(target, QPoint(x2, y2));
-    simulator->start(5);
+    // Its clock starts with the press it belongs to; a stopped script's
+    // drag never starts.
+    if (ScriptEngine *engine = ScriptEngine::runningEngine())
+        QObject::connect(engine, &ScriptEngine::interrupted, simulator, &QObject::deleteLater);
+    ScriptEngine::whenScriptWaits(simulator, [simulator] { simulator->start(5); });
 }
 
 } // namespace InputSimulator

@@ -7,8 +7,10 @@ class QWidget;
 namespace QMDrovebot {
 
 // Simulated input. Mouse and key events are posted, so they take effect only
-// when the event loop runs (a script's delay() and the other waits); window
-// events and a drop are delivered at once. A null widget is ignored.
+// when the event loop runs, and a running script's own input waits until the
+// script waits (delay() and the other waits) even though the engine lets the
+// window repaint meanwhile; window events and a drop are delivered at once.
+// A null widget is ignored.
 namespace InputSimulator {
 
 // `type` is a mouse event type; mb is the button, mbs the held buttons.

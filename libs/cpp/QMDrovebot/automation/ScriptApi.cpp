@@ -78,6 +78,16 @@ const ScriptFunction kFunctions[] = {
     {"waitForSignal", &AutomationFunctions::waitForSignal},
 };
 
+// After Stop or abort() the engine notices the request only once a call
+// returns, so a callback could still start one call; it does nothing.
+QScriptValue guardedCall(QScriptContext *context, QScriptEngine *engine, void *row)
+{
+    const ScriptEngine *own = ScriptEngine::from(engine);
+    if (own && own->isInterrupted())
+        return engine->nullValue();
+    return static_cast<const ScriptFunction *>(row)->function(context, engine);
+}
+
 } // namespace
 
 const ScriptFunction *ScriptApi::functions(int *count)
@@ -105,7 +115,8 @@ void ScriptApi::install(QScriptEngine *engine, const Objects &objects)
     const ScriptFunction *table = functions(&count);
     for (int i = 0; i < count; ++i) {
         const QString name = QString::fromLatin1(table[i].name);
-        global.setProperty(name, engine->newFunction(table[i].function, 0), global.propertyFlags(name));
+        void *row = const_cast<ScriptFunction *>(&table[i]);
+        global.setProperty(name, engine->newFunction(guardedCall, row), global.propertyFlags(name));
     }
 }
 

@@ -1,6 +1,7 @@
 #include "ScriptDialogs.h"
 
 #include <MTools/Delay.h>
+#include <QMDrovebot/engine/ScriptEngine.h>
 
 #include <QCoreApplication>
 #include <QGLWidget>
@@ -15,13 +16,31 @@
 namespace QMDrovebot {
 namespace ScriptDialogs {
 
+namespace {
+
+// Every call below is a wait of the running script: what it held back
+// (posted input, due timers, a dialog handler) gets through now. False when
+// the script was stopped, which then opens nothing more.
+bool beginWait()
+{
+    ScriptEngine::scriptWaits();
+    const ScriptEngine *engine = ScriptEngine::runningEngine();
+    return !engine || !engine->isInterrupted();
+}
+
+} // namespace
+
 void information(const QString &text)
 {
+    if (!beginWait())
+        return;
     QMessageBox::information(nullptr, QStringLiteral("Information"), text);
 }
 
 void message(int milliseconds, const QString &text)
 {
+    if (!beginWait())
+        return;
     QPointer<QMessageBox> box =
         new QMessageBox(QMessageBox::Information, QStringLiteral("Message"), text, QMessageBox::Ok);
     // A negative time would never close the box; treat it as "at once".
@@ -32,22 +51,31 @@ void message(int milliseconds, const QString &text)
 
 QString askText(const QString &label, const QString &text)
 {
+    if (!beginWait())
+        return QString();
     return QInputDialog::getText(nullptr, QCoreApplication::translate("QMDrovebot::Support", "Script Text Dialog"),
                                  label, QLineEdit::Normal, text);
 }
 
 int askInt(const QString &label, int value)
 {
+    if (!beginWait())
+        return value;
     return QInputDialog::getInt(nullptr, QStringLiteral("Script Text Dialog"), label, value, -INT_MAX, INT_MAX, 1);
 }
 
 void delay(int milliseconds)
 {
-    MTools::Delay::delay(milliseconds);
+    if (!beginWait())
+        return;
+    // Stop ends the wait at once instead of after the rest of a long delay.
+    MTools::Delay::delay(milliseconds, ScriptEngine::runningEngine(), &ScriptEngine::interrupted);
 }
 
 void processPendingEvents()
 {
+    if (!beginWait())
+        return;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 

@@ -4,6 +4,7 @@
 #include "InputSimulator.h"
 #include "ScriptDialogs.h"
 #include "WidgetLookup.h"
+#include <QMDrovebot/engine/ScriptEngine.h>
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -74,6 +75,13 @@ void Support::keyPress(QWidget *widget, int key)
 
 void Support::quitApplication()
 {
+    QWidget *application = AutomationState::applicationWidget();
+    if (application && !AutomationState::quitsDirectly()) {
+        // Quitting at once would drop unsaved text without a word.
+        ScriptEngine::scriptWaits();
+        application->close();
+        return;
+    }
     QCoreApplication::quit();
 }
 

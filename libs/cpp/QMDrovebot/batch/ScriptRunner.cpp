@@ -62,7 +62,8 @@ ScriptRun ScriptRunner::run(const QString &path)
     }
     QElapsedTimer clock;
     clock.start();
-    if (open(path)) {
+    result.opened = open(path);
+    if (result.opened) {
         m_runStep(m_editor);
         // What the script posted last (a click, a key) still takes effect
         // before its output is read, as after a run from the command line.

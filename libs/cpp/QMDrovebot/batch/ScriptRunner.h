@@ -15,6 +15,8 @@ class Editor;
 struct ScriptRun
 {
     QString path;
+    // False when the file could not be opened; the pane then says why.
+    bool opened = false;
     bool error = false;
     QString outputHtml;
     QString outputText;

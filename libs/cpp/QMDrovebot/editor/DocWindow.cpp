@@ -1,15 +1,14 @@
 #include "DocWindow.h"
 
 #include "SyntaxHighlighter.h"
-
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QMessageBox>
-#include <QSaveFile>
-#include <QTextCodec>
+#include <QMDrovebot/engine/LongLineLayout.h>
 
 #include <MTools/BoundedFile.h>
+#include <MTools/CheckedSaveFile.h>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMWidgets/App.h>
+#include <QMessageBox>
 
 namespace QMDrovebot {
 
@@ -17,6 +16,10 @@ DocWindow::DocWindow(QWidget *parent)
     : QTextEdit(parent)
 {
     new SyntaxHighlighter(document());
+    new LongLineLayout(document());
+    // A scroll bar that appears when the text outgrows the view narrows it
+    // and re-wraps every line: for a file of megabytes, a second layout.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_lastDirectory = QMWidgets::App::openDirectory();
     connect(this, &QTextEdit::textChanged, this, &DocWindow::contentChanged);
     setPlainText(defaultText());
@@ -48,6 +51,28 @@ void DocWindow::contentChanged()
     emit changeWindowTitle(m_fileName + QLatin1Char(' ') + QStringLiteral("[modified]"));
 }
 
+TextFileFormat DocWindow::fileFormat() const
+{
+    return m_format;
+}
+
+QString DocWindow::savedText() const
+{
+    QString text = document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
+}
+
+void DocWindow::restore(const QString &path, const QString &text)
+{
+    m_format = TextFileFormat::utf8();
+    QByteArray bytes;
+    if (!path.isEmpty() && MTools::BoundedFile::read(path, maximumFileSize, &bytes) == MTools::BoundedFile::Ok)
+        TextFileFormat::decode(bytes, &m_format);
+    m_fileName = path;
+    setPlainText(text);
+}
+
 bool DocWindow::openFile(const QString &path)
 {
     if (path.isEmpty())
@@ -75,20 +100,18 @@ bool DocWindow::openFile(const QString &path)
         return false;
     }
 
-    // Scripts are read as UTF-8 whatever the locale says: a C locale would
-    // otherwise decode (and later write back) every non-ASCII character
-    // wrongly. A byte-order mark is honoured.
-    QTextCodec *codec = QTextCodec::codecForUtfText(bytes, QTextCodec::codecForName("UTF-8"));
-    QTextCodec::ConverterState state;
-    const QString text = codec->toUnicode(bytes.constData(), bytes.size(), &state);
+    TextFileFormat format;
+    const QString text = TextFileFormat::decode(bytes, &format);
 
+    LongLineLayout::expect(document(), text);
     setPlainText(text);
     m_fileName = path;
+    m_format = format;
     m_modified = false;
     emit changeWindowTitle(path);
-    if (state.invalidChars > 0)
-        emit statusMessage(
-            tr("%1 is not valid UTF-8: %2 invalid bytes were replaced").arg(path).arg(state.invalidChars));
+    emit fileStatus(QString());
+    if (format.encoding == TextFileFormat::EightBit)
+        emit statusMessage(tr("%1 is not UTF-8: read as %2").arg(path, format.encodingName()));
     return true;
 }
 
@@ -113,20 +136,27 @@ bool DocWindow::saveFile()
 {
     if (m_fileName.isEmpty())
         return saveFileAs();
-    // Written through a temporary file that replaces the old one only when
-    // everything was written, so a full disk never leaves half a script.
-    QSaveFile file(m_fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        emit statusMessage(tr("Cannot save %1: %2").arg(m_fileName, file.errorString()));
+    TextFileFormat format = m_format;
+    const QString text = savedText();
+    QByteArray bytes;
+    QString note;
+    if (!format.encode(text, &bytes)) {
+        // Never a "?" for what the old encoding cannot hold: the text is
+        // kept whole, and the user learns that the file changed encoding.
+        note = tr("%1 was saved as UTF-8: its text no longer fits %2").arg(m_fileName, format.encodingName());
+        format = TextFileFormat::utf8();
+        format.lineEnd = m_format.lineEnd;
+        format.encode(text, &bytes);
+    }
+    QString error;
+    if (!MTools::CheckedSaveFile::writeFile(m_fileName, bytes, &error)) {
+        emit fileStatus(tr("Cannot save %1: %2").arg(m_fileName, error));
         return false;
     }
-    file.write(toPlainText().toUtf8());
-    if (!file.commit()) {
-        emit statusMessage(tr("Cannot save %1: %2").arg(m_fileName, file.errorString()));
-        return false;
-    }
+    m_format = format;
     m_modified = false;
     emit changeWindowTitle(m_fileName);
+    emit fileStatus(note);
     return true;
 }
 
@@ -180,6 +210,7 @@ void DocWindow::newFile()
     }
     setPlainText(defaultText());
     m_fileName.clear();
+    m_format = TextFileFormat::utf8();
     emit changeWindowTitle(QString());
 }
 

@@ -2,6 +2,8 @@
 
 #include <QTextEdit>
 
+#include "TextFileFormat.h"
+
 namespace QMDrovebot {
 
 // The document: the script text with its file name and modified flag, and the
@@ -30,10 +32,24 @@ public:
     bool saveFile();
     bool saveFileAs();
 
+    // Puts back text recovered after a crash: the document is modified and
+    // named `path`, so Save writes it where it belongs, in that file's format.
+    void restore(const QString &path, const QString &text);
+
+    // The encoding, mark and line ends the next Save writes.
+    TextFileFormat fileFormat() const;
+    // The text exactly as Save writes it (before line ends and encoding);
+    // toPlainText() turns no-break spaces into spaces.
+    QString savedText() const;
+
 signals:
     void changeWindowTitle(const QString &title);
     // Explains a failed file operation (file name and the system's reason).
     void statusMessage(const QString &message);
+    // What the user must not miss about the file: a failed save, or a save
+    // that had to change the encoding. It stays until the next successful
+    // Save or Open, which report an empty text.
+    void fileStatus(const QString &message);
 
 public slots:
     void newFile();
@@ -47,6 +63,7 @@ private:
     QString m_fileName;
     bool m_modified = false;
     QString m_lastDirectory;
+    TextFileFormat m_format;
 };
 
 } // namespace QMDrovebot

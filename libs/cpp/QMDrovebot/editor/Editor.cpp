@@ -1,7 +1,9 @@
 #include "Editor.h"
 
+#include "DeletionGuard.h"
 #include "DocWindow.h"
 #include "LineTextWidget.h"
+#include "RecoveryFile.h"
 #include <QMDrovebot/automation/AutomationState.h>
 #include <QMDrovebot/automation/ScriptApi.h>
 #include <QMDrovebot/engine/IncludeExpander.h>
@@ -21,6 +23,7 @@
 
 #include <QMWidgets/App.h>
 
+#include <cmath>
 #include <memory>
 
 namespace QMDrovebot {
@@ -33,13 +36,22 @@ Editor::Editor(QWidget *parent)
     m_outputArea = new OutputArea;
     m_gutter = new LineTextWidget;
     m_engine->setOutputArea(m_outputArea);
+    m_recovery = new RecoveryFile(m_textEdit, this);
+    m_deletionGuard = new DeletionGuard(this);
+    for (QObject *own : {static_cast<QObject *>(this), static_cast<QObject *>(m_textEdit),
+                         static_cast<QObject *>(m_outputArea), static_cast<QObject *>(m_gutter)})
+        m_deletionGuard->protect(own);
+    connect(m_deletionGuard, &DeletionGuard::refused, this, &Editor::appendError);
     m_outputArea->setStyleSheet(QStringLiteral("QTextEdit{background-color: #A0A0A0; color: #000000}"));
-    m_gutter->setFixedWidth(40);
     m_gutter->setTextEdit(m_textEdit);
+    fitGutterWidth();
+    connect(m_textEdit->document(), &QTextDocument::blockCountChanged, this, &Editor::fitGutterWidth);
     m_textEdit->setStyleSheet(QStringLiteral("QTextEdit{background-color: white; color: black; selection-color:black; "
                                              "selection-background-color:lightBlue}"));
+    m_unzoomedPointSize = m_textEdit->font().pointSizeF();
     connect(m_textEdit, &DocWindow::changeWindowTitle, this, &Editor::changeWindowTitle);
     connect(m_textEdit, &DocWindow::statusMessage, this, &Editor::statusMessage);
+    connect(m_textEdit, &DocWindow::fileStatus, this, &Editor::fileStatus);
 
     ScriptApi::install(m_engine, {m_outputArea, &m_qtDefs, &m_qEventDefs, &m_support, &m_testObj});
     AutomationState::setUp();
@@ -89,6 +101,16 @@ ScriptEngine *Editor::engine() const
 LineTextWidget *Editor::gutter() const
 {
     return m_gutter;
+}
+
+RecoveryFile *Editor::recoveryFile() const
+{
+    return m_recovery;
+}
+
+void Editor::protectFromScripts(QObject *widget)
+{
+    m_deletionGuard->protect(widget);
 }
 
 QString Editor::fileName() const
@@ -170,14 +192,12 @@ void Editor::redo()
 
 void Editor::setZoom(int level)
 {
-    m_zoomLevel = level;
-    if (level > 0) {
-        m_textEdit->zoomIn(level);
-        m_outputArea->zoomIn(level);
-    } else if (level < 0) {
-        m_textEdit->zoomOut(-level);
-        m_outputArea->zoomOut(-level);
-    }
+    // The toolkit ignores a zoom that would take the size to zero or below,
+    // all of it at once; the smallest size it allows is what such a level
+    // shows when taken step by step.
+    const int smallest = int(std::floor(-m_unzoomedPointSize)) + 1;
+    zoomBy(qMax(level, smallest) - appliedZoom());
+    m_zoomLevel = appliedZoom();
 }
 
 int Editor::zoomLevel() const
@@ -185,22 +205,44 @@ int Editor::zoomLevel() const
     return m_zoomLevel;
 }
 
+int Editor::appliedZoom() const
+{
+    return qRound(m_textEdit->font().pointSizeF() - m_unzoomedPointSize);
+}
+
+void Editor::zoomBy(int steps)
+{
+    if (steps > 0) {
+        m_textEdit->zoomIn(steps);
+        m_outputArea->zoomIn(steps);
+    } else if (steps < 0) {
+        m_textEdit->zoomOut(-steps);
+        m_outputArea->zoomOut(-steps);
+    }
+    fitGutterWidth();
+}
+
 void Editor::zoomIn()
 {
-    m_textEdit->zoomIn(1);
-    m_outputArea->zoomIn(1);
-    ++m_zoomLevel;
+    zoomBy(1);
+    // What is stored is what the user sees: a step the toolkit ignored at
+    // the smallest size does not count, so the next start shows this size.
+    m_zoomLevel = appliedZoom();
     QMWidgets::App::setSettingValue(QStringLiteral("zoom"), m_zoomLevel);
     m_gutter->repaint();
 }
 
 void Editor::zoomOut()
 {
-    m_textEdit->zoomOut(1);
-    m_outputArea->zoomOut(1);
-    --m_zoomLevel;
+    zoomBy(-1);
+    m_zoomLevel = appliedZoom();
     QMWidgets::App::setSettingValue(QStringLiteral("zoom"), m_zoomLevel);
     m_gutter->repaint();
+}
+
+void Editor::fitGutterWidth()
+{
+    m_gutter->setFixedWidth(qMax(40, m_gutter->fittingWidth()));
 }
 
 void Editor::cursorChanged()
@@ -273,18 +315,28 @@ bool Editor::isEvaluating() const
 
 void Editor::appendError(const QString &text)
 {
-    // The fragment gets a paragraph of its own: loose inline HTML after the
-    // pane's document would turn its first <BR> into an empty line.
-    const bool wasEmpty = m_outputArea->document()->isEmpty();
-    m_outputArea->setHtml(m_outputArea->toHtml() + QStringLiteral("<p><FONT COLOR=#AA0000>") + text +
-                          QStringLiteral("</FONT><FONT COLOR=#000000></FONT></p>"));
-    if (wasEmpty) {
-        // An empty pane still holds one empty paragraph; the error starts
-        // the pane instead of following a blank line.
-        QTextCursor cursor(m_outputArea->document());
-        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
-        cursor.removeSelectedText();
-    }
+    // Inserted at the end: re-reading the whole pane as HTML for each red
+    // line made a run with many failed checks quadratic. The fragment is
+    // parsed as the pane's own HTML is, so line feeds between backtrace
+    // entries vanish and blanks stay as they were, and it gets a paragraph of
+    // its own (a loose <BR> would otherwise open with an empty line).
+    QTextDocument *document = m_outputArea->document();
+    QTextCursor end(document);
+    end.movePosition(QTextCursor::End);
+    end.beginEditBlock();
+    if (!document->isEmpty())
+        end.insertBlock(QTextBlockFormat(), QTextCharFormat());
+    end.insertHtml(QStringLiteral("<html><head><meta name=\"qrichtext\" content=\"1\" /><style type=\"text/css\">"
+                                  "p, li { white-space: pre-wrap; }</style></head><body>"
+                                  "<p style=\" margin-top:12px; margin-bottom:12px;\"><FONT COLOR=#AA0000>") +
+                   text + QStringLiteral("</FONT><FONT COLOR=#000000></FONT></p></body></html>"));
+    end.endEditBlock();
+    // Later appends take the format of the pane's cursor. It goes back to
+    // the start, as after the whole pane was set anew, but with plain
+    // characters: text printed after an error keeps its own colour.
+    QTextCursor start(document);
+    start.setCharFormat(QTextCharFormat());
+    m_outputArea->setTextCursor(start);
     m_errorStatus = 1;
 }
 
@@ -335,29 +387,19 @@ QString Editor::programPrefix()
     return prefix;
 }
 
-// The engine's static check and its evaluator use different parsers, and the
-// static one rejects some valid programs; the evaluator's parser has the last
-// word (see SyntaxCheck.h).
-bool Editor::confirmSyntaxError(const QString &program) const
-{
-    return !evaluatorAcceptsProgram(program);
-}
-
 bool Editor::checkSyntax()
 {
     const QString program = programPrefix() + m_textEdit->toPlainText();
-    const QScriptSyntaxCheckResult result = QScriptEngine::checkSyntax(program);
-    if (result.state() == QScriptSyntaxCheckResult::Valid)
-        return true;
-    if (!confirmSyntaxError(program))
+    const SyntaxVerdict result = checkProgramSyntax(program);
+    if (result.valid)
         return true;
 
-    const int line = result.errorLineNumber();
+    const int line = result.line;
     const int offset = mainProgramLineOffset();
     if (line > offset) {
-        appendError(QStringLiteral("Syntax Error:") + result.errorMessage().toHtmlEscaped() + QStringLiteral("<BR>") +
+        appendError(QStringLiteral("Syntax Error:") + result.message.toHtmlEscaped() + QStringLiteral("<BR>") +
                     QStringLiteral("Line:") + QString::number(line - offset) + QStringLiteral("<BR>Column:") +
-                    QString::number(result.errorColumnNumber()));
+                    QString::number(result.column));
         // Put the cursor on the offending line so the user sees it at once.
         const QTextBlock block = m_textEdit->document()->findBlockByNumber(line - offset - 1);
         if (block.isValid()) {
@@ -365,7 +407,7 @@ bool Editor::checkSyntax()
             m_textEdit->setTextCursor(cursor);
         }
     } else {
-        appendError(QStringLiteral("Syntax Error in included file ") + result.errorMessage().toHtmlEscaped());
+        appendError(QStringLiteral("Syntax Error in included file ") + result.message.toHtmlEscaped());
     }
     m_textEdit->ensureCursorVisible();
     return false;
@@ -385,8 +427,10 @@ bool Editor::startRun()
 {
     if (refuseNestedRun())
         return false;
+    // A script can take the whole process down (the engine has fatal
+    // limits); what the user typed must outlive it.
+    m_recovery->writeNow();
     m_errorStatus = 0;
-    m_engine->clearInterrupt();
     m_engine->collectGarbage();
     m_engine->setScriptFileName(fileName());
     if (!checkSyntax())
@@ -395,44 +439,35 @@ bool Editor::startRun()
     return true;
 }
 
-void Editor::evaluateProgram()
+bool Editor::evaluateProgram(ScriptEngine::Failure *failure)
 {
     // Assembled again: the included files may have changed since the check,
     // and their problems belong in the pane that was just cleared.
     const QString program = programPrefix() + m_textEdit->toPlainText();
-    m_engine->evaluate(program, QString(), 1);
+    return m_engine->runProgram(program, failure);
 }
 
 void Editor::run()
 {
     if (!startRun())
         return;
-    evaluateProgram();
-    if (m_engine->hasUncaughtException())
-        reportUncaughtException();
+    ScriptEngine::Failure failure;
+    if (evaluateProgram(&failure))
+        reportFailure(failure);
 }
 
-void Editor::reportUncaughtException()
+void Editor::reportFailure(const ScriptEngine::Failure &failure)
 {
-    int line = m_engine->uncaughtExceptionLineNumber();
-    QStringList backtrace = m_engine->uncaughtExceptionBacktrace();
-    // Stop and abort() leave no line on the error; use where the script was.
-    if (line <= 0 && m_engine->interruptLine() > 0) {
-        line = m_engine->interruptLine();
-        if (backtrace.isEmpty())
-            backtrace = m_engine->interruptBacktrace();
-    }
     const int offset = mainProgramLineOffset();
     // The engine's texts are escaped: the pane renders HTML, and every
     // backtrace ends in "<global>()", which would otherwise vanish as a tag.
-    if (line > offset) {
-        appendError(QStringLiteral("Evaluation Error: Line:") + QString::number(line - offset) +
-                    QStringLiteral("<BR>") + m_engine->uncaughtException().toString().toHtmlEscaped() +
-                    QStringLiteral("<BR>Backtrace: ") + backtrace.join(QLatin1Char('\n')).toHtmlEscaped());
+    if (failure.line > offset) {
+        appendError(QStringLiteral("Evaluation Error: Line:") + QString::number(failure.line - offset) +
+                    QStringLiteral("<BR>") + failure.text.toHtmlEscaped() + QStringLiteral("<BR>Backtrace: ") +
+                    failure.backtrace.join(QLatin1Char('\n')).toHtmlEscaped());
     } else {
         appendError(QStringLiteral("Evaluation Error in included file"));
     }
-    m_engine->clearExceptions();
 }
 
 void Editor::stopEvaluation()
@@ -454,8 +489,9 @@ void Editor::debug()
     debugger->attachTo(m_engine);
     debugger->action(QScriptEngineDebugger::InterruptAction)->trigger();
 
-    evaluateProgram();
-    m_engine->clearExceptions();
+    // A debug run leaves its outcome to the debugger's own views.
+    ScriptEngine::Failure ignored;
+    evaluateProgram(&ignored);
     debugger->detach();
 }
 

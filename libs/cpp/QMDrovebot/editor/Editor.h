@@ -7,15 +7,17 @@
 #include <QMDrovebot/automation/QtDefs.h>
 #include <QMDrovebot/automation/Support.h>
 #include <QMDrovebot/automation/TestObj.h>
+#include <QMDrovebot/engine/ScriptEngine.h>
 
 class QScriptEngineDebugger;
 
 namespace QMDrovebot {
 
+class DeletionGuard;
 class DocWindow;
 class LineTextWidget;
 class OutputArea;
-class ScriptEngine;
+class RecoveryFile;
 
 // The composite editor: document text with its line-number gutter above the
 // output pane, and the engine that runs the document.
@@ -31,9 +33,14 @@ public:
     OutputArea *outputArea() const;
     ScriptEngine *engine() const;
     LineTextWidget *gutter() const;
+    RecoveryFile *recoveryFile() const;
+    // Keeps `widget` from being deleted by a script (see DeletionGuard).
+    void protectFromScripts(QObject *widget);
     QString fileName() const;
     bool isModified() const;
 
+    // Shows the zoom `level` (point steps from the starting size), or the
+    // smallest size the toolkit allows when the level goes below it.
     void setZoom(int level);
     int zoomLevel() const;
 
@@ -64,6 +71,8 @@ signals:
     void cursorPositionChanged(int row, int column);
     // Transient notes for the status bar: failed file operations, a refused run.
     void statusMessage(const QString &message);
+    // The document's lasting note about its file (see DocWindow::fileStatus).
+    void fileStatus(const QString &message);
     // The debugger of the debug run that is starting, before it is attached;
     // it is deleted when that run ends. Lets a test step or continue it.
     void debuggerCreated(QScriptEngineDebugger *debugger);
@@ -91,19 +100,29 @@ private slots:
     void cursorChanged();
 
 private:
+    // The zoom the document shows: its point size less the size it started
+    // with, in whole steps.
+    int appliedZoom() const;
+    void zoomBy(int steps);
+    // Wide enough for the largest line number in the current font, never
+    // narrower than the default.
+    void fitGutterWidth();
+
     bool refuseNestedRun();
     // The steps Run and Debug share: refuse a nested run, reset, check the
     // syntax and clear the pane. False when the run must not go on.
     bool startRun();
-    void evaluateProgram();
-    void reportUncaughtException();
-    bool confirmSyntaxError(const QString &program) const;
+    bool evaluateProgram(ScriptEngine::Failure *failure);
+    void reportFailure(const ScriptEngine::Failure &failure);
 
     ScriptEngine *m_engine = nullptr;
     DocWindow *m_textEdit = nullptr;
     OutputArea *m_outputArea = nullptr;
     LineTextWidget *m_gutter = nullptr;
+    RecoveryFile *m_recovery = nullptr;
+    DeletionGuard *m_deletionGuard = nullptr;
     int m_zoomLevel = 0;
+    qreal m_unzoomedPointSize = 0;
 
     bool m_embeddedFunctionsEnabled = false;
     int m_errorStatus = 0;

@@ -77,6 +77,15 @@ QTextBlock LineTextWidget::firstBlockBelow(qreal documentY) const
     return bisectBlocks(documentY);
 }
 
+int LineTextWidget::fittingWidth() const
+{
+    if (!m_textEdit)
+        return 0;
+    const QFontMetrics metrics(m_textEdit->document()->defaultFont());
+    const int digits = QString::number(m_textEdit->document()->blockCount()).size();
+    return leftMargin + metrics.horizontalAdvance(QLatin1Char('0')) * digits + rightMargin;
+}
+
 QTextBlock LineTextWidget::bisectBlocks(qreal documentY) const
 {
     const QTextDocument *document = m_textEdit->document();
@@ -133,7 +142,7 @@ void LineTextWidget::paintEvent(QPaintEvent *)
         // and error line numbers even when lines above wrap.
         const QString label = QString::number(number);
         painter.setFont(block == cursorBlock ? boldFont : normalFont);
-        const int x = width() - zeroWidth * label.size() - 7;
+        const int x = width() - zeroWidth * label.size() - rightMargin;
         const int yBase = int(y) - contentsY + metrics.ascent() + 2;
         painter.drawText(x, yBase, label);
     }

@@ -27,6 +27,10 @@ public:
     // does. Invalid when no block does (past the end, or no editor).
     QTextBlock firstBlockBelow(qreal documentY) const;
 
+    // The width at which the document's largest line number, in the text's
+    // current font, keeps a small margin left of it.
+    int fittingWidth() const;
+
 public slots:
     // Repaints at once rather than deferring, so the numbers never lag a
     // scroll of the text.
@@ -36,6 +40,11 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    // Labels end this far from the right edge; fittingWidth() leaves the
+    // left margin between the outline and the widest label.
+    static constexpr int rightMargin = 7;
+    static constexpr int leftMargin = 4;
+
     // The slow but sure search, for when the layout's hit test is off.
     QTextBlock bisectBlocks(qreal documentY) const;
 

@@ -51,31 +51,129 @@ private:
 
 } // namespace
 
+namespace {
+
+bool isNameChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$');
+}
+
+bool isBlank(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r');
+}
+
+// The end of the string or regular-expression literal that opens at
+// `start`: the index after its closing character, or the end of its line
+// when it is not closed there (the evaluator would reject it anyway).
+int literalEnd(const QString &text, int start, bool *closed = nullptr)
+{
+    const QChar close = text.at(start);
+    bool inClass = false;
+    if (closed)
+        *closed = false;
+    int i = start + 1;
+    for (; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\n'))
+            return i;
+        if (c == QLatin1Char('\\')) {
+            ++i;
+        } else if (close == QLatin1Char('/') && c == QLatin1Char('[')) {
+            inClass = true;
+        } else if (inClass && c == QLatin1Char(']')) {
+            inClass = false;
+        } else if (c == close && !inClass) {
+            if (closed)
+                *closed = true;
+            return i + 1;
+        }
+    }
+    return i;
+}
+
+// Whether a "/" after `previous` (the last word or sign outside blanks and
+// comments) opens a regular expression rather than dividing.
+bool regexMayFollow(const QString &previous)
+{
+    if (previous.isEmpty())
+        return true;
+    const QChar last = previous.at(previous.size() - 1);
+    if (isNameChar(last)) {
+        static const QStringList keywords = {
+            QStringLiteral("return"), QStringLiteral("typeof"), QStringLiteral("case"),      QStringLiteral("do"),
+            QStringLiteral("else"),   QStringLiteral("in"),     QStringLiteral("new"),       QStringLiteral("delete"),
+            QStringLiteral("void"),   QStringLiteral("throw"),  QStringLiteral("instanceof")};
+        return keywords.contains(previous);
+    }
+    return last != QLatin1Char(')') && last != QLatin1Char(']') && last != QLatin1Char('}') &&
+           last != QLatin1Char('"') && last != QLatin1Char('\'') && last != QLatin1Char('/');
+}
+
+// After the word include at `p`: blanks, "(", blanks and a quoted name. The
+// name is taken as written, escapes and all.
+bool readCall(const QString &text, int p, QString *name)
+{
+    int i = p + kInclude.size();
+    while (i < text.size() && isBlank(text.at(i)))
+        ++i;
+    if (i >= text.size() || text.at(i) != QLatin1Char('('))
+        return false;
+    ++i;
+    while (i < text.size() && isBlank(text.at(i)))
+        ++i;
+    if (i >= text.size() || (text.at(i) != QLatin1Char('"') && text.at(i) != QLatin1Char('\'')))
+        return false;
+    bool closed = false;
+    const int end = literalEnd(text, i, &closed);
+    if (!closed)
+        return false;
+    *name = text.mid(i + 1, end - i - 2);
+    return true;
+}
+
+} // namespace
+
 QStringList IncludeExpander::includedNames(const QString &text)
 {
+    // One pass over the program's tokens as far as they matter here:
+    // comments, string and regular-expression literals are skipped whole, so
+    // a word inside them never counts.
     QStringList names;
-    int p = text.indexOf(kInclude);
-    if (p < 0)
-        return names;
-
-    // Only the first occurrence is tested for a comment.
-    for (int i = p - 1; i > 0 && text.at(i) != QLatin1Char('\n'); --i) {
-        if (text.at(i) == QLatin1Char('/') && text.at(i - 1) == QLatin1Char('/'))
-            return names;
-    }
-    const QStringRef before = text.leftRef(p);
-    if (before.count(QLatin1String("/*")) != before.count(QLatin1String("*/")))
-        return names;
-
-    while (p >= 0) {
-        const int q1 = text.indexOf(QLatin1Char('"'), p);
-        if (q1 < 0)
-            break;
-        const int q2 = text.indexOf(QLatin1Char('"'), q1 + 1);
-        if (q2 < 0)
-            break;
-        names.append(text.mid(q1 + 1, q2 - q1 - 1));
-        p = text.indexOf(kInclude, q2);
+    QString previous;
+    const int size = text.size();
+    int i = 0;
+    while (i < size) {
+        const QChar c = text.at(i);
+        const QChar next = i + 1 < size ? text.at(i + 1) : QChar();
+        if (isBlank(c)) {
+            ++i;
+        } else if (c == QLatin1Char('/') && next == QLatin1Char('/')) {
+            const int end = text.indexOf(QLatin1Char('\n'), i);
+            i = end < 0 ? size : end;
+        } else if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
+            const int end = text.indexOf(QLatin1String("*/"), i + 2);
+            i = end < 0 ? size : end + 2;
+        } else if (c == QLatin1Char('"') || c == QLatin1Char('\'') ||
+                   (c == QLatin1Char('/') && regexMayFollow(previous))) {
+            i = literalEnd(text, i);
+            previous = c;
+        } else if (isNameChar(c)) {
+            int end = i + 1;
+            while (end < size && isNameChar(text.at(end)))
+                ++end;
+            const QStringRef word = text.midRef(i, end - i);
+            // A member of another object (x.include) is no include call.
+            const bool member = previous == QLatin1String(".");
+            QString name;
+            if (word == kInclude && !member && readCall(text, i, &name))
+                names.append(name);
+            previous = word.toString();
+            i = end;
+        } else {
+            previous = c;
+            ++i;
+        }
     }
     return names;
 }
@@ -124,12 +222,11 @@ QString checkContents(const QString &path, const QString &contents, bool *timedO
     // The texts are HTML for the output pane, so the file's path and the
     // engine's texts are escaped ("<global>()" in a backtrace is no tag).
     const QString shownPath = path.toHtmlEscaped();
-    const QScriptSyntaxCheckResult syntax = QScriptEngine::checkSyntax(contents);
-    if (syntax.state() != QScriptSyntaxCheckResult::Valid && !evaluatorAcceptsProgram(contents)) {
+    const SyntaxVerdict syntax = checkProgramSyntax(contents);
+    if (!syntax.valid) {
         return QStringLiteral("Syntax error in included file:\"") + shownPath + QStringLiteral("\" ") +
-               syntax.errorMessage().toHtmlEscaped() + QStringLiteral("<BR>") + QStringLiteral("Line: ") +
-               QString::number(syntax.errorLineNumber()) + QStringLiteral("<BR> Column: ") +
-               QString::number(syntax.errorColumnNumber());
+               syntax.message.toHtmlEscaped() + QStringLiteral("<BR>") + QStringLiteral("Line: ") +
+               QString::number(syntax.line) + QStringLiteral("<BR> Column: ") + QString::number(syntax.column);
     }
 
     QScriptEngine engine;

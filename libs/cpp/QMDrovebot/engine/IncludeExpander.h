@@ -15,8 +15,10 @@ public:
     // that big, and reading a disk image by mistake must not stall a run.
     static constexpr qint64 maximumFileSize = 16 * 1024 * 1024;
 
-    // The names in the order they are written. Nothing is included when the
-    // first "include" stands in a comment.
+    // The names of the include calls, in the order they are written: the
+    // word include outside comments and literals, then blanks, "(", blanks
+    // and a name in double or single quotes. The word anywhere else (in a
+    // longer name, a text, a comment) includes nothing.
     static QStringList includedNames(const QString &text);
     // A name without "/" is taken relative to the document's folder.
     static QString resolve(const QString &name, const QString &documentPath);

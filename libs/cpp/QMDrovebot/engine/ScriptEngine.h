@@ -3,23 +3,37 @@
 #include <QPointer>
 #include <QScriptEngine>
 #include <QStringList>
+#include <QTimer>
 
+#include <functional>
+#include <vector>
+
+class QEvent;
 class QWidget;
 
 namespace QMDrovebot {
 
 class OutputArea;
+class RunAgent;
 
 // The engine of one editor, and the run state that script functions need:
 // the document path, the output pane, where the main program starts in the
 // assembled text, and a pending stop or abort. Script functions reach all of
 // it through the engine they are called with, never through the editor.
+//
+// While a main program runs (runProgram), the engine lets the event loop
+// run every few milliseconds, so the window repaints and Stop gets through
+// even to a script that computes without waiting. What the script itself
+// set in motion waits meanwhile: its posted input and its timers take
+// effect only while it waits (delay(), a dialog, any call that runs an event
+// loop) or once it has ended, exactly as when nothing else ran.
 class ScriptEngine : public QScriptEngine
 {
     Q_OBJECT
 
 public:
     explicit ScriptEngine(QObject *parent = nullptr);
+    ~ScriptEngine() override;
 
     void setScriptFileName(const QString &fileName);
     QString scriptFileName() const;
@@ -37,13 +51,44 @@ public:
     static QString stopText();
     static QString abortText();
 
-    // Ends the running evaluation with an error carrying `text`, remembering
-    // where the script stood so the report can name the line. Nothing
-    // happens when no evaluation runs.
+    // Why a main program failed: the error's text, its line in the assembled
+    // program (0 or less when it has none) and the engine's backtrace.
+    struct Failure
+    {
+        QString text;
+        int line = 0;
+        QStringList backtrace;
+    };
+
+    // Evaluates `program` as the main program of a run. True when it failed
+    // (an uncaught exception, Stop, abort(), an exception in a callback),
+    // with `failure` filled in. Nothing of the run stays pending afterwards.
+    bool runProgram(const QString &program, Failure *failure);
+    bool isRunningProgram() const;
+    // The innermost engine whose main program is running, or null.
+    static ScriptEngine *runningEngine();
+
+    // Ends the running evaluation with an error carrying `text`. During a
+    // main program the request holds until the program has ended: no later
+    // statement runs, callbacks included; the script's timers stop, its
+    // waits end and the modal dialogs it opened are closed. The report names
+    // the line where the main program stood. Nothing happens when no
+    // evaluation runs.
     void interrupt(const QString &text);
-    int interruptLine() const;
-    QStringList interruptBacktrace() const;
-    void clearInterrupt();
+    bool isInterrupted() const;
+
+    // True while the main program computes: script code is innermost, and
+    // the engine itself let the event loop run.
+    bool holdsScriptEvents() const;
+    // Runs `action` once the running script waits or its program ends; at
+    // once when no main program runs. Dropped when the script is stopped or
+    // `context` is destroyed first.
+    static void whenScriptWaits(QObject *context, std::function<void()> action);
+    // Posts `event` (taking it over) to `receiver` under the same rule.
+    static void postWhenScriptWaits(QObject *receiver, QEvent *event);
+    // A wait of the script begins: what it held back is let through now, so
+    // even a wait of no time delivers it.
+    static void scriptWaits();
 
     // Shows `html` in red in the output pane and marks the run failed (the
     // host connects errorReported).
@@ -55,13 +100,40 @@ public:
 signals:
     // A red error text for the output pane; the host marks its run failed.
     void errorReported(const QString &html);
+    // A stop or abort of the running main program was requested.
+    void interrupted();
 
 private:
+    struct Deferred
+    {
+        QPointer<QObject> context;
+        std::function<void()> action;
+    };
+
+    // Asks the engine again to abort; called whenever script code resumes.
+    void rearmInterrupt();
+    void stopWith(const QScriptValue &value);
+    void recordMainProgramPosition();
+    void closeScriptDialogs();
+    void releaseDeferred();
+    void callbackFailed(const QScriptValue &exception);
+    void uncaughtPosition(bool watched, int *line, QStringList *backtrace) const;
+
     QString m_scriptFileName;
     QPointer<OutputArea> m_outputArea;
     int m_mainProgramLineOffset = 0;
     int m_interruptLine = 0;
     QStringList m_interruptBacktrace;
+
+    RunAgent *m_agent = nullptr;
+    int m_runDepth = 0;
+    bool m_interrupted = false;
+    QScriptValue m_interruptValue;
+    QPointer<QWidget> m_modalAtStart;
+    std::vector<Deferred> m_deferred;
+    // Lets deferred work through at the first pass of events that is not the
+    // engine's own while the script computes.
+    QTimer m_releaseTrigger;
 };
 
 } // namespace QMDrovebot

@@ -146,15 +146,9 @@ void showNames(const EntryMap &map)
 
 void WidgetIds::fillAliases()
 {
-    QMap<QString, QString> &table = aliasTable();
-    if (!table.isEmpty())
-        return;
-    // This system's own widgets, so their segments read as short words.
-    table.insert(QStringLiteral("QMDrovebot::Editor"), QStringLiteral("Editor"));
-    table.insert(QStringLiteral("QMDrovebot::DocWindow"), QStringLiteral("DocWindow"));
-    table.insert(QStringLiteral("QMDrovebot::OutputArea"), QStringLiteral("OutputArea"));
-    table.insert(QStringLiteral("QMDrovebot::LineTextWidget"), QStringLiteral("LineNumbers"));
-    table.insert(QStringLiteral("QMDrovebot::FindDialog"), QStringLiteral("FindDialog"));
+    // None of this system's own classes gets an alias: IDs keep their full
+    // names ("QMDrovebot::Editor"), as the scripts written for it spell
+    // them. The table stays for other applications' classes.
 }
 
 QMap<QString, QString> WidgetIds::aliases()
@@ -224,11 +218,12 @@ void WidgetIds::generateIDs()
         ids = computeIds(widgets);
         // Widgets made after the recording (the frame's tool bar is built
         // after its editor) would lose their own tool tips for good once the
-        // IDs replace them; keep those too. The names above still use only
-        // what was recorded.
+        // IDs replace them; keep those too. One without a tool tip has
+        // nothing to keep, so a restore leaves its ID in place. The names
+        // above still use only what was recorded.
         EntryMap &saved = savedToolTips();
         for (QWidget *widget : widgets) {
-            if (!saved.contains(widget) || !saved.value(widget).widget)
+            if ((!saved.contains(widget) || !saved.value(widget).widget) && !widget->toolTip().isEmpty())
                 saved.insert(widget, {widget, widget->toolTip()});
         }
         showNames(ids);

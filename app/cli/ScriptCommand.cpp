@@ -1,7 +1,8 @@
-#include "BatchCommand.h"
+#include "ScriptCommand.h"
 
 #include "CommandLine.h"
 #include "JUnitReport.h"
+#include "ScriptRunGuard.h"
 #include "window/JSMainWindow.h"
 #include "window/JavaScriptEvaluator.h"
 
@@ -9,6 +10,7 @@
 #include <QVector>
 
 #include <MTools/BoundedFile.h>
+#include <QMDrovebot/automation/AutomationState.h>
 #include <QMDrovebot/batch/ScriptList.h>
 #include <QMDrovebot/batch/ScriptRunner.h>
 #include <QMWidgets/App.h>
@@ -28,7 +30,7 @@ struct Batch
 {
     QString suiteName;
     QVector<Row> rows;
-    QString reportPath;
+    ScriptCommandOptions options;
     // One script from --run: its pane is printed exactly as --run prints
     // it, with no header, state or summary.
     bool single = false;
@@ -39,7 +41,7 @@ class ReportFile
 public:
     ReportFile(const Batch &batch)
         : m_report(batch.suiteName)
-        , m_path(batch.reportPath)
+        , m_path(batch.options.reportPath)
     {
         for (const Row &row : batch.rows) {
             const QFileInfo info(row.shown);
@@ -79,8 +81,11 @@ int runBatch(int argc, char **argv, const Batch &batch)
     CommandLine::chooseHeadlessPlatform();
     QMWidgets::App app(argc, argv, QLatin1String(CommandLine::organization), QLatin1String(CommandLine::application));
     CommandLine::setUpApplication(app);
-    // The scripts see the same application as under --run: the frame with
-    // its document window, whose editor runs them one after another.
+    // Nobody is there to answer the unsaved-changes question.
+    QMDrovebot::AutomationState::setQuitsDirectly(true);
+    ScriptRunGuard guard(batch.options.timeLimitSeconds);
+    // The scripts see the same application as the editor: the frame with its
+    // document window, whose editor runs them one after another.
     JavaScriptEvaluator frame;
     frame.showAtStartUp();
     app.setMainWidget(&frame);
@@ -90,11 +95,12 @@ int runBatch(int argc, char **argv, const Batch &batch)
     if (!report.write())
         return 2;
 
-    // A per-script limit plugs in here: runner.setRunStep(...) wraps the one
-    // call that runs each opened script.
+    CommandLine::waitUntilActive(&frame);
     QMDrovebot::ScriptRunner runner(frame.mainWindow()->editor());
+    runner.setRunStep([&guard](QMDrovebot::Editor *editor) { guard.run(editor); });
     int errors = 0;
-    for (int i = 0; i < batch.rows.size(); ++i) {
+    int ran = 0;
+    for (int i = 0; i < batch.rows.size() && !ScriptRunGuard::signalReceived(); ++i, ++ran) {
         const Row &row = batch.rows.at(i);
         if (!batch.single)
             printLine(stdout, QStringLiteral("== ") + row.shown);
@@ -102,13 +108,16 @@ int runBatch(int argc, char **argv, const Batch &batch)
         report.write();
 
         const QMDrovebot::ScriptRun result = runner.run(row.run);
-        errors += result.error ? 1 : 0;
+        if (batch.single && !result.opened)
+            return fail(QStringLiteral("cannot read %1: %2").arg(row.shown, result.errorText), 2);
+        const bool failed = result.error || ScriptRunGuard::signalReceived();
+        errors += failed ? 1 : 0;
         if (batch.single || !result.outputText.isEmpty())
             printLine(stdout, result.outputText);
         if (!batch.single)
-            printLine(stdout, result.error ? QStringLiteral("-- Error") : QStringLiteral("-- Done"));
+            printLine(stdout, failed ? QStringLiteral("-- Error") : QStringLiteral("-- Done"));
 
-        report[i].outcome = result.error ? JUnitReport::Outcome::Failed : JUnitReport::Outcome::Passed;
+        report[i].outcome = failed ? JUnitReport::Outcome::Failed : JUnitReport::Outcome::Passed;
         report[i].seconds = result.milliseconds / 1000.0;
         report[i].failureText = result.errorText;
         report[i].systemOut = result.outputText;
@@ -116,17 +125,21 @@ int runBatch(int argc, char **argv, const Batch &batch)
     }
     if (!batch.single) {
         const int count = batch.rows.size();
-        printLine(stdout, counted(count, "script", "scripts") + QStringLiteral(": ") + QString::number(count - errors) +
-                              QStringLiteral(" done, ") + counted(errors, "error", "errors"));
+        QString summary = counted(count, "script", "scripts") + QStringLiteral(": ") + QString::number(ran - errors) +
+                          QStringLiteral(" done, ") + counted(errors, "error", "errors");
+        // A signal ends the suite early; the rows it skipped are named.
+        if (ran < count)
+            summary += QStringLiteral(", ") + QString::number(count - ran) + QStringLiteral(" not run");
+        printLine(stdout, summary);
     }
     if (report.failed())
         return 2;
-    return errors == 0 ? 0 : 1;
+    return errors == 0 && ran == batch.rows.size() ? 0 : 1;
 }
 
 } // namespace
 
-int runBatchCommand(int argc, char **argv, const QString &listPath, const QString &reportPath)
+int runBatchCommand(int argc, char **argv, const QString &listPath, const ScriptCommandOptions &options)
 {
     QByteArray bytes;
     QString reason;
@@ -142,21 +155,21 @@ int runBatchCommand(int argc, char **argv, const QString &listPath, const QStrin
     }
     Batch batch;
     batch.suiteName = QFileInfo(listPath).completeBaseName();
-    batch.reportPath = reportPath;
+    batch.options = options;
     const QStringList paths = QMDrovebot::ScriptList::parse(bytes);
     for (const QString &path : paths)
         batch.rows.append({path, QMDrovebot::ScriptList::resolve(path, listPath)});
     return runBatch(argc, argv, batch);
 }
 
-int runScriptWithReport(int argc, char **argv, const QString &scriptPath, const QString &reportPath)
+int runScriptCommand(int argc, char **argv, const QString &scriptPath, const ScriptCommandOptions &options)
 {
     const QFileInfo info(scriptPath);
     if (!info.isFile() || !info.isReadable())
         return fail(QStringLiteral("cannot read %1").arg(scriptPath), 2);
     Batch batch;
     batch.suiteName = info.completeBaseName();
-    batch.reportPath = reportPath;
+    batch.options = options;
     batch.single = true;
     batch.rows.append({scriptPath, info.absoluteFilePath()});
     return runBatch(argc, argv, batch);

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+// What --run and --batch share besides the scripts themselves.
+struct ScriptCommandOptions
+{
+    // A JUnit report to write; empty for none.
+    QString reportPath;
+    // Each script is stopped as Stop does after this many seconds; 0 for no
+    // limit.
+    int timeLimitSeconds = 0;
+};
+
+// `corvella --batch LIST.jslst`: runs the scripts of the list in order in one
+// editor, as the batch window's Start does, without a display of its own.
+// Relative paths in the list are relative to the list file's folder.
+//
+// Standard output: for each script "== PATH" (the path as the list names it),
+// its output pane as plain text, then "-- Done" or "-- Error"; at the end one
+// line such as "3 scripts: 2 done, 1 error". Returns 0 when every script is
+// done, 1 when any failed, 2 after one line on standard error when the list
+// cannot be read or the report cannot be written. After SIGINT or SIGTERM
+// the running script is stopped and the rest are not run.
+//
+// With a report path, a JUnit report is rewritten before and after every
+// script, so a process ended from outside still leaves a complete report in
+// which the script that was running counts as failed.
+int runBatchCommand(int argc, char **argv, const QString &listPath, const ScriptCommandOptions &options);
+
+// `corvella --run FILE`: runs FILE as the Run button does, once the window is
+// up, and prints the output pane. Returns 0 without error, 1 with one (a time
+// limit, SIGINT and SIGTERM included), 2 when FILE cannot be read. With a
+// report path, the same report as --batch for the one script.
+int runScriptCommand(int argc, char **argv, const QString &scriptPath, const ScriptCommandOptions &options);

@@ -1,0 +1,120 @@
+#include "ScriptRunGuard.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <QMDrovebot/editor/Editor.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// The handler only writes a byte; the event loop, which the engine keeps
+// running even while a script computes, reads it and stops the run.
+int g_signalPipe[2] = {-1, -1};
+volatile sig_atomic_t g_signalNumber = 0;
+ScriptRunGuard *g_activeGuard = nullptr;
+
+void onSignal(int number)
+{
+    if (g_signalNumber != 0) {
+        // Asked twice: whatever keeps the run from ending, the user means it.
+        ::signal(number, SIG_DFL);
+        ::raise(number);
+        return;
+    }
+    g_signalNumber = number;
+    const char byte = 1;
+    const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
+    (void)written;
+}
+
+} // namespace
+
+ScriptRunGuard::ScriptRunGuard(int timeLimitSeconds, QObject *parent)
+    : QObject(parent)
+    , m_timeLimitSeconds(timeLimitSeconds)
+    , m_timeLimit(new QTimer(this))
+{
+    m_timeLimit->setSingleShot(true);
+    connect(m_timeLimit, &QTimer::timeout, this, [this] {
+        m_timedOut = true;
+        stopRun(timeLimitText(m_timeLimitSeconds));
+    });
+
+    static QPointer<QSocketNotifier> notifier;
+    if (!notifier && ::pipe(g_signalPipe) == 0) {
+        for (int fd : g_signalPipe)
+            ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        ::fcntl(g_signalPipe[1], F_SETFL, O_NONBLOCK);
+        notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+        QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] {
+            char byte = 0;
+            const ssize_t read = ::read(g_signalPipe[0], &byte, 1);
+            (void)read;
+            if (g_activeGuard)
+                g_activeGuard->signalArrived();
+        });
+        struct sigaction action = {};
+        action.sa_handler = onSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        ::sigaction(SIGINT, &action, nullptr);
+        ::sigaction(SIGTERM, &action, nullptr);
+    }
+}
+
+ScriptRunGuard::~ScriptRunGuard()
+{
+    if (g_activeGuard == this)
+        g_activeGuard = nullptr;
+}
+
+void ScriptRunGuard::run(QMDrovebot::Editor *editor)
+{
+    m_timedOut = false;
+    if (signalReceived() || !editor)
+        return;
+    m_editor = editor;
+    ScriptRunGuard *outer = g_activeGuard;
+    g_activeGuard = this;
+    if (m_timeLimitSeconds > 0)
+        m_timeLimit->start(m_timeLimitSeconds * 1000);
+    editor->run();
+    m_timeLimit->stop();
+    g_activeGuard = outer;
+    m_editor = nullptr;
+}
+
+bool ScriptRunGuard::timedOut() const
+{
+    return m_timedOut;
+}
+
+bool ScriptRunGuard::signalReceived()
+{
+    return g_signalNumber != 0;
+}
+
+QString ScriptRunGuard::timeLimitText(int seconds)
+{
+    return seconds == 1 ? QStringLiteral("Error: the script ran into its time limit of 1 second")
+                        : QStringLiteral("Error: the script ran into its time limit of %1 seconds").arg(seconds);
+}
+
+void ScriptRunGuard::signalArrived()
+{
+    const QString name = g_signalNumber == SIGINT ? QStringLiteral("SIGINT") : QStringLiteral("SIGTERM");
+    stopRun(QStringLiteral("Error: the run was interrupted by %1").arg(name));
+}
+
+void ScriptRunGuard::stopRun(const QString &reason)
+{
+    if (!m_editor || !m_editor->isEvaluating())
+        return;
+    m_editor->appendError(reason);
+    m_editor->stopEvaluation();
+}

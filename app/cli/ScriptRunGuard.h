@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+class QTimer;
+
+namespace QMDrovebot {
+class Editor;
+} // namespace QMDrovebot
+
+// Runs scripts for a host that nobody watches (the command line). A time
+// limit, and SIGINT or SIGTERM, end a run exactly as the Stop button does:
+// the script stops wherever it is, a modal dialog it opened is closed, and a
+// red line in the output pane says why. The run always ends, and what the
+// pane held so far is kept.
+//
+// Signals are process-wide: the first SIGINT or SIGTERM stops the current
+// run and is remembered, so a host running several scripts can stop there;
+// a second one ends the process the default way.
+class ScriptRunGuard : public QObject
+{
+    Q_OBJECT
+
+public:
+    // A limit of 0 seconds or less means none.
+    explicit ScriptRunGuard(int timeLimitSeconds = 0, QObject *parent = nullptr);
+    ~ScriptRunGuard() override;
+
+    // Runs the editor's document as Run does, within the limit. A signal
+    // that arrived earlier keeps the script from starting at all.
+    void run(QMDrovebot::Editor *editor);
+    // The latest run was stopped by the time limit.
+    bool timedOut() const;
+    static bool signalReceived();
+
+    static QString timeLimitText(int seconds);
+
+private:
+    void stopRun(const QString &reason);
+    void signalArrived();
+
+    int m_timeLimitSeconds;
+    QTimer *m_timeLimit;
+    QPointer<QMDrovebot::Editor> m_editor;
+    bool m_timedOut = false;
+};
