@@ -17,6 +17,7 @@ the suite only when they pass, so a caught fault costs one small build.
 import argparse
 import os
 import re
+import shutil
 import signal
 import subprocess
 import sys
@@ -243,11 +244,43 @@ def list_tests(build_dir):
     return re.findall(r"Test\s+#\d+:\s+(\S+)", out)
 
 
+def sync_tree(source, target):
+    """Makes `target` a copy of `source` without build/ and .git; files whose
+    contents did not change keep their times, so the next build is small."""
+    skip = {"build", ".git"}
+    wanted = set()
+    for folder, dirs, files in os.walk(source):
+        rel = os.path.relpath(folder, source)
+        if rel == ".":
+            dirs[:] = [d for d in dirs if d not in skip]
+        os.makedirs(os.path.join(target, rel), exist_ok=True)
+        for name in files:
+            relpath = os.path.normpath(os.path.join(rel, name))
+            wanted.add(relpath)
+            src, dst = os.path.join(source, relpath), os.path.join(target, relpath)
+            with open(src, "rb") as handle:
+                data = handle.read()
+            if os.path.isfile(dst):
+                with open(dst, "rb") as handle:
+                    if handle.read() == data:
+                        continue
+            with open(dst, "wb") as handle:
+                handle.write(data)
+            shutil.copymode(src, dst)
+    for folder, dirs, files in os.walk(target):
+        rel = os.path.relpath(folder, target)
+        if rel == ".":
+            dirs[:] = [d for d in dirs if d not in skip]
+        for name in files:
+            relpath = os.path.normpath(os.path.join(rel, name))
+            if relpath not in wanted:
+                os.remove(os.path.join(target, relpath))
+
+
 def prepare(args):
     os.makedirs(args.src, exist_ok=True)
     os.makedirs(args.build, exist_ok=True)
-    subprocess.run(["rsync", "-a", "--delete", "--exclude", "/build/", "--exclude", "/.git", ROOT + "/", args.src + "/"],
-                   check=True)
+    sync_tree(ROOT, args.src)
     if not os.path.isfile(os.path.join(args.build, "CMakeCache.txt")):
         subprocess.run(["cmake", "-S", args.src, "-B", args.build, "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
                         "-DCORVELLA_TEST_TIMEOUT=%d" % args.test_limit],
