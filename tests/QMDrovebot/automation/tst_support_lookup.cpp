@@ -50,6 +50,12 @@ namespace {
 
 using Owned = std::unique_ptr<QWidget>;
 
+QWidget *named(QWidget *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
 int topLevelIndex(QWidget *widget)
 {
     return QApplication::topLevelWidgets().indexOf(widget);
@@ -150,7 +156,10 @@ private slots:
         QCOMPARE(support.getVisibleWidgetByClassName(QStringLiteral("ProbeX")), nullptr);
     }
 
-    void subWidgetSearches_data()
+    // top (Editor) > editor (Probe::Editor) > box > b1; editor > b2; editor >
+    // middle > leaf (QLabel). Descendants are searched from top, ancestors
+    // from leaf.
+    void searches_data()
     {
         QTest::addColumn<QString>("search");
         QTest::addColumn<QString>("text");
@@ -160,43 +169,8 @@ private slots:
         QTest::newRow("class: exact, not inherited") << "getSubWidgetByClassName" << "QAbstractButton" << "";
         QTest::newRow("inherits: subclass found") << "getSubWidgetByInheritClassName" << "QAbstractButton" << "b1";
         QTest::newRow("tool tip is case-sensitive") << "getSubWidgetByToolTip" << "Second" << "";
-        QTest::newRow("tool tip") << "getSubWidgetByToolTip" << "second" << "b2";
-        QTest::newRow("object name") << "getSubWidgetByObjectName" << "label" << "label";
-        // clang-format on
-    }
-
-    void subWidgetSearches()
-    {
-        QFETCH(QString, search);
-        QFETCH(QString, text);
-        QFETCH(QString, found);
-
-        // root > box > (b1 > inner) ; root > b2 ; root > label
-        QWidget root;
-        root.setObjectName(QStringLiteral("root"));
-        root.setToolTip(QStringLiteral("second"));
-        auto *box = new QWidget(&root);
-        box->setObjectName(QStringLiteral("box"));
-        auto *b1 = new QPushButton(box);
-        b1->setObjectName(QStringLiteral("b1"));
-        auto *b2 = new QPushButton(&root);
-        b2->setObjectName(QStringLiteral("b2"));
-        b2->setToolTip(QStringLiteral("second"));
-        auto *label = new QLabel(&root);
-        label->setObjectName(QStringLiteral("label"));
-
-        QObject *result = nullptr;
-        QVERIFY(QMetaObject::invokeMethod(&support, search.toLatin1().constData(), Q_RETURN_ARG(QObject *, result),
-                                          Q_ARG(QWidget *, &root), Q_ARG(QString, text)));
-        QCOMPARE(result ? result->objectName() : QString(), found);
-    }
-
-    void parentSearches_data()
-    {
-        QTest::addColumn<QString>("search");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("found");
-        // clang-format off
+        QTest::newRow("tool tip, not the widget itself") << "getSubWidgetByToolTip" << "second" << "b2";
+        QTest::newRow("object name") << "getSubWidgetByObjectName" << "leaf" << "leaf";
         QTest::newRow("exact class") << "parentByClassName" << "Probe::Editor" << "editor";
         QTest::newRow("exact match beats a nearer suffix") << "parentByClassName" << "Editor" << "top";
         QTest::newRow("suffix fallback") << "parentByClassName" << "::Editor" << "editor";
@@ -208,24 +182,22 @@ private slots:
         // clang-format on
     }
 
-    void parentSearches()
+    void searches()
     {
         QFETCH(QString, search);
         QFETCH(QString, text);
         QFETCH(QString, found);
-
         Editor top;
         top.setObjectName(QStringLiteral("top"));
-        auto *editor = new Probe::Editor(&top);
-        editor->setObjectName(QStringLiteral("editor"));
-        auto *middle = new QWidget(editor);
-        middle->setObjectName(QStringLiteral("middle"));
-        auto *leaf = new QLabel(middle);
-        leaf->setObjectName(QStringLiteral("leaf"));
-
+        top.setToolTip(QStringLiteral("second"));
+        QWidget *editor = named(new Probe::Editor(&top), "editor");
+        named(new QPushButton(named(new QWidget(editor), "box")), "b1");
+        named(new QPushButton(editor), "b2")->setToolTip(QStringLiteral("second"));
+        QWidget *leaf = named(new QLabel(named(new QWidget(editor), "middle")), "leaf");
         QObject *result = nullptr;
         QVERIFY(QMetaObject::invokeMethod(&support, search.toLatin1().constData(), Q_RETURN_ARG(QObject *, result),
-                                          Q_ARG(QWidget *, leaf), Q_ARG(QString, text)));
+                                          Q_ARG(QWidget *, search.contains("Sub") ? &top : leaf),
+                                          Q_ARG(QString, text)));
         QCOMPARE(result ? result->objectName() : QString(), found);
     }
 

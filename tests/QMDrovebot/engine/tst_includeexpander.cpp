@@ -7,7 +7,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 using QMDrovebot::IncludeExpander;
@@ -94,19 +93,6 @@ private slots:
         QString actual = QStringLiteral("unchanged");
         QVERIFY(IncludeExpander::readFile(path, &actual));
         QCOMPARE(actual, contents);
-    }
-
-    void readFileRefusesSpecialFiles()
-    {
-        QString contents = QStringLiteral("unchanged");
-        QVERIFY(!IncludeExpander::readFile(m_dir.filePath(QStringLiteral("missing.js")), &contents));
-        QVERIFY(!IncludeExpander::readFile(m_dir.path(), &contents));
-        // Opening a pipe for reading would block until someone writes to it.
-        const QString fifo = m_dir.filePath(QStringLiteral("pipe.js"));
-        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        QVERIFY(!IncludeExpander::readFile(fifo, &contents));
-        QVERIFY(!IncludeExpander::readFile(QStringLiteral("/dev/zero"), &contents));
-        QCOMPARE(contents, QStringLiteral("unchanged"));
     }
 
     void checkIncludedFile_data()

@@ -125,35 +125,6 @@ private slots:
         QCOMPARE(syntaxError(QString::fromLatin1(toJavaScriptAscii(minified))), QString());
     }
 
-    void pathsAgree_data() { addLibraryRows(); }
-
-    // The editor's QString path and the byte path in one piece and in the
-    // chunks the command line reads give the same text.
-    void pathsAgree()
-    {
-        QFETCH(QString, path);
-        const QByteArray bytes = library(path);
-        QVERIFY2(!bytes.isEmpty(), qPrintable(path + QStringLiteral(" was not fetched")));
-        const QByteArray expected = compressJavaScriptText(QString::fromUtf8(bytes)).toUtf8();
-        QCOMPARE(compressJavaScriptUtf8(bytes), expected);
-
-        for (const int chunk : {131072, 4093, 61}) {
-            JSMinifier minifier;
-            QByteArray streamed;
-            QByteArray buffer(chunk + int(JSMinifier::extraOutput), Qt::Uninitialized);
-            for (int at = 0; at < bytes.size(); at += chunk) {
-                const char *end = minifier.feed(bytes.constData() + at, qMin(chunk, bytes.size() - at), buffer.data());
-                streamed.append(buffer.constData(), int(end - buffer.constData()));
-            }
-            const char *end = minifier.finish(buffer.data());
-            streamed.append(buffer.constData(), int(end - buffer.constData()));
-            QVERIFY2(streamed == expected, qPrintable(QStringLiteral("chunks of %1 bytes differ").arg(chunk)));
-        }
-
-        // Saved with a byte-order mark, as some editors do: the same text.
-        QVERIFY(compressJavaScriptUtf8("\xEF\xBB\xBF" + bytes) == expected);
-    }
-
     void lodashBehavesTheSame()
     {
         const QString original = QString::fromUtf8(library(QStringLiteral("lodash/lodash.js")));
