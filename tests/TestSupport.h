@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <QtTest/qtestcase.h>
+#include <QtTest/qtestsystem.h>
 
 #include <functional>
 
@@ -58,6 +59,12 @@ inline Run runProgram(const QString &program, const QStringList &arguments, cons
     run.out = process.readAllStandardOutput();
     run.err = process.readAllStandardError();
     return run;
+}
+
+inline bool shown(QWidget *widget)
+{
+    widget->show();
+    return QTest::qWaitForWindowExposed(widget);
 }
 
 // The button whose text, without its mnemonic marker, is `text`.

@@ -9,6 +9,8 @@
 #include <QWidgetAction>
 #include <QtTest>
 
+#include "TestSupport.h"
+
 #include <MTools/Delay.h>
 #include <QMDrovebot/automation/DropSimulator.h>
 #include <QMDrovebot/automation/Support.h>
@@ -113,8 +115,7 @@ private slots:
     {
         QPushButton button(QStringLiteral("Press me"));
         button.resize(80, 30);
-        button.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&button));
+        QVERIFY(TestSupport::shown(&button));
         publish("b", &button);
         // Without a delay the click waits for the script to end.
         QCOMPARE(evaluate(QStringLiteral("var n = 0; b.clicked.connect(function() { n++; });"
@@ -203,8 +204,7 @@ private slots:
         auto *layout = new QVBoxLayout(&window);
         layout->addWidget(source);
         layout->addWidget(target);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(TestSupport::shown(&window));
         source->selectAll();
         Support().dragAndDrop(source, 20, source->height() / 2, target, 5, 5);
         MTools::Delay::delay(100);

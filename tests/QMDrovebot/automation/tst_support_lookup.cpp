@@ -6,6 +6,8 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
+#include "TestSupport.h"
+
 #include <QMDrovebot/automation/Support.h>
 
 #include <memory>
@@ -217,8 +219,7 @@ private slots:
         QMenu menu;
         menu.addAction(QStringLiteral("entry"));
         QCOMPARE(support.findVisibleDialog(), nullptr);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(TestSupport::shown(&dialog));
         QCOMPARE(support.findVisibleDialog(), &dialog);
         menu.popup(QPoint(10, 10));
         QVERIFY(QTest::qWaitForWindowExposed(&menu));

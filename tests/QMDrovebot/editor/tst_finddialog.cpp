@@ -65,8 +65,7 @@ private slots:
         edit->setTextCursor(cursor);
 
         FindDialog dialog(&editor, nullptr);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(TestSupport::shown(&dialog));
         auto *field = dialog.findChild<QLineEdit *>(QStringLiteral("findLineEdit"));
         QTest::keyClicks(field, search);
         QAbstractButton *findNext = button(&dialog, QStringLiteral("Find Next"));
@@ -86,8 +85,7 @@ private slots:
         QTextEdit *edit = editor.textEdit();
         edit->setPlainText(QString(QStringLiteral("filler;\n")).repeated(300) + QStringLiteral("needle"));
         edit->moveCursor(QTextCursor::Start);
-        editor.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&editor));
+        QVERIFY(TestSupport::shown(&editor));
 
         FindDialog dialog(&editor, nullptr);
         dialog.findChild<QLineEdit *>(QStringLiteral("findLineEdit"))->setText(QStringLiteral("NEEDLE"));
@@ -115,8 +113,7 @@ private slots:
         FindDialog dialog(&editor, nullptr);
         QVERIFY(!dialog.isModal());
 
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(TestSupport::shown(&dialog));
         auto *field = dialog.findChild<QLineEdit *>(QStringLiteral("findLineEdit"));
         QTest::keyClicks(field, QStringLiteral("kept"));
         if (escape)
@@ -125,8 +122,7 @@ private slots:
             QTest::mouseClick(button(&dialog, QStringLiteral("Close")), Qt::LeftButton);
         QVERIFY(dialog.isHidden());
 
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(TestSupport::shown(&dialog));
         QCOMPARE(field->text(), QStringLiteral("kept"));
     }
 };

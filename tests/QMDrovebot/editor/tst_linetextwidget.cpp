@@ -8,6 +8,8 @@
 #include <QTextEdit>
 #include <QtTest>
 
+#include "TestSupport.h"
+
 #include <functional>
 
 using QMDrovebot::LineTextWidget;
@@ -156,8 +158,7 @@ private slots:
         Host host;
         host.edit->setPlainText(text);
         host.edit->zoomIn(zoom);
-        host.window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&host.window));
+        QVERIFY(TestSupport::shown(&host.window));
         QVERIFY(host.edit->document()->firstBlock().layout()->lineCount() >= firstBlockLines);
 
         QTextCursor cursor(host.edit->document()->findBlockByNumber(cursorBlock));
@@ -179,8 +180,7 @@ private slots:
     {
         Host host;
         host.edit->setPlainText(numberedLines(200));
-        host.window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&host.window));
+        QVERIFY(TestSupport::shown(&host.window));
         QCoreApplication::processEvents();
         const std::function<void()> changes[] = {[&] { host.edit->verticalScrollBar()->setValue(100); },
                                                  [&] { host.edit->insertPlainText(QStringLiteral("x")); },
@@ -217,8 +217,7 @@ private slots:
 
         Host host;
         host.edit->setPlainText(numberedLines(blocks));
-        host.window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&host.window));
+        QVERIFY(TestSupport::shown(&host.window));
         const QTextBlock probe = host.edit->document()->findBlockByNumber(probeBlock);
         const qreal y = host.edit->document()->documentLayout()->blockBoundingRect(probe).top() + offset;
         const QTextBlock found = host.gutter->firstBlockBelow(y);
@@ -233,8 +232,7 @@ private slots:
         // file would then wait for all of it.
         Host host;
         host.edit->setPlainText(numberedLines(200000));
-        host.window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&host.window));
+        QVERIFY(TestSupport::shown(&host.window));
         const QTextBlock middle = host.edit->document()->findBlockByNumber(100000);
         QCOMPARE(middle.layout()->lineCount(), 0);
 

@@ -71,8 +71,7 @@ private slots:
         DlgJSCompressed dialog(nullptr);
         dialog.setBaseName(baseName);
         dialog.setCompressedText(text);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(TestSupport::shown(&dialog));
         const QStringList seen = clickSave(&dialog, elsewhere.filePath(typed));
         QCOMPARE(seen.at(0), m_dir->filePath(baseName + QStringLiteral("Compressed.js")));
         // The message names the suggested file whatever name was typed.
@@ -86,8 +85,7 @@ private slots:
     {
         DlgJSCompressed dialog(nullptr);
         dialog.setCompressedText(QStringLiteral("a=1;"));
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(TestSupport::shown(&dialog));
         QCOMPARE(clickSave(&dialog, QString()).at(1), QString());       // cancelled
         QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("taken.js"))); // a folder is in the way
         QCOMPARE(clickSave(&dialog, m_dir->filePath("taken")).at(1), QString());
@@ -102,8 +100,7 @@ private slots:
         const QByteArray script = "// tool\nvar a = 1;\nif (a) {\n    print( 'a  b' );\n}\n";
         JavaScriptEvaluator frame;
         frame.mainWindow()->openPath(writeFile(m_dir->filePath(QStringLiteral("tool.test.js")), script));
-        frame.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QVERIFY(TestSupport::shown(&frame));
         QString shown;
         QStringList seen;
         whenActive<DlgJSCompressed>([&](DlgJSCompressed *dialog) {
