@@ -3,20 +3,29 @@
 // Helpers shared by the tests: files, child processes, answering modal
 // dialogs from the event loop, and a settings store that starts empty.
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QCoreApplication>
+// What most tests use comes in here, so each test lists only its own units.
+#include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
+#include <QPushButton>
+#include <QScriptEngine>
 #include <QSettings>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextEdit>
 #include <QTimer>
-#include <QWidget>
-#include <QtTest/qtestcase.h>
-#include <QtTest/qtestsystem.h>
+#include <QVBoxLayout>
+#include <QtTest>
 
 #include <functional>
+#include <memory>
 
 namespace TestSupport {
 

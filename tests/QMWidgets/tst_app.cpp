@@ -1,6 +1,5 @@
-#include <QDir>
+#include "TestSupport.h"
 #include <QSettings>
-#include <QtTest>
 
 #include <QMWidgets/App.h>
 

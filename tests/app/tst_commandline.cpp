@@ -1,9 +1,5 @@
 #include "TestSupport.h"
 
-#include <QDir>
-#include <QTemporaryDir>
-#include <QtTest>
-
 // The real program with no display of any kind: --run prints the output
 // pane and tells by its status whether the script failed, and the answers
 // that need no window come without one.

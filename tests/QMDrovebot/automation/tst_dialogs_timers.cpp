@@ -1,11 +1,5 @@
 #include <QGLWidget>
 #include <QInputDialog>
-#include <QLabel>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QScriptEngine>
-#include <QTemporaryDir>
-#include <QtTest>
 
 #include "TestSupport.h"
 

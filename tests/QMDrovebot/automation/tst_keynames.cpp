@@ -1,4 +1,4 @@
-#include <QtTest>
+#include "TestSupport.h"
 
 #include <QMDrovebot/automation/KeyNames.h>
 

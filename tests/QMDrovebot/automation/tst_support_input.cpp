@@ -1,13 +1,5 @@
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QPointer>
-#include <QPushButton>
-#include <QScriptEngine>
 #include <QToolButton>
-#include <QVBoxLayout>
 #include <QWidgetAction>
-#include <QtTest>
 
 #include "TestSupport.h"
 

@@ -1,16 +1,9 @@
-#include <QAction>
 #include <QDialog>
-#include <QLabel>
-#include <QMenu>
-#include <QPushButton>
-#include <QVBoxLayout>
-#include <QtTest>
 
 #include "TestSupport.h"
 
 #include <QMDrovebot/automation/Support.h>
 
-#include <memory>
 #include <vector>
 
 using QMDrovebot::Support;

@@ -5,15 +5,8 @@
 #include <QMDrovebot/engine/OutputArea.h>
 #include <QMWidgets/App.h>
 
-#include <QAction>
 #include <QMainWindow>
-#include <QPointer>
 #include <QScriptEngineDebugger>
-#include <QTemporaryDir>
-#include <QTimer>
-#include <QtTest>
-
-#include <memory>
 
 using QMDrovebot::Editor;
 

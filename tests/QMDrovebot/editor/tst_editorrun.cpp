@@ -7,14 +7,8 @@
 #include <QMDrovebot/engine/ScriptEngine.h>
 #include <QMWidgets/App.h>
 
-#include <QDir>
 #include <QScriptContext>
-#include <QTemporaryDir>
-#include <QTextBlock>
 #include <QTextDocumentFragment>
-#include <QtTest>
-
-#include <memory>
 
 using QMDrovebot::Editor;
 

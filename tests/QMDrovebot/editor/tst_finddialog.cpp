@@ -1,9 +1,6 @@
 #include "TestSupport.h"
 
-#include <QLineEdit>
-#include <QPushButton>
 #include <QScrollBar>
-#include <QtTest>
 
 #include <QMDrovebot/editor/DocWindow.h>
 #include <QMDrovebot/editor/Editor.h>

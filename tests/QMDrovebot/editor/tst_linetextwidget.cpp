@@ -4,9 +4,6 @@
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QScrollBar>
-#include <QTextBlock>
-#include <QTextEdit>
-#include <QtTest>
 
 #include "TestSupport.h"
 

@@ -1,10 +1,9 @@
+#include "TestSupport.h"
 #include <QMDrovebot/editor/SyntaxHighlighter.h>
 
 #include <QAbstractTextDocumentLayout>
-#include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
-#include <QtTest>
 
 using QMDrovebot::SyntaxHighlighter;
 

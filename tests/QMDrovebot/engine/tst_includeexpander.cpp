@@ -2,11 +2,6 @@
 
 #include <QMDrovebot/engine/IncludeExpander.h>
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QtTest>
-
 #include <unistd.h>
 
 using QMDrovebot::IncludeExpander;

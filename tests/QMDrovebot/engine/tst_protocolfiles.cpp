@@ -4,11 +4,7 @@
 
 #include <QMWidgets/App.h>
 
-#include <QDir>
-#include <QFile>
 #include <QLocale>
-#include <QTemporaryDir>
-#include <QtTest>
 
 using QMDrovebot::ProtocolFiles;
 

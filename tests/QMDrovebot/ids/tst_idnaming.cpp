@@ -1,4 +1,4 @@
-#include <QtTest>
+#include "TestSupport.h"
 
 #include <QMDrovebot/ids/IdNaming.h>
 

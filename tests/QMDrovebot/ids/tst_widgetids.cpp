@@ -1,10 +1,7 @@
+#include "TestSupport.h"
 #include <QClipboard>
 #include <QGroupBox>
-#include <QLabel>
-#include <QPushButton>
 #include <QTreeWidget>
-#include <QVBoxLayout>
-#include <QtTest>
 
 #include <QMDrovebot/automation/Support.h>
 #include <QMDrovebot/engine/OutputArea.h>

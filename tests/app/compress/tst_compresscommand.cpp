@@ -3,9 +3,6 @@
 #include "compress/JSAsciiEncoder.h"
 #include "compress/JSMinifier.h"
 
-#include <QTemporaryDir>
-#include <QtTest>
-
 using TestSupport::readFile;
 
 // `corvella --compress FILE [-o OUT]` reads 128 KiB at a time; characters,

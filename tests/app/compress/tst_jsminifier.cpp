@@ -1,9 +1,8 @@
+#include "TestSupport.h"
 #include "compress/JSAsciiEncoder.h"
 #include "compress/JSMinifier.h"
 
 #include <QRandomGenerator>
-#include <QScriptEngine>
-#include <QtTest>
 
 namespace {
 

@@ -1,11 +1,9 @@
+#include "TestSupport.h"
 #include "compress/JSAsciiEncoder.h"
 #include "compress/JSMinifier.h"
 
 #include <QProcess>
-#include <QScriptEngine>
 #include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QtTest>
 
 namespace {
 

@@ -6,11 +6,6 @@
 #include "window/MUITabBar.h"
 #include "window/MUITabBarItem.h"
 
-#include <QMessageBox>
-#include <QTemporaryDir>
-#include <QTextEdit>
-#include <QtTest>
-
 #include <QMDrovebot/editor/DocWindow.h>
 #include <QMDrovebot/editor/Editor.h>
 #include <QMWidgets/App.h>

@@ -4,12 +4,6 @@
 #include "window/MUITabBar.h"
 #include "window/MUITabBarItem.h"
 
-#include <QAction>
-#include <QMenu>
-#include <QMessageBox>
-#include <QTemporaryDir>
-#include <QtTest>
-
 #include <QMDrovebot/editor/DocWindow.h>
 #include <QMDrovebot/editor/Editor.h>
 #include <QMDrovebot/engine/OutputArea.h>

@@ -1,14 +1,8 @@
 #include "TestSupport.h"
 #include "window/JSMainWindow.h"
 
-#include <QAction>
-#include <QMenu>
-#include <QMessageBox>
 #include <QStatusBar>
-#include <QTemporaryDir>
-#include <QTextBlock>
 #include <QTextLayout>
-#include <QtTest>
 
 #include <sys/stat.h>
 
