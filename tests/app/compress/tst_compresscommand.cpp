@@ -39,6 +39,7 @@ private slots:
         // clang-format off
         QTest::newRow("script") << m_script << compressJavaScriptText(QString::fromUtf8(m_script)).toUtf8();
         QTest::newRow("large file across chunks") << large << QByteArray();
+        QTest::newRow("three-byte character cut after two bytes") << QByteArray(large).insert(131072 - 3, "'€'") << QByteArray();
         QTest::newRow("broken sequence across a border") << QByteArray(large).insert(2 * 131072 - 1, "\xe2\x82") << QByteArray();
         QTest::newRow("mark before blanks") << bom + "a  = 1;" << QByteArray("a  =1;");
         QTest::newRow("two marks") << bom + bom + "x" << bom + "x";
