@@ -34,9 +34,10 @@ QString applicationPrefix()
     return QCoreApplication::applicationName() + QLatin1Char('/');
 }
 
-// The program's toolkit messages are discarded, as users of a script runner
-// must never see toolkit chatter in their terminal. Fatal messages still end
-// the process because the toolkit aborts after the handler returns.
+// Toolkit warnings would mix with what a script prints when it runs from a
+// terminal, so they are dropped; CORVELLA_SHOW_QT_MESSAGES brings them back
+// for debugging. A fatal message still ends the process: the toolkit aborts
+// after the handler returns.
 void silentMessageHandler(QtMsgType, const QMessageLogContext &, const QString &) {}
 
 // Installed before the toolkit's application object exists, so even the

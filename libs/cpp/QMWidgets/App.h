@@ -50,8 +50,8 @@ public:
     static QString webAddress(const QString &page);
 
 signals:
-    // Raised where the platform reports a click on the application's dock
-    // icon; no platform this program runs on does, so it never fires here.
+    // The frame shows itself again on this signal. Nothing emits it yet: it
+    // waits for a platform that reports clicks on the application's dock icon.
     void dockClicked();
 
 public slots:

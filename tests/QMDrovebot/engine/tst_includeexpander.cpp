@@ -1,11 +1,7 @@
+#include "TestSupport.h"
+
 #include <QMDrovebot/engine/IncludeExpander.h>
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QtTest>
-
-#include <sys/stat.h>
 #include <unistd.h>
 
 using QMDrovebot::IncludeExpander;
@@ -15,283 +11,173 @@ class tst_IncludeExpander : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
+    void includedNames_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("names");
 
-    void includedNames_data();
-    void includedNames();
+        // clang-format off
+        QTest::newRow("no include") << "printout(1);" << QStringList();
+        QTest::newRow("two calls in order, twice counts twice") << "include(\"b.js\");\ninclude(\"a.js\");include(\"b.js\")" << QStringList{"b.js", "a.js", "b.js"};
+        QTest::newRow("name on a later line") << "include(\n  \"a.js\"\n);" << QStringList{"a.js"};
+        QTest::newRow("single quotes and blanks") << "include ( 'a.js' );" << QStringList{"a.js"};
+        QTest::newRow("case-sensitive") << "Include(\"a.js\");" << QStringList();
+        QTest::newRow("no closing quote") << "include(\"a.js);" << QStringList();
+        QTest::newRow("no quote at all") << "include(name);" << QStringList();
+        // A call in a comment is no call, and the real ones around it still count.
+        QTest::newRow("line comment first") << "// include(\"a.js\");\ninclude(\"b.js\");" << QStringList{"b.js"};
+        QTest::newRow("open block comment") << "/* notes\n   include(\"a.js\");\n*/\ninclude(\"b.js\");" << QStringList{"b.js"};
+        QTest::newRow("later line comment") << "include(\"a.js\");\n// include(\"b.js\");" << QStringList{"a.js"};
+        QTest::newRow("single slashes are no comment") << "var x = 4 / 2 / 1; include(\"a.js\");" << QStringList{"a.js"};
+        // The word inside other words, strings and regular expressions is no call.
+        QTest::newRow("inside longer names") << "var included = 1; lib.include(\"x.js\"); includeAll(\"y.js\");" << QStringList();
+        QTest::newRow("inside a string") << "printout(\"include('me.js')\"); var u = \"http://h\"; include(\"a.js\");" << QStringList{"a.js"};
+        QTest::newRow("quote in a regular expression") << "var r = /\"include(\"/;\ninclude(\"a.js\");" << QStringList{"a.js"};
+        QTest::newRow("escaped quote, then division") << "var s = \"\\\"include(\\\"x.js\\\")\"; var h = w / 2; include(\"a.js\");" << QStringList{"a.js"};
+        // clang-format on
+    }
 
-    void resolve_data();
-    void resolve();
+    void includedNames()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, names);
+        QCOMPARE(IncludeExpander::includedNames(text), names);
+    }
 
-    void fileBlockLayout_data();
-    void fileBlockLayout();
+    void resolve_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("documentPath");
+        QTest::addColumn<QString>("path");
 
-    void readFile_data();
-    void readFile();
-    void readFileRefusesSpecialFiles();
+        // clang-format off
+        QTest::newRow("plain name beside document") << "lib.js" << "/home/u/s/main.js" << "/home/u/s/lib.js";
+        QTest::newRow("path as written") << "sub/lib.js" << "/home/u/s/main.js" << "sub/lib.js";
+        QTest::newRow("backslashes joined to folder") << "sub\\lib.js" << "/home/u/s/main.js" << "/home/u/s/sub\\lib.js";
+        QTest::newRow("never saved document") << "lib.js" << "" << "/lib.js";
+        // clang-format on
+    }
 
-    void checkIncludedFile_data();
-    void checkIncludedFile();
-    void checkUnreadableFile();
-    void checkRunawayFileIsStopped();
-    void verdictFollowsTheContents();
+    void resolve()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, documentPath);
+        QFETCH(QString, path);
+        QCOMPARE(IncludeExpander::resolve(name, documentPath), path);
+    }
+
+    // The block's line feeds count toward the main program's line offset.
+    void fileBlockLayout()
+    {
+        QCOMPARE(IncludeExpander::fileBlock(QStringLiteral("/x/l.js"), QStringLiteral("a\nb")),
+                 QStringLiteral("\n // ------- included file \"/x/l.js\"--------\na\nb\n"));
+    }
+
+    void readFile_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("contents");
+
+        // clang-format off
+        QTest::newRow("utf-8") << QByteArray("var s = \"\xc3\xa4\xe2\x82\xac\";\r\n") << QString::fromUtf8("var s = \"ä€\";\r\n");
+        QTest::newRow("cut at first zero byte") << QByteArray("var a;\0var b;", 13) << "var a;";
+        QTest::newRow("empty") << QByteArray() << "";
+        // clang-format on
+    }
+
+    void readFile()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, contents);
+        const QString path = writeFile(QStringLiteral("read.js"), bytes);
+        QString actual = QStringLiteral("unchanged");
+        QVERIFY(IncludeExpander::readFile(path, &actual));
+        QCOMPARE(actual, contents);
+    }
+
+    void checkIncludedFile_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        // "%1" stands for the file's path.
+        QTest::addColumn<QString>("text");
+
+        // clang-format off
+        QTest::newRow("declarations") << "decl.js" << QByteArray("var a = 1;\nfunction f(x) { return x + a; }\n") << "";
+        QTest::newRow("valid but rejected by the static check") << "pre.js" << QByteArray("var a = 1, d = 2;\nvar x = a &&\n++d;\n") << "";
+        QTest::newRow("code after a zero byte ignored") << "zero.js" << QByteArray("var a = 1;\0}}}{{{", 17) << "";
+        QTest::newRow("syntax error") << "syntax.js" << QByteArray("var a = 1;\n  var = 3;") << "Syntax error in included file:\"%1\" Expected `identifier'<BR>Line: 2<BR> Column: 7";
+        QTest::newRow("evaluation error at top level") << "throws.js" << QByteArray("var a = 1;\nthrow new Error(\"boom\");") << "Evaluation Error in included file:\"%1\"<BR>nLine2<BR>Error: boom<BR>Backtrace: &lt;global&gt;() at 2";
+        QTest::newRow("evaluation error inside a function") << "nested.js" << QByteArray("function f() {\n  return missing.x;\n}\nf();") << "Evaluation Error in included file:\"%1\"<BR>nLine2<BR>ReferenceError: Can't find variable: missing" "<BR>Backtrace: f() at 2\n&lt;global&gt;() at 4";
+        QTest::newRow("thrown text shown as text") << "markup.js" << QByteArray("throw \"a<b>c\";") << "Evaluation Error in included file:\"%1\"<BR>nLine1<BR>a&lt;b&gt;c<BR>Backtrace: &lt;global&gt;() at 1";
+        QTest::newRow("oversized file") << "huge.js" << QByteArray() << "Error: The included file\"%1\" can not be opened";
+        // clang-format on
+    }
+
+    void checkIncludedFile()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        const QString path = writeFile(name, bytes);
+        if (name == QLatin1String("huge.js")) {
+            QFile file(path);
+            QVERIFY(file.resize(IncludeExpander::maximumFileSize + 1));
+        }
+        const QString expected = text.isEmpty() ? QString() : text.arg(path);
+        QCOMPARE(QMDrovebot::checkIncludedFile(path), expected);
+    }
+
+    void checkUnreadableFile()
+    {
+        const QString missing = m_dir.filePath(QStringLiteral("nothing.js"));
+        QCOMPARE(QMDrovebot::checkIncludedFile(missing),
+                 QStringLiteral("Error: The included file\"%1\" does not exist").arg(missing));
+        QCOMPARE(QMDrovebot::checkIncludedFile(m_dir.path()),
+                 QStringLiteral("Error: The included file\"%1\" can not be opened").arg(m_dir.path()));
+
+        const QString locked = writeFile(QStringLiteral("locked.js"), "var a;");
+        QVERIFY(QFile::setPermissions(locked, QFileDevice::Permissions()));
+        if (::geteuid() == 0)
+            QSKIP("file permissions do not stop the superuser from reading");
+        QCOMPARE(QMDrovebot::checkIncludedFile(locked),
+                 QStringLiteral("Error: The included file\"%1\" can not be opened").arg(locked));
+    }
+
+    void checkRunawayFileIsStopped()
+    {
+        // An endless loop in an included file must not hang every later Run.
+        const QString path = writeFile(QStringLiteral("loop.js"), "var n = 0;\nfor (;;) { ++n; }\n");
+        const QString text = QMDrovebot::checkIncludedFile(path);
+        QVERIFY2(text.startsWith(QStringLiteral("Evaluation Error in included file:\"%1\"<BR>nLine").arg(path)),
+                 qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("<BR>Error: the included file ran longer than 5 seconds<BR>Backtrace: ")),
+                 qPrintable(text));
+    }
+
+    void verdictFollowsTheContents()
+    {
+        // Verdicts are remembered per path; an edit must be seen at once, even
+        // one that keeps the file's size.
+        const QString path = writeFile(QStringLiteral("edited.js"), "var a = 1;");
+        QCOMPARE(QMDrovebot::checkIncludedFile(path), QString());
+        writeFile(QStringLiteral("edited.js"), "var = 12;a");
+        QVERIFY(QMDrovebot::checkIncludedFile(path).startsWith(QStringLiteral("Syntax error in included file:")));
+        writeFile(QStringLiteral("edited.js"), "var a = 1;");
+        QCOMPARE(QMDrovebot::checkIncludedFile(path), QString());
+        QVERIFY(QFile::remove(path));
+        QCOMPARE(QMDrovebot::checkIncludedFile(path),
+                 QStringLiteral("Error: The included file\"%1\" does not exist").arg(path));
+    }
 
 private:
-    QString writeFile(const QString &name, const QByteArray &bytes);
+    QString writeFile(const QString &name, const QByteArray &bytes)
+    {
+        return TestSupport::writeFile(m_dir.filePath(name), bytes);
+    }
 
     QTemporaryDir m_dir;
 };
-
-void tst_IncludeExpander::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-}
-
-QString tst_IncludeExpander::writeFile(const QString &name, const QByteArray &bytes)
-{
-    const QString path = m_dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return QString();
-    file.write(bytes);
-    return path;
-}
-
-void tst_IncludeExpander::includedNames_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("names");
-
-    QTest::newRow("no include") << "printout(1);" << QStringList();
-    QTest::newRow("one call") << "include(\"a.js\");\nprintout(1);" << QStringList{"a.js"};
-    QTest::newRow("at the very start") << "include(\"a.js\")" << QStringList{"a.js"};
-    QTest::newRow("two calls in order") << "include(\"b.js\");\ninclude(\"a.js\");" << QStringList{"b.js", "a.js"};
-    QTest::newRow("same file twice") << "include(\"a.js\");\ninclude(\"a.js\");" << QStringList{"a.js", "a.js"};
-    QTest::newRow("empty name") << "include(\"\");" << QStringList{""};
-    QTest::newRow("name on a later line") << "include(\n  \"a.js\"\n);" << QStringList{"a.js"};
-    QTest::newRow("case-sensitive") << "Include(\"a.js\");" << QStringList();
-    QTest::newRow("no closing quote") << "include(\"a.js);" << QStringList();
-    QTest::newRow("no quote at all") << "include(name);" << QStringList();
-
-    // A call in a comment is no call, and the real ones below still count.
-    QTest::newRow("first after line comment") << "// include(\"a.js\");\ninclude(\"b.js\");" << QStringList{"b.js"};
-    QTest::newRow("first after code and line comment")
-        << "var x = 1; // include(\"a.js\")\ninclude(\"b.js\");" << QStringList{"b.js"};
-    QTest::newRow("first inside open block comment")
-        << "/* notes\n   include(\"a.js\");\n*/\ninclude(\"b.js\");" << QStringList{"b.js"};
-    QTest::newRow("first after a closed block comment") << "/* notes */\ninclude(\"a.js\");" << QStringList{"a.js"};
-    QTest::newRow("line comment on an earlier line") << "var x = 1; //\ninclude(\"a.js\");" << QStringList{"a.js"};
-    QTest::newRow("single slashes are no comment") << "var x = 4 / 2 / 1; include(\"a.js\");" << QStringList{"a.js"};
-    QTest::newRow("url in a string on the same line")
-        << "var u = \"http://h\"; include(\"a.js\");" << QStringList{"a.js"};
-    QTest::newRow("later include in line comment not expanded")
-        << "include(\"a.js\");\n// include(\"b.js\");" << QStringList{"a.js"};
-    QTest::newRow("later include in block comment not expanded")
-        << "include(\"a.js\");\n/* include(\"b.js\"); */" << QStringList{"a.js"};
-
-    // The word inside other words and strings is no call.
-    QTest::newRow("inside a longer name") << "var included = 1;\nvar s = \"x.js\";" << QStringList();
-    QTest::newRow("inside a string") << "printout(\"include me\"); printout(\"ok\");" << QStringList();
-    QTest::newRow("single quotes and blanks") << "include ( 'a.js' );" << QStringList{"a.js"};
-    QTest::newRow("member of another object") << "lib.include(\"a.js\"); includeAll(\"b.js\");" << QStringList();
-    QTest::newRow("quote in a regular expression")
-        << "var r = /\"include(\"/;\ninclude(\"a.js\");" << QStringList{"a.js"};
-    QTest::newRow("escaped quote, then division")
-        << "var s = \"\\\"include(\\\"x.js\\\")\"; var h = w / 2; include(\"a.js\");" << QStringList{"a.js"};
-    QTest::newRow("a longer name after a call") << "include(\"a.js\"); var includes = \"b.js\";" << QStringList{"a.js"};
-}
-
-void tst_IncludeExpander::includedNames()
-{
-    QFETCH(QString, text);
-    QFETCH(QStringList, names);
-    QCOMPARE(IncludeExpander::includedNames(text), names);
-}
-
-void tst_IncludeExpander::resolve_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("documentPath");
-    QTest::addColumn<QString>("path");
-
-    QTest::newRow("plain name beside document") << "lib.js"
-                                                << "/home/u/s/main.js"
-                                                << "/home/u/s/lib.js";
-    QTest::newRow("absolute path as written") << "/opt/lib.js"
-                                              << "/home/u/s/main.js"
-                                              << "/opt/lib.js";
-    QTest::newRow("relative path as written") << "sub/lib.js"
-                                              << "/home/u/s/main.js"
-                                              << "sub/lib.js";
-    QTest::newRow("backslashes joined to folder") << "sub\\lib.js"
-                                                  << "/home/u/s/main.js"
-                                                  << "/home/u/s/sub\\lib.js";
-    QTest::newRow("never saved document") << "lib.js"
-                                          << ""
-                                          << "/lib.js";
-    QTest::newRow("empty name") << ""
-                                << "/home/u/s/main.js"
-                                << "/home/u/s/";
-}
-
-void tst_IncludeExpander::resolve()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, documentPath);
-    QFETCH(QString, path);
-    QCOMPARE(IncludeExpander::resolve(name, documentPath), path);
-}
-
-void tst_IncludeExpander::fileBlockLayout_data()
-{
-    QTest::addColumn<QString>("contents");
-    QTest::addColumn<QString>("block");
-    QTest::addColumn<int>("lineFeeds");
-
-    QTest::newRow("three lines, no final line feed") << "a\nb\nc"
-                                                     << "\n // ------- included file \"/x/l.js\"--------\na\nb\nc\n"
-                                                     << 5;
-    QTest::newRow("final line feed kept") << "a\n"
-                                          << "\n // ------- included file \"/x/l.js\"--------\na\n\n"
-                                          << 4;
-    QTest::newRow("empty file") << ""
-                                << "\n // ------- included file \"/x/l.js\"--------\n\n"
-                                << 3;
-}
-
-void tst_IncludeExpander::fileBlockLayout()
-{
-    QFETCH(QString, contents);
-    QFETCH(QString, block);
-    QFETCH(int, lineFeeds);
-    const QString actual = IncludeExpander::fileBlock(QStringLiteral("/x/l.js"), contents);
-    QCOMPARE(actual, block);
-    QCOMPARE(actual.count(QLatin1Char('\n')), lineFeeds);
-}
-
-void tst_IncludeExpander::readFile_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("contents");
-
-    QTest::newRow("plain") << QByteArray("var a = 1;\r\n") << "var a = 1;\r\n";
-    QTest::newRow("utf-8") << QByteArray("var s = \"\xc3\xa4\xe2\x82\xac\";") << QString::fromUtf8("var s = \"ä€\";");
-    QTest::newRow("cut at first zero byte") << QByteArray("var a;\0var b;", 13) << "var a;";
-    QTest::newRow("zero byte first") << QByteArray("\0abc", 4) << "";
-    QTest::newRow("empty") << QByteArray() << "";
-}
-
-void tst_IncludeExpander::readFile()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, contents);
-    const QString path = writeFile(QStringLiteral("read.js"), bytes);
-    QString actual = QStringLiteral("unchanged");
-    QVERIFY(IncludeExpander::readFile(path, &actual));
-    QCOMPARE(actual, contents);
-}
-
-void tst_IncludeExpander::readFileRefusesSpecialFiles()
-{
-    QString contents = QStringLiteral("unchanged");
-    QVERIFY(!IncludeExpander::readFile(m_dir.filePath(QStringLiteral("missing.js")), &contents));
-    QVERIFY(!IncludeExpander::readFile(m_dir.path(), &contents));
-    // Opening a pipe for reading would block until someone writes to it.
-    const QString fifo = m_dir.filePath(QStringLiteral("pipe.js"));
-    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    QVERIFY(!IncludeExpander::readFile(fifo, &contents));
-    QVERIFY(!IncludeExpander::readFile(QStringLiteral("/dev/zero"), &contents));
-    QCOMPARE(contents, QStringLiteral("unchanged"));
-}
-
-void tst_IncludeExpander::checkIncludedFile_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("bytes");
-    // "%1" stands for the file's path.
-    QTest::addColumn<QString>("text");
-
-    QTest::newRow("declarations") << "decl.js" << QByteArray("var a = 1;\nfunction f(x) { return x + a; }\n") << "";
-    QTest::newRow("empty file") << "empty.js" << QByteArray() << "";
-    QTest::newRow("valid but rejected by the static check")
-        << "pre.js" << QByteArray("var a = 1, d = 2;\nvar x = a &&\n++d;\n") << "";
-    QTest::newRow("code after a zero byte ignored") << "zero.js" << QByteArray("var a = 1;\0}}}{{{", 17) << "";
-    QTest::newRow("syntax error")
-        << "syntax.js" << QByteArray("var a = 1;\n  var = 3;")
-        << "Syntax error in included file:\"%1\" Expected `identifier'<BR>Line: 2<BR> Column: 7";
-    QTest::newRow("evaluation error at top level")
-        << "throws.js" << QByteArray("var a = 1;\nthrow new Error(\"boom\");")
-        << "Evaluation Error in included file:\"%1\"<BR>nLine2<BR>Error: boom<BR>Backtrace: &lt;global&gt;() at 2";
-    QTest::newRow("evaluation error inside a function")
-        << "nested.js" << QByteArray("function f() {\n  return missing.x;\n}\nf();")
-        << "Evaluation Error in included file:\"%1\"<BR>nLine2<BR>ReferenceError: Can't find variable: missing"
-           "<BR>Backtrace: f() at 2\n&lt;global&gt;() at 4";
-    QTest::newRow("automation call at top level")
-        << "api.js" << QByteArray("printout(\"x\");")
-        << "Evaluation Error in included file:\"%1\"<BR>nLine1<BR>ReferenceError: Can't find variable: printout"
-           "<BR>Backtrace: &lt;global&gt;() at 1";
-    QTest::newRow("thrown text shown as text")
-        << "markup.js" << QByteArray("throw \"a<b>c\";")
-        << "Evaluation Error in included file:\"%1\"<BR>nLine1<BR>a&lt;b&gt;c<BR>Backtrace: &lt;global&gt;() at 1";
-    QTest::newRow("oversized file") << "huge.js" << QByteArray() << "Error: The included file\"%1\" can not be opened";
-}
-
-void tst_IncludeExpander::checkIncludedFile()
-{
-    QFETCH(QString, name);
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, text);
-    const QString path = writeFile(name, bytes);
-    QVERIFY(!path.isEmpty());
-    if (name == QLatin1String("huge.js")) {
-        QFile file(path);
-        QVERIFY(file.resize(IncludeExpander::maximumFileSize + 1));
-    }
-    const QString expected = text.isEmpty() ? QString() : text.arg(path);
-    QCOMPARE(QMDrovebot::checkIncludedFile(path), expected);
-}
-
-void tst_IncludeExpander::checkUnreadableFile()
-{
-    const QString missing = m_dir.filePath(QStringLiteral("nothing.js"));
-    QCOMPARE(QMDrovebot::checkIncludedFile(missing),
-             QStringLiteral("Error: The included file\"%1\" does not exist").arg(missing));
-    QCOMPARE(QMDrovebot::checkIncludedFile(m_dir.path()),
-             QStringLiteral("Error: The included file\"%1\" can not be opened").arg(m_dir.path()));
-
-    const QString locked = writeFile(QStringLiteral("locked.js"), "var a;");
-    QVERIFY(QFile::setPermissions(locked, QFileDevice::Permissions()));
-    if (::geteuid() == 0)
-        QSKIP("file permissions do not stop the superuser from reading");
-    QCOMPARE(QMDrovebot::checkIncludedFile(locked),
-             QStringLiteral("Error: The included file\"%1\" can not be opened").arg(locked));
-}
-
-void tst_IncludeExpander::checkRunawayFileIsStopped()
-{
-    // An endless loop in an included file must not hang every later Run.
-    const QString path = writeFile(QStringLiteral("loop.js"), "var n = 0;\nfor (;;) { ++n; }\n");
-    const QString text = QMDrovebot::checkIncludedFile(path);
-    QVERIFY2(text.startsWith(QStringLiteral("Evaluation Error in included file:\"%1\"<BR>nLine").arg(path)),
-             qPrintable(text));
-    QVERIFY2(text.contains(QStringLiteral("<BR>Error: the included file ran longer than 5 seconds<BR>Backtrace: ")),
-             qPrintable(text));
-}
-
-void tst_IncludeExpander::verdictFollowsTheContents()
-{
-    // Verdicts are remembered per path; an edit must be seen at once, even
-    // one that keeps the file's size.
-    const QString path = writeFile(QStringLiteral("edited.js"), "var a = 1;");
-    QCOMPARE(QMDrovebot::checkIncludedFile(path), QString());
-    writeFile(QStringLiteral("edited.js"), "var = 12;a");
-    QVERIFY(QMDrovebot::checkIncludedFile(path).startsWith(QStringLiteral("Syntax error in included file:")));
-    writeFile(QStringLiteral("edited.js"), "var a = 1;");
-    QCOMPARE(QMDrovebot::checkIncludedFile(path), QString());
-    QVERIFY(QFile::remove(path));
-    QCOMPARE(QMDrovebot::checkIncludedFile(path),
-             QStringLiteral("Error: The included file\"%1\" does not exist").arg(path));
-}
 
 QTEST_MAIN(tst_IncludeExpander)
 #include "tst_includeexpander.moc"

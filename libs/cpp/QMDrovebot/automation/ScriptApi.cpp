@@ -15,64 +15,66 @@ namespace QMDrovebot {
 
 namespace {
 
-// Registration order. Adding a function is one row here.
+// A script that lists the global object's properties sees the functions in
+// this order, so new ones go at the end: adding a function is one row here.
 const ScriptFunction kFunctions[] = {
-    {"getWidgetByObjectName", &AutomationFunctions::getWidgetByObjectName},                   // 1
-    {"getWidgetByWindowTitle", &AutomationFunctions::getWidgetByWindowTitle},                 // 2
-    {"getWidgetByClassName", &AutomationFunctions::getWidgetByClassName},                     // 3
-    {"getSubWidgetByClassName", &AutomationFunctions::getSubWidgetByClassName},               // 4
-    {"getVisibleSubWidgetByClassName", &AutomationFunctions::getVisibleSubWidgetByClassName}, // 5
-    {"getSubWidgetByToolTip", &AutomationFunctions::getSubWidgetByToolTip},                   // 6
-    {"getWidgetByToolTip", &AutomationFunctions::getWidgetByToolTip},                         // 7
-    {"getVisibleWidgetByToolTip", &AutomationFunctions::getVisibleWidgetByToolTip},           // 8
-    {"currentDateTimeString", &AutomationFunctions::currentDateTimeString},                   // 9
-    {"currentAppVersion", &AutomationFunctions::currentAppVersion},                           // 10
-    {"currentAppBuild", &AutomationFunctions::currentAppBuild},                               // 11
-    {"getVisibleWidgetByClassName", &AutomationFunctions::getVisibleWidgetByClassName},       // 12
-    {"getWidgetByID", &AutomationFunctions::getWidgetByID},                                   // 13
-    {"getSubWidgetByObjectName", &AutomationFunctions::getSubWidgetByObjectName},             // 14
-    {"getParentWidgetByClassName", &AutomationFunctions::getParentWidgetByClassName},         // 15
-    {"grab", &AutomationFunctions::grab},                                                     // 16
-    {"grabAndSave", &AutomationFunctions::grabAndSave},                                       // 17
-    {"dragAndDrop", &AutomationFunctions::dragAndDrop},                                       // 18
-    {"quitApplication", &AutomationFunctions::quitApplication},                               // 19
-    {"getSubWidgetByInheritClassName", &AutomationFunctions::getSubWidgetByInheritClassName}, // 20
-    {"sendEvent", &AutomationFunctions::sendEvent},                                           // 21
-    {"clickMenuItem", &AutomationFunctions::clickMenuItem},                                   // 22
-    {"mouseClick", &AutomationFunctions::mouseClick},                                         // 23
-    {"mouseDoubleClick", &AutomationFunctions::mouseDoubleClick},                             // 24
-    {"mousePress", &AutomationFunctions::mousePress},                                         // 25
-    {"mouseRelease", &AutomationFunctions::mouseRelease},                                     // 26
-    {"keyPress", &AutomationFunctions::keyPress},                                             // 27
-    {"shortCutPress", &AutomationFunctions::shortCutPress},                                   // 28
-    {"enterPress", &AutomationFunctions::enterPress},                                         // 29
-    {"spacePress", &AutomationFunctions::spacePress},                                         // 30
-    {"information", &AutomationFunctions::information},                                       // 31
-    {"message", &AutomationFunctions::message},                                               // 32
-    {"generateIDs", &AutomationFunctions::generateIDs},                                       // 33
-    {"restoreOriginalToolTips", &AutomationFunctions::restoreOriginalToolTips},               // 34
-    {"saveOutputToProtocol", &ScriptApi::saveOutputToProtocol},                               // 35
-    {"createTimer", &AutomationFunctions::createTimer},                                       // 36
-    {"newObject", &AutomationFunctions::newObject},                                           // 37
-    {"singleShotTimer", &AutomationFunctions::singleShotTimer},                               // 38
-    {"parent", &AutomationFunctions::parent},                                                 // 39
-    {"parentByClassName", &AutomationFunctions::parentByClassName},                           // 40
-    {"className", &AutomationFunctions::className},                                           // 41
-    {"textDialog", &AutomationFunctions::textDialog},                                         // 42
-    {"intDialog", &AutomationFunctions::intDialog},                                           // 43
-    {"getVisibleDialog", &AutomationFunctions::getVisibleDialog},                             // 44
-    {"waitForDialogTermination", &AutomationFunctions::waitForDialogTermination},             // 45
-    {"abort", &ScriptApi::abort},                                                             // 46
-    {"getVisiblePopup", &AutomationFunctions::getVisiblePopup},                               // 47
-    {"printToScriptLog", &ScriptApi::printToScriptLog},                                       // 48
-    {"printChildren", &AutomationFunctions::printChildren},                                   // 49
-    {"dumpHierarchy", &AutomationFunctions::dumpHierarchy},                                   // 50
-    {"getFileNames", &AutomationFunctions::getFileNames},                                     // 51
-    {"waitForPopupTermination", &AutomationFunctions::waitForPopupTermination},               // 52
-    {"include", &ScriptApi::include},                                                         // 53
-    {"printout", &ScriptApi::printout},                                                       // 54
-    {"generateIDsForWidget", &AutomationFunctions::generateIDsForWidget},                     // 55
-    {"delay", &AutomationFunctions::delay},                                                   // 56
+    {"getWidgetByObjectName", &AutomationFunctions::getWidgetByObjectName},
+    {"getWidgetByWindowTitle", &AutomationFunctions::getWidgetByWindowTitle},
+    {"getWidgetByClassName", &AutomationFunctions::getWidgetByClassName},
+    {"getSubWidgetByClassName", &AutomationFunctions::getSubWidgetByClassName},
+    {"getVisibleSubWidgetByClassName", &AutomationFunctions::getVisibleSubWidgetByClassName},
+    {"getSubWidgetByToolTip", &AutomationFunctions::getSubWidgetByToolTip},
+    {"getWidgetByToolTip", &AutomationFunctions::getWidgetByToolTip},
+    {"getVisibleWidgetByToolTip", &AutomationFunctions::getVisibleWidgetByToolTip},
+    {"currentDateTimeString", &AutomationFunctions::currentDateTimeString},
+    {"currentAppVersion", &AutomationFunctions::currentAppVersion},
+    {"currentAppBuild", &AutomationFunctions::currentAppBuild},
+    {"getVisibleWidgetByClassName", &AutomationFunctions::getVisibleWidgetByClassName},
+    {"getWidgetByID", &AutomationFunctions::getWidgetByID},
+    {"getSubWidgetByObjectName", &AutomationFunctions::getSubWidgetByObjectName},
+    {"getParentWidgetByClassName", &AutomationFunctions::getParentWidgetByClassName},
+    {"grab", &AutomationFunctions::grab},
+    {"grabAndSave", &AutomationFunctions::grabAndSave},
+    {"dragAndDrop", &AutomationFunctions::dragAndDrop},
+    {"quitApplication", &AutomationFunctions::quitApplication},
+    {"getSubWidgetByInheritClassName", &AutomationFunctions::getSubWidgetByInheritClassName},
+    {"sendEvent", &AutomationFunctions::sendEvent},
+    {"clickMenuItem", &AutomationFunctions::clickMenuItem},
+    {"mouseClick", &AutomationFunctions::mouseClick},
+    {"mouseDoubleClick", &AutomationFunctions::mouseDoubleClick},
+    {"mousePress", &AutomationFunctions::mousePress},
+    {"mouseRelease", &AutomationFunctions::mouseRelease},
+    {"keyPress", &AutomationFunctions::keyPress},
+    {"shortCutPress", &AutomationFunctions::shortCutPress},
+    {"enterPress", &AutomationFunctions::enterPress},
+    {"spacePress", &AutomationFunctions::spacePress},
+    {"information", &AutomationFunctions::information},
+    {"message", &AutomationFunctions::message},
+    {"generateIDs", &AutomationFunctions::generateIDs},
+    {"restoreOriginalToolTips", &AutomationFunctions::restoreOriginalToolTips},
+    {"saveOutputToProtocol", &ScriptApi::saveOutputToProtocol},
+    {"createTimer", &AutomationFunctions::createTimer},
+    {"newObject", &AutomationFunctions::newObject},
+    {"singleShotTimer", &AutomationFunctions::singleShotTimer},
+    {"parent", &AutomationFunctions::parent},
+    {"parentByClassName", &AutomationFunctions::parentByClassName},
+    {"className", &AutomationFunctions::className},
+    {"textDialog", &AutomationFunctions::textDialog},
+    {"intDialog", &AutomationFunctions::intDialog},
+    {"getVisibleDialog", &AutomationFunctions::getVisibleDialog},
+    {"waitForDialogTermination", &AutomationFunctions::waitForDialogTermination},
+    {"abort", &ScriptApi::abort},
+    {"getVisiblePopup", &AutomationFunctions::getVisiblePopup},
+    {"printToScriptLog", &ScriptApi::printToScriptLog},
+    {"printChildren", &AutomationFunctions::printChildren},
+    {"dumpHierarchy", &AutomationFunctions::dumpHierarchy},
+    {"getFileNames", &AutomationFunctions::getFileNames},
+    {"waitForPopupTermination", &AutomationFunctions::waitForPopupTermination},
+    {"include", &ScriptApi::include},
+    {"printout", &ScriptApi::printout},
+    {"generateIDsForWidget", &AutomationFunctions::generateIDsForWidget},
+    {"delay", &AutomationFunctions::delay},
+    // Added later; scripts written for the first 56 keep their order.
     {"waitFor", &AutomationFunctions::waitFor},
     {"waitForWidget", &AutomationFunctions::waitForWidget},
     {"waitForSignal", &AutomationFunctions::waitForSignal},

@@ -19,11 +19,10 @@ namespace Waits {
 
 namespace {
 
-// A stop or abort() leaves its error pending in the engine until the script
-// returns to it; a wait must then give control back at once.
+// A stopped script must get control back at once, to end.
 bool interrupted(ScriptEngine *engine)
 {
-    return engine && engine->hasUncaughtException();
+    return engine && (engine->isInterrupted() || engine->hasUncaughtException());
 }
 
 QString className(const QObject *object)
