@@ -56,7 +56,13 @@ int main(int argc, char **argv)
     parser.addOption(runOption);
     parser.addOption(batchOption);
     parser.addOption(junitOption);
+    const QCommandLineOption evidenceOption(
+        QStringLiteral("evidence"),
+        QStringLiteral("With --run or --batch: a failed script leaves pictures of the windows, the widget tree and "
+                       "its output in a new folder below FOLDER."),
+        QStringLiteral("FOLDER"));
     parser.addOption(timeoutOption);
+    parser.addOption(evidenceOption);
     parser.addOption(compressOption);
     parser.addOption(outputOption);
     parser.addPositionalArgument(QStringLiteral("FILE.js"), QStringLiteral("A script to open in the editor."));
@@ -84,6 +90,8 @@ int main(int argc, char **argv)
         return fail(QStringLiteral("--junit is only used with --batch or --run"), 2);
     if (parser.isSet(timeoutOption) && !parser.isSet(runOption) && !parser.isSet(batchOption))
         return fail(QStringLiteral("--timeout is only used with --run or --batch"), 2);
+    if (parser.isSet(evidenceOption) && !parser.isSet(runOption) && !parser.isSet(batchOption))
+        return fail(QStringLiteral("--evidence is only used with --run or --batch"), 2);
     int timeLimit = 0;
     if (parser.isSet(timeoutOption)) {
         bool ok = false;
@@ -106,6 +114,7 @@ int main(int argc, char **argv)
     ScriptCommandOptions options;
     options.reportPath = parser.value(junitOption);
     options.timeLimitSeconds = timeLimit;
+    options.evidenceFolder = parser.value(evidenceOption);
     if (parser.isSet(batchOption))
         return runBatchCommand(argc, argv, parser.value(batchOption), options);
     if (parser.isSet(runOption))

@@ -9,7 +9,7 @@ var button = getWidgetByToolTip("O#compressButton");
 Test.verify(button != null);
 
 // 2. The dialog is modal: while it is open, the script stays inside the
-//    call that let the click through (delay below). So the answer is
+//    call that let the click through (waitFor below). So the answer is
 //    arranged before the click, in a timer function that runs while the
 //    dialog is open. It looks every 100 ms until the dialog is there, and
 //    finds it by its title: other dialogs (Find) may be open too.
@@ -27,9 +27,10 @@ timer.timeout.connect(function () {
     mouseClick(buttonWithText(dialog, "&Cancel"));
 });
 
-// 3. Click. The click is posted: it happens while the script waits.
+// 3. Click. The click is posted: it happens while the script waits, and
+//    the wait ends as soon as the dialog has been answered.
 mouseClick(button);
-delay(500);
+waitFor(function () { return shown != ""; }, 5000);
 
 // 4. Check the result: the dialog showed this script, minified, and it
 //    is closed again.

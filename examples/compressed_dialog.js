@@ -11,10 +11,14 @@ Test.compare(compressButton.caption, "Compress");
 
 var seen = "";
 var compressed = "";
-singleShotTimer(200).timeout.connect(function() {
-    var dialog = getVisibleDialog();
+// The answer looks every 50 ms until the dialog is there.
+var answer = createTimer();
+answer.interval = 50;
+answer.timeout.connect(function() {
+    var dialog = getWidgetByWindowTitle("Compressor Dialog");
     if (dialog == null)
         return;
+    answer.stop();
     seen = className(dialog);
     // The dialog shows the minified script in a text edit.
     compressed = getSubWidgetByInheritClassName(dialog, "QTextEdit").plainText;
@@ -23,9 +27,10 @@ singleShotTimer(200).timeout.connect(function() {
 });
 
 // The click opens the dialog while the script waits; the wait ends once the
-// dialog has been closed and the delay is over.
+// dialog has been answered.
+answer.start();
 mouseClick(compressButton);
-delay(500);
+waitFor(function() { return seen != ""; }, 5000);
 
 Test.compare(seen, "DlgJSCompressed");
 // The dialog shows this very script, minified: comments and indentation

@@ -17,12 +17,12 @@ function toolBarButton(caption) {
 }
 
 mouseClick(toolBarButton("Find"));
-delay(100);
-var dialog = getVisibleDialog();
+// Waits exactly as long as the dialog takes to show, and no longer.
+var dialog = waitForWidget("className", "QMDrovebot::FindDialog", 2000);
 var field = getSubWidgetByObjectName(dialog, "findLineEdit");
 field.clear();
 keyPress(field, "dropped words");
-delay(50);
+waitFor(function () { return field.text == "dropped words"; }, 2000);
 // A line edit starts a drag only when allowed to and only from selected text.
 field.dragEnabled = true;
 field.selectAll();
@@ -31,7 +31,7 @@ field.selectAll();
 var pane = getSubWidgetByObjectName(output, "qt_scrollarea_viewport");
 output.clear();
 dragAndDrop(field, 20, field.height / 2, pane, 5, 5);
-delay(200);
+waitFor(function () { return output.plainText != ""; }, 2000);
 
 Test.compare(output.plainText, "dropped words");
 Test.compare(field.text, "dropped words");   // copied, not moved
@@ -40,8 +40,8 @@ Test.compare(field.text, "dropped words");   // copied, not moved
 var label = newObject("QLabel");
 label.text = "no drag here";
 dragAndDrop(label, 5, 5, pane, 5, 5);
-delay(100);
-Test.compare(output.plainText, "dropped words");
+// Nothing may change: the wait for a change must run out.
+Test.verify(waitFor(function () { return output.plainText != "dropped words"; }, 200) == null);
 label.deleteLater();
 
 dialog.hide();

@@ -38,23 +38,22 @@ Test.verify(findButton != null);
 // The same button by its object name.
 Test.compare(getWidgetByObjectName("findButton").caption, "Find");
 mouseClick(findButton);
-delay(100);
 
-// 2. The dialog is open; type the word into its search field.
-var dialog = getVisibleDialog();
+// 2. Wait for the dialog (no longer than it takes), then type the word into
+// its search field.
+var dialog = waitForWidget("className", "QMDrovebot::FindDialog", 2000);
 Test.verify(dialog != null);
 Test.compare(className(dialog), "QMDrovebot::FindDialog");
 var field = getSubWidgetByObjectName(dialog, "findLineEdit");
 keyPress(field, word);
-delay(50);
-Test.compare(field.text, word);
+Test.verify(waitFor(function () { return field.text == word; }, 2000));
 
 // 3. Listen to the editor's cursor, then press "Find Next".
 var row = 0, column = 0;
 var editor = getWidgetByClassName("QMDrovebot::Editor");
 editor.cursorPositionChanged.connect(function(r, c) { row = r; column = c; });
 mouseClick(buttonOf(dialog, "Find Next"));
-delay(100);
+waitFor(function () { return row > 0; }, 2000);
 
 // The match is the word in the comment at the top, and the cursor stands
 // right after it. Rows and columns count from 1.
@@ -74,7 +73,7 @@ Test.compare(field.text, word);
 
 // 5. "Close" only hides the dialog.
 mouseClick(buttonOf(dialog, "Close"));
-delay(50);
+Test.verify(waitFor(function () { return !dialog.visible; }, 2000));
 Test.verify(getVisibleDialog() == null);
 Test.verify(!dialog.visible);
 

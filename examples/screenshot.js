@@ -24,7 +24,7 @@ var oldSize = frame.size;
 
 // A new document, so the script file itself is never replaced.
 mouseClick(getWidgetByObjectName("newButton"));
-delay(100);
+waitFor(function () { return frame.windowTitle == ""; }, 2000);
 var doc = getWidgetByClassName("QMDrovebot::DocWindow");
 doc.plainText = sample;
 
@@ -35,7 +35,7 @@ eval(sample);
 // One size whatever the stored window size; the stored size comes back below.
 frame.minimumWidth = frame.maximumWidth = 600;
 frame.minimumHeight = frame.maximumHeight = 500;
-delay(300);
+waitFor(function () { return frame.width == 600 && frame.height == 500; }, 2000);
 
 var picture = grab(frame);
 Test.verify(picture != null && picture.width == 600 && picture.height == 500);

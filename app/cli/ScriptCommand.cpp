@@ -11,6 +11,7 @@
 
 #include <MTools/BoundedFile.h>
 #include <QMDrovebot/automation/AutomationState.h>
+#include <QMDrovebot/automation/Evidence.h>
 #include <QMDrovebot/batch/ScriptList.h>
 #include <QMDrovebot/batch/ScriptRunner.h>
 #include <QMWidgets/App.h>
@@ -76,6 +77,18 @@ QString counted(int count, const char *singular, const char *plural)
     return QString::number(count) + QLatin1Char(' ') + QLatin1String(count == 1 ? singular : plural);
 }
 
+// Taken right after the failure, while the windows still show it; the
+// folder's path ends the script's output and its failure text, so whoever
+// reads either finds the evidence.
+void addEvidence(const QString &folder, const QString &scriptPath, QMDrovebot::ScriptRun *result)
+{
+    QString error;
+    const QString path = QMDrovebot::Evidence::write(folder, scriptPath, result->outputText, &error);
+    const QString line = path.isEmpty() ? QStringLiteral("No evidence: ") + error : QStringLiteral("Evidence: ") + path;
+    for (QString *text : {&result->outputText, &result->errorText})
+        *text += (text->isEmpty() ? QString() : QStringLiteral("\n")) + line;
+}
+
 int runBatch(int argc, char **argv, const Batch &batch)
 {
     CommandLine::chooseHeadlessPlatform();
@@ -107,10 +120,12 @@ int runBatch(int argc, char **argv, const Batch &batch)
         report[i].outcome = JUnitReport::Outcome::Unfinished;
         report.write();
 
-        const QMDrovebot::ScriptRun result = runner.run(row.run);
+        QMDrovebot::ScriptRun result = runner.run(row.run);
         if (batch.single && !result.opened)
             return fail(QStringLiteral("cannot read %1: %2").arg(row.shown, result.errorText), 2);
         const bool failed = result.error || ScriptRunGuard::signalReceived();
+        if (failed && !batch.options.evidenceFolder.isEmpty())
+            addEvidence(batch.options.evidenceFolder, row.run, &result);
         errors += failed ? 1 : 0;
         if (batch.single || !result.outputText.isEmpty())
             printLine(stdout, result.outputText);

@@ -10,6 +10,10 @@ struct ScriptCommandOptions
     // Each script is stopped as Stop does after this many seconds; 0 for no
     // limit.
     int timeLimitSeconds = 0;
+    // A failed script leaves its evidence (pictures of the windows, the
+    // widget tree, the output) in a folder of its own below this one; empty
+    // for none.
+    QString evidenceFolder;
 };
 
 // `corvella --batch LIST.jslst`: runs the scripts of the list in order in one

@@ -123,7 +123,7 @@ void tst_Waits::evidence()
     const QString second = QMDrovebot::Evidence::write(dir.path(), QStringLiteral("/s/login.test.js"), "", &error);
     QVERIFY2(!first.isEmpty() && error.isEmpty(), qPrintable(error));
     QVERIFY(first != second && QFileInfo(first).fileName().startsWith(QLatin1String("login.test-")));
-    QFile output(first + QStringLiteral("/output.txt"));
+    QFile output(first + QStringLiteral("/output-pane.txt"));
     QVERIFY(output.open(QIODevice::ReadOnly) && output.readAll() == "pane");
     QFile tree(first + QStringLiteral("/widgets.txt"));
     QVERIFY(tree.open(QIODevice::ReadOnly));

@@ -16,6 +16,7 @@ private slots:
     void commandLine();
     void report_data();
     void report();
+    void evidenceOfFailuresOnly();
 
 private:
     // Exit status (-1 when the program did not end), standard output and error.
@@ -161,6 +162,27 @@ for case in suite.findall('testcase'):
         python, {QStringLiteral("-c"), QString::fromLatin1(reader), m_dir->filePath(QStringLiteral("r.xml")), status});
     QCOMPARE(read.at(2), QString());
     QCOMPARE(read.at(1), parsed.replace(QStringLiteral("%DIR%"), m_dir->path()));
+}
+
+// Only the failing script leaves a folder, named in its output and report.
+void tst_BatchCommand::evidenceOfFailuresOnly()
+{
+    write(QStringLiteral("l.jslst"), "a.js\naborts.js\n");
+    const QStringList result =
+        run(QStringLiteral(CORVELLA_BINARY), {"--batch", "l.jslst", "--evidence", "ev", "--junit", "r.xml"});
+    const QStringList folders =
+        QDir(m_dir->filePath(QStringLiteral("ev"))).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    QCOMPARE(folders.size(), 1);
+    QVERIFY(folders.first().startsWith(QLatin1String("aborts-")));
+    const QString path = m_dir->filePath(QStringLiteral("ev/") + folders.first());
+    QVERIFY2(result.at(1).contains(QStringLiteral("Evidence: %1\n-- Error\n").arg(path)), qPrintable(result.at(1)));
+    const QDir evidence(path);
+    QCOMPARE(evidence.entryList(QDir::Files)
+                 .filter(QRegularExpression("^(window-1-.*png|widgets.txt|output-pane.txt)$"))
+                 .size(),
+             3);
+    QFile report(m_dir->filePath(QStringLiteral("r.xml")));
+    QVERIFY(report.open(QIODevice::ReadOnly) && report.readAll().contains(("Evidence: " + path).toUtf8()));
 }
 
 QTEST_MAIN(tst_BatchCommand)

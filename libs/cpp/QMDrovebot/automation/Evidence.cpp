@@ -88,7 +88,7 @@ QString Evidence::write(const QString &folder, const QString &scriptPath, const 
         return QString();
     }
     const QDir dir(root.filePath(name));
-    bool ok = writeFile(dir.filePath(QStringLiteral("output.txt")), outputText.toUtf8());
+    bool ok = writeFile(dir.filePath(QStringLiteral("output-pane.txt")), outputText.toUtf8());
     ok = writeFile(dir.filePath(QStringLiteral("widgets.txt")), widgetTree().toUtf8()) && ok;
     int number = 0;
     const QWidgetList topLevels = QApplication::topLevelWidgets();
