@@ -23,6 +23,7 @@
 #include <QMDrovebot/editor/RecoveryFile.h>
 #include <QMDrovebot/ids/WidgetIds.h>
 #include <QMWidgets/App.h>
+#include <QMWidgets/RecentFiles.h>
 
 namespace {
 
@@ -138,10 +139,7 @@ void JSMainWindow::addMenuHead()
 
 void JSMainWindow::loadRecentFiles()
 {
-    const QString stored = QMWidgets::App::settingValue(QStringLiteral("recent"), QString()).toString();
-    // Empty pieces (the first start stores nothing) would become blank
-    // menu entries that open nothing.
-    const QStringList pieces = stored.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    const QStringList pieces = QMWidgets::RecentFiles::stored();
     for (const QString &piece : pieces) {
         m_recentFiles.append(piece);
         if (m_fileMenu)
@@ -151,30 +149,13 @@ void JSMainWindow::loadRecentFiles()
 
 void JSMainWindow::addRecentFile(const QString &name)
 {
-    const bool wasListed = m_recentFiles.contains(name);
-    if (m_recentFiles.size() > (wasListed ? 16 : 15))
-        m_recentFiles.removeFirst();
-    const QString current = m_editor->fileName();
-    if (!current.isEmpty() && !m_recentFiles.contains(current))
-        m_recentFiles.append(current);
-
-    if (m_fileMenu)
-        m_fileMenu->clear();
+    const QStringList shown = QMWidgets::RecentFiles::add(&m_recentFiles, name, m_editor->fileName(), 16);
+    if (!m_fileMenu)
+        return;
+    m_fileMenu->clear();
     addMenuHead();
-    QStringList shown;
-    if (!name.isEmpty()) {
-        if (m_fileMenu)
-            m_fileMenu->addAction(name, this, &JSMainWindow::recentClicked);
-        shown.append(name);
-    }
-    for (const QString &entry : qAsConst(m_recentFiles)) {
-        if (entry == name)
-            continue;
-        if (m_fileMenu)
-            m_fileMenu->addAction(entry, this, &JSMainWindow::recentClicked);
-        shown.append(entry);
-    }
-    QMWidgets::App::setSettingValue(QStringLiteral("recent"), shown.join(QLatin1Char(';')));
+    for (const QString &entry : shown)
+        m_fileMenu->addAction(entry, this, &JSMainWindow::recentClicked);
 }
 
 void JSMainWindow::offerRecovery()

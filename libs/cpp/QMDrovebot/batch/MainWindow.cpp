@@ -17,6 +17,7 @@
 #include <QToolBar>
 
 #include <QMWidgets/App.h>
+#include <QMWidgets/RecentFiles.h>
 
 namespace QMDrovebot {
 
@@ -195,10 +196,7 @@ void MainWindow::loadRecentFiles()
 {
     // The setting is shared with the document window, whose list is longer:
     // its latest entries lead the stored value.
-    const QStringList stored = QMWidgets::App::settingValue(QStringLiteral("recent"), QString())
-                                   .toString()
-                                   .split(QLatin1Char(';'), Qt::SkipEmptyParts);
-    for (const QString &entry : stored.mid(0, maximumRecentFiles)) {
+    for (const QString &entry : QMWidgets::RecentFiles::stored().mid(0, maximumRecentFiles)) {
         m_recentFiles.append(entry);
         m_recentMenu->addAction(entry, this, &MainWindow::recentClicked);
     }
@@ -206,24 +204,11 @@ void MainWindow::loadRecentFiles()
 
 void MainWindow::addRecentFile(const QString &name)
 {
-    const bool wasListed = m_recentFiles.contains(name);
-    if (m_recentFiles.size() > (wasListed ? maximumRecentFiles : maximumRecentFiles - 1))
-        m_recentFiles.removeFirst();
-    const QString current = m_editor->fileName();
-    if (!current.isEmpty() && !m_recentFiles.contains(current))
-        m_recentFiles.append(current);
-
+    const QStringList shown =
+        QMWidgets::RecentFiles::add(&m_recentFiles, name, m_editor->fileName(), maximumRecentFiles);
     m_recentMenu->clear();
-    QStringList shown;
-    if (!name.isEmpty())
-        shown.append(name);
-    for (const QString &entry : qAsConst(m_recentFiles)) {
-        if (entry != name)
-            shown.append(entry);
-    }
-    for (const QString &entry : qAsConst(shown))
+    for (const QString &entry : shown)
         m_recentMenu->addAction(entry, this, &MainWindow::recentClicked);
-    QMWidgets::App::setSettingValue(QStringLiteral("recent"), shown.join(QLatin1Char(';')));
 }
 
 void MainWindow::about()
