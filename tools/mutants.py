@@ -48,6 +48,19 @@ FUNCS = LIB + "automation/AutomationFunctions.cpp"
 API = LIB + "automation/ScriptApi.cpp"
 NAMING = LIB + "ids/IdNaming.cpp"
 IDS = LIB + "ids/WidgetIds.cpp"
+CLI = "app/cli/CommandLine.cpp"
+GUARD = "app/cli/ScriptRunGuard.cpp"
+SCRIPTCMD = "app/cli/ScriptCommand.cpp"
+JUNIT = "app/cli/JUnitReport.cpp"
+FRAME = "app/window/JavaScriptEvaluator.cpp"
+TABBAR = "app/window/MUITabBar.cpp"
+SAVEFILE = "libs/cpp/MTools/CheckedSaveFile.cpp"
+LONGLINE = LIB + "engine/LongLineLayout.cpp"
+SYNTAX = LIB + "engine/SyntaxCheck.cpp"
+FORMAT = LIB + "editor/TextFileFormat.cpp"
+DELETION = LIB + "editor/DeletionGuard.cpp"
+BATCH = LIB + "batch/BatchArea.cpp"
+BATCHWIN = LIB + "batch/MainWindow.cpp"
 
 MINI = ["tst_jsminifier", "tst_minifierlibraries", "tst_compresscommand"]
 RUN = ["tst_editorrun", "tst_includeexpander"]
@@ -138,12 +151,76 @@ FAULTS = [
     # The compressed dialog.
     ("compressed-plain-text", DLG, "m_textEdit->setPlainText(text);", "m_textEdit->setText(text);",
      ["tst_dlgjscompressed"]),
-    ("compressed-ascii-export", DLG, "file.write(toJavaScriptAscii(m_textEdit->toPlainText()));",
-     "file.write(m_textEdit->toPlainText().toUtf8());", ["tst_dlgjscompressed"]),
+    ("compressed-ascii-export", DLG, "toJavaScriptAscii(m_textEdit->toPlainText())",
+     "m_textEdit->toPlainText().toUtf8()", ["tst_dlgjscompressed"]),
     # The command line.
-    ("cli-run-and-compress", MAIN, "if (parser.isSet(runOption) && parser.isSet(compressOption))", "if (false)",
-     ["tst_commandline"]),
-    ("cli-run-status", MAIN, "errorStatus() == 0 ? 0 : 1;", "errorStatus() == 0 ? 0 : 2;", ["tst_commandline"]),
+    ("cli-run-and-compress", MAIN, "if (commands > 1)", "if (false)", ["tst_commandline"]),
+    ("cli-run-status", SCRIPTCMD, "errors == 0 && ran == batch.rows.size() ? 0 : 1;",
+     "errors == 0 && ran == batch.rows.size() ? 0 : 2;", ["tst_commandline"]),
+    # Stop, abort and the other ends of a run.
+    ("stop-rearmed-after-callback", ENG, "if (m_interrupted && isEvaluating())", "if (false)", ["tst_runoutcome"]),
+    ("stop-reaches-computing-script", ENG, "constexpr int kEventInterval = 50;", "constexpr int kEventInterval = -1;",
+     ["tst_runoutcome"]),
+    ("callback-exception-ends-run", ENG, "if (!isRunningProgram() || m_interrupted || !isEvaluating())", "if (true)",
+     ["tst_runoutcome"]),
+    ("output-plain-after-error", EDITOR, "start.setCharFormat(QTextCharFormat());", "start.clearSelection();",
+     ["tst_runoutcome", "tst_editorrun"]),
+    ("run-timeout-one-second", GUARD, "if (m_timeLimitSeconds > 0)", "if (m_timeLimitSeconds > 1)",
+     ["tst_runcommand"]),
+    ("run-sigterm", GUARD, "::sigaction(SIGTERM, &action, nullptr);", "::sigaction(SIGHUP, &action, nullptr);",
+     ["tst_runcommand"]),
+    ("run-waits-for-active-window", CLI, "const bool ready = window && window->isExposed() && frame->isActiveWindow();",
+     "const bool ready = true;", ["tst_runcommand"]),
+    ("quit-asks-first", SUPPORT, "if (application && !AutomationState::quitsDirectly())",
+     "if (application && AutomationState::quitsDirectly())", ["tst_runcommand", "tst_javascriptevaluator"]),
+    ("include-line-comment", INC, "} else if (c == QLatin1Char('/') && next == QLatin1Char('/')) {",
+     "} else if (false) {", ["tst_includeexpander", "tst_editorrun"]),
+    ("ids-no-alias", IDS, "// names (\"QMDrovebot::Editor\"), as the scripts written for it spell",
+     'aliasTable().insert(QStringLiteral("QMDrovebot::OutputArea"), QStringLiteral("OutputArea"));',
+     ["tst_widgetids", "tst_idnaming"]),
+    ("ids-restore-only-saved", IDS, "&& !widget->toolTip().isEmpty())", ")", ["tst_tooltiprestore", "tst_widgetids"]),
+    # What the editor shows.
+    ("longline-wrap-anywhere", LONGLINE, "option.setWrapMode(QTextOption::WrapAnywhere);",
+     "option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);", ["tst_longlinelayout", "tst_editorview"]),
+    ("selection-colour", FRAME, '"selection-color: black; }\\n"', '"}\\n"', ["tst_windowlook"]),
+    ("undo-image", FRAME, '":/Icon_redo.png", &JSMainWindow::undo', '":/Icon_undo.png", &JSMainWindow::undo',
+     ["tst_windowlook"]),
+    ("toolbar-gap", TABBAR, "m_layout->addSpacing(buttonGap);", "m_layout->addSpacing(0);", ["tst_windowlook"]),
+    ("zoom-restore-smallest", EDITOR, "zoomBy(qMax(level, smallest) - appliedZoom());", "zoomBy(level - appliedZoom());",
+     ["tst_editorview", "tst_jsmainwindow"]),
+    ("gutter-width-follows-lines", EDITOR,
+     "connect(m_textEdit->document(), &QTextDocument::blockCountChanged, this, &Editor::fitGutterWidth);", "",
+     ["tst_editorview", "tst_linetextwidget"]),
+    # Nothing the user typed is lost.
+    ("save-flush-checked", SAVEFILE, "if (!m_saveFile->flush() || m_saveFile->error() != QFileDevice::NoError)",
+     "if (false)", ["tst_docwindowfiles", "tst_datasafety", "tst_compressguards"]),
+    ("save-read-only-folder", SAVEFILE, "if (info.isFile() && info.isWritable() && openInPlace())", "if (false)",
+     ["tst_docwindowfiles", "tst_compressguards"]),
+    ("save-crlf-kept", FORMAT, "withEnds.replace(QLatin1Char('\\n'), QLatin1String(\"\\r\\n\"));",
+     "withEnds.replace(QLatin1Char('\\n'), QLatin1String(\"\\n\"));", ["tst_docwindowfiles"]),
+    ("save-never-question-mark", FORMAT, "if (!codec || !codec->canEncode(withEnds))", "if (!codec)",
+     ["tst_docwindowfiles"]),
+    ("save-failure-shown", MAINWIN, "m_fileStatus->setVisible(!message.isEmpty());", "m_fileStatus->setVisible(false);",
+     ["tst_datasafety", "tst_jsmainwindow"]),
+    ("recovery-before-run", EDITOR, "m_recovery->writeNow();", "", ["tst_datasafety"]),
+    ("deletelater-refused", DELETION, "className())));\n    return true;", "className())));\n    return false;",
+     ["tst_datasafety"]),
+    ("deep-nesting-static-check", SYNTAX, "if (parserNestingEstimate(program) <= maximumStaticCheckNesting) {",
+     "if (true) {", ["tst_deepnesting"]),
+    ("minifier-template-brace", MIN, "if (s.braceDepth == templates.back()) {", "if (true) {",
+     ["tst_compressguards", "tst_jsminifier"]),
+    ("compress-regular-files-only", CMD, "if (!info.isFile())", "if (false)", ["tst_compressguards"]),
+    # The batch runner.
+    ("batch-refused-while-running", BATCH, "button->setEnabled(!running);", "button->setEnabled(true);",
+     ["tst_batchwindow"]),
+    ("batch-ctrl-o", BATCHWIN, 'QKeySequence(QStringLiteral("CTRL+-"))', 'QKeySequence(QStringLiteral("CTRL+O"))',
+     ["tst_batchwindow"]),
+    ("batch-f9-toggles", BATCHWIN, "m_batchDock->setVisible(!m_batchDock->isVisible());",
+     "m_batchDock->setVisible(true);", ["tst_batchwindow"]),
+    ("batch-recent-four", LIB + "batch/MainWindow.h", "maximumRecentFiles = 4;", "maximumRecentFiles = 5;",
+     ["tst_batchwindow"]),
+    ("batch-junit-failures", JUNIT, "return c.outcome == Outcome::Failed || c.outcome == Outcome::Unfinished;",
+     "return c.outcome == Outcome::Unfinished;", ["tst_batchcommand"]),
 ]
 
 
