@@ -1,13 +1,18 @@
 #include "TestSupport.h"
-#include "compress/CompressCommand.h"
 #include "compress/JSAsciiEncoder.h"
 #include "compress/JSMinifier.h"
+
+#include <QTextCodec>
+
+#include <sys/stat.h>
 
 using TestSupport::readFile;
 
 // `corvella --compress FILE [-o OUT]` reads 128 KiB at a time; characters,
 // comments, literals and byte-order marks that fall on a border are where it
-// could part from what the editor's compressor makes of the whole text.
+// could part from what the editor's compressor makes of the whole text. An
+// input that never ends, a full disk or a read-only folder must not cost the
+// old output file.
 class tst_CompressCommand : public QObject
 {
     Q_OBJECT
@@ -18,6 +23,17 @@ private slots:
         // The command needs no display.
         for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             qunsetenv(name);
+        QVERIFY(m_dir.isValid());
+        file(QStringLiteral("in.js"), m_script);
+        QCOMPARE(mkfifo(QFile::encodeName(m_dir.filePath(QStringLiteral("pipe"))).constData(), 0600), 0);
+        QFile huge(m_dir.filePath(QStringLiteral("huge.js"))); // sparse: costs no disk
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(300) * 1024 * 1024));
+        // About 12 KB of output: only the final flush goes past the 8 KB limit.
+        QByteArray big;
+        for (int i = 0; i < 1000; ++i)
+            big += "var v" + QByteArray::number(i) + " = " + QByteArray::number(i * 7) + ";  // n\n";
+        file(QStringLiteral("big.js"), big);
+        QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("locked")));
     }
 
     // Standard output gets the minified bytes, broken sequences copied; the
@@ -53,15 +69,15 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QByteArray, expected);
-        const QString input = file(QStringLiteral("in.js"), bytes);
-        const TestSupport::Run toStdout = corvella({QStringLiteral("--compress"), input});
+        const QString input = file(QStringLiteral("chunks.js"), bytes);
+        const TestSupport::Run toStdout = TestSupport::corvella({QStringLiteral("--compress"), input});
         QCOMPARE(toStdout.status, 0);
         QCOMPARE(toStdout.err, QByteArray());
         QVERIFY(toStdout.out == compressJavaScriptUtf8(bytes));
         QVERIFY(expected.isEmpty() || toStdout.out == expected);
 
-        const QString output = m_dir.filePath(QStringLiteral("out.js"));
-        const TestSupport::Run toFile = corvella({QStringLiteral("--compress"), input, QStringLiteral("-o"), output});
+        const QString output = m_dir.filePath(QStringLiteral("chunks.out"));
+        const TestSupport::Run toFile = TestSupport::corvella({QStringLiteral("--compress"), input, "-o", output});
         QCOMPARE(toFile.status, 0);
         QCOMPARE(toFile.out + toFile.err, QByteArray());
         QString text = QString::fromUtf8(bytes);
@@ -70,15 +86,44 @@ private slots:
         QVERIFY(readFile(output) == toJavaScriptAscii(compressJavaScriptText(text)));
     }
 
+    void utf16Input_data()
+    {
+        QTest::addColumn<QByteArray>("codec");
+        QTest::addColumn<QByteArray>("mark");
+        QTest::newRow("little endian") << QByteArray("UTF-16LE") << QByteArray("\xFF\xFE", 2);
+        QTest::newRow("big endian") << QByteArray("UTF-16BE") << QByteArray("\xFE\xFF", 2);
+    }
+
+    void utf16Input()
+    {
+        QFETCH(QByteArray, codec);
+        QFETCH(QByteArray, mark);
+        const QString text = QStringLiteral("var s = 'Grüße  €';   // note\nprintout( s );\n");
+        const QString input = file("utf16.js", mark + QTextCodec::codecForName(codec)->fromUnicode(text));
+        const QString minified = compressJavaScriptText(text);
+        QCOMPARE(QString::fromUtf8(TestSupport::corvella({"--compress", input}).out), minified);
+        TestSupport::corvella({"--compress", input, "-o", input + ".out"});
+        QCOMPARE(readFile(input + QStringLiteral(".out")), toJavaScriptAscii(minified));
+    }
+
+    // Run by a shell in the test's folder, so that a row can limit the
+    // process first; a guard that fails shows as a time-out.
     void failures_data()
     {
         QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("message"); // how standard error starts; empty for success
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QByteArray>("kept");
         // clang-format off
-        QTest::newRow("missing file") << "\"$0\" --compress missing.js" << "corvella: cannot read missing.js: ";
-        QTest::newRow("folder") << "\"$0\" --compress ." << "corvella: cannot read .: ";
-        QTest::newRow("unwritable output") << "\"$0\" --compress in.js -o no/folder/out.js" << "corvella: cannot write no/folder/out.js: ";
-        QTest::newRow("full standard output") << "\"$0\" --compress in.js > /dev/full" << "corvella: cannot write standard output: ";
+        QTest::newRow("missing file") << "\"$0\" --compress missing.js -o out.js" << "corvella: cannot read missing.js: " << "out.js" << QByteArray("old();");
+        QTest::newRow("folder") << "\"$0\" --compress . -o out.js" << "corvella: cannot read .: " << "out.js" << QByteArray("old();");
+        QTest::newRow("endless device") << "\"$0\" --compress /dev/zero -o out.js" << "corvella: cannot read /dev/zero: " << "out.js" << QByteArray("old();");
+        QTest::newRow("pipe nobody writes to") << "\"$0\" --compress pipe -o out.js" << "corvella: cannot read pipe: " << "out.js" << QByteArray("old();");
+        QTest::newRow("300 MB") << "\"$0\" --compress huge.js -o out.js" << "corvella: cannot read huge.js: " << "out.js" << QByteArray("old();");
+        QTest::newRow("unwritable output") << "\"$0\" --compress in.js -o no/folder/out.js" << "corvella: cannot write no/folder/out.js: " << "out.js" << QByteArray("old();");
+        QTest::newRow("full standard output") << "\"$0\" --compress in.js > /dev/full" << "corvella: cannot write standard output: " << "out.js" << QByteArray("old();");
+        QTest::newRow("full disk") << "trap '' XFSZ; ulimit -f 16; \"$0\" --compress big.js -o out.js" << "corvella: cannot write out.js: " << "out.js" << QByteArray("old();");
+        QTest::newRow("read-only folder") << "\"$0\" --compress in.js -o locked/out.js" << "" << "locked/out.js" << toJavaScriptAscii(compressJavaScriptText(QString::fromUtf8(m_script)));
         // clang-format on
     }
 
@@ -86,33 +131,29 @@ private slots:
     {
         QFETCH(QString, command);
         QFETCH(QString, message);
-        file(QStringLiteral("in.js"), m_script);
+        QFETCH(QString, output);
+        QFETCH(QByteArray, kept);
+        file(output, "old();");
+        TestSupport::ReadOnlyFolder locked(m_dir.filePath(QStringLiteral("locked")));
+        if (output.startsWith(QLatin1String("locked")) && !locked.ok())
+            QSKIP("no way to make a read-only folder here");
         const TestSupport::Run run = TestSupport::runProgram(
-            "sh", {"-c", "cd \"$1\" && " + command, QStringLiteral(CORVELLA_BINARY), m_dir.path()});
-        QCOMPARE(run.status, 2);
+            "sh", {"-c", "cd \"$1\" && " + command, QStringLiteral(CORVELLA_BINARY), m_dir.path()}, {}, 20000);
+        QCOMPARE(run.status, message.isEmpty() ? 0 : 2);
         QCOMPARE(run.out, QByteArray());
-        QVERIFY2(run.err.startsWith(message.toUtf8()) && run.err.size() > message.size() + 1, run.err.constData());
-        QCOMPARE(run.err.count('\n'), 1);
-    }
-
-    void inProcess()
-    {
-        const QString input = file(QStringLiteral("inprocess.js"), m_script);
-        const QString output = m_dir.filePath(QStringLiteral("inprocessCompressed.js"));
-        QCOMPARE(runCompressCommand(input, output), 0);
-        QCOMPARE(readFile(output), toJavaScriptAscii(compressJavaScriptText(QString::fromUtf8(m_script))));
-        QCOMPARE(runCompressCommand(m_dir.filePath(QStringLiteral("missing.js")), QString()), 2);
-        QCOMPARE(runCompressCommand(input, m_dir.filePath(QStringLiteral("missing/out.js"))), 2);
+        QVERIFY2(run.err.startsWith(message.toUtf8()) && run.err.count('\n') == (message.isEmpty() ? 0 : 1) &&
+                     (message.isEmpty() || run.err.size() > message.size() + 1),
+                 run.err.constData());
+        QCOMPARE(readFile(m_dir.filePath(output)), kept);
+        // No temporary file is left beside it.
+        const QFileInfo info(m_dir.filePath(output));
+        QCOMPARE(info.dir().entryList({info.fileName() + '*'}, QDir::Files | QDir::Hidden).size(), 1);
     }
 
 private:
     QString file(const QString &name, const QByteArray &bytes)
     {
         return TestSupport::writeFile(m_dir.filePath(name), bytes);
-    }
-    TestSupport::Run corvella(const QStringList &arguments)
-    {
-        return TestSupport::runProgram(QStringLiteral(CORVELLA_BINARY), arguments);
     }
 
     QTemporaryDir m_dir;

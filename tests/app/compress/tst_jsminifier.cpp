@@ -86,10 +86,9 @@ private slots:
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("expected");
         const auto row = [](const char *name, const char *input, const char *expected) {
-            // clang-format off
             QTest::newRow(name) << QString::fromUtf8(input) << QString::fromUtf8(expected);
-            // clang-format on
         };
+        // clang-format off
         row("empty text", "", "");
         row("statements joined", "var a = 1;\nvar b = 2;", "var a=1;var b=2;");
         row("line and block comments", "x = 1; // one\ny = 2; /* two */ z = 3;\n", "x =1;y=2;z=3;\n");
@@ -123,7 +122,13 @@ private slots:
         row("comment before a regex after return goes", "return/**//a/.test(s);", "return/a/.test(s);");
         // Positions count UTF-16 units: the first three units are always kept.
         row("two-byte character", "é  x", "é  x");
-        // clang-format off
+        // Templates nest in the code of their "${...}".
+        row("template in a call", "var a = `x ${f(`https://e.com`)} y`;\nb();", "var a=`x ${f(`https://e.com`)} y`;b();");
+        row("blanks inside a nested template", "var b = `${ `y  z` }`;", "var b=`${ `y  z` }`;");
+        row("comment marks inside a nested template", "var c = `${`/* not */`}`;", "var c=`${`/* not */`}`;");
+        row("object braces in a template's code", "d = `a${ {k: `p  q`}.k }b  c`; // x\ne();", "d =`a${ {k: `p  q`}.k }b  c`;e();");
+        row("escaped substitution", "e = `\\${ not  code }`;", "e =`\\${ not  code }`;");
+        row("code after a template", "f = `${x}`;  /* c */  g = 1;", "f =`${x}`;g=1;");
         QTest::newRow("byte-order mark") << QStringLiteral("\uFEFFa  = 1;") << QStringLiteral("a  =1;");
         QTest::newRow("second byte-order mark stays") << QStringLiteral("\uFEFF\uFEFFx") << QStringLiteral("\uFEFFx");
         // clang-format on
