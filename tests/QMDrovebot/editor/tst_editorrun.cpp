@@ -7,7 +7,11 @@
 #include <QMDrovebot/engine/ScriptEngine.h>
 #include <QMWidgets/App.h>
 
+#include <QElapsedTimer>
+#include <QMainWindow>
 #include <QScriptContext>
+#include <QScriptEngineDebugger>
+#include <QSignalSpy>
 #include <QTextDocumentFragment>
 
 using QMDrovebot::Editor;
@@ -46,8 +50,17 @@ const QString kLib = QStringLiteral("lib.js=function a() {}\nfunction b() {}\nva
 const QString kAborted = QStringLiteral("Error: the script execution is aborted");
 const QString kStopped = QStringLiteral("Error: Script evaluation is stopped by user");
 
+QString nested(const char *open, const char *close, int levels, const char *inner)
+{
+    return QStringLiteral("var a=") + QString(open).repeated(levels) + inner + QString(close).repeated(levels);
+}
+
 } // namespace
 
+// What a run leaves: the pane's reports with lines counted in the user's
+// document, a stop or abort() that ends the script whatever it does (no later
+// statement runs, callbacks included, and nothing hangs), red error lines
+// appended at the end of the pane, and debug runs driven to their end.
 class tst_EditorRun : public QObject
 {
     Q_OBJECT
@@ -60,6 +73,13 @@ private slots:
         m_editor.reset(new Editor);
         m_editor->engine()->globalObject().setProperty(QStringLiteral("waitOnce"),
                                                        m_editor->engine()->newFunction(waitOnce, 0));
+        m_stopButton.reset(new QPushButton(QStringLiteral("Stop")));
+        connect(m_stopButton.get(), &QPushButton::clicked, m_editor.get(), &Editor::stopEvaluation);
+        m_stopButton->show();
+        m_editor->publishObject(m_stopButton.get(), QStringLiteral("stopButton"));
+        m_debuggers.clear();
+        m_windows.clear();
+        m_suspensions = 0;
     }
 
     void cleanup()
@@ -131,6 +151,13 @@ private slots:
         QTest::newRow("stop at top level") << QStringList() << "printout(\"before\");\nwaitOnce();\nprintout(\"after\");" << false << QStringList{"+before", "!Evaluation Error: Line:2<BR>" + kStopped + "<BR>Backtrace: &lt;global&gt;() at 2"} << 1;
         QTest::newRow("stop in a loop after prelude") << QStringList() << "function poll() {\n  for (;;)\n    waitOnce();\n}\npoll();" << true << QStringList{"!Evaluation Error: Line:3<BR>" + kStopped + "<BR>Backtrace: poll() at 25\n&lt;global&gt;() at 27"} << 1;
         QTest::newRow("stop inside an included function") << QStringList{"lib.js=function pause() {\n  waitOnce();\n}"} << "include(\"lib.js\");\npause();\nprintout(\"no\");" << false << QStringList{"!Evaluation Error in included file"} << 1;
+        // Programs nested too deeply for the static check's parser stack.
+        const QString print = QStringLiteral(";printout(typeof a);");
+        QTest::newRow("63 nested arrays") << QStringList() << nested("[", "]", 63, "1") + print << false << QStringList{"+object"} << 0;
+        QTest::newRow("40 nested arrays of three") << QStringList() << nested("[1,2,", "]", 40, "3") + print << false << QStringList{"+object"} << 0;
+        QTest::newRow("100 nested functions") << QStringList() << nested("function(){return ", "}", 100, "1") + print << false << QStringList{"+function"} << 0;
+        QTest::newRow("deep program with a syntax error") << QStringList() << nested("[", "]", 63, "1") + "\nvar b = );" << false << QStringList{"!Syntax Error:Parse error<BR>Line:2<BR>Column:0"} << 1;
+        QTest::newRow("deep included file") << QStringList{"deep.js=" + nested("[", "]", 70, "1")} << "include(\"deep.js\");" + print << false << QStringList{"+object"} << 0;
         // clang-format on
     }
 
@@ -165,18 +192,6 @@ private slots:
                            "!Syntax Error:Expected `;', `)'<BR>Line:3<BR>Column:18"}));
         QCOMPARE(m_editor->errorStatus(), 1);
         QCOMPARE(m_editor->textEdit()->textCursor().blockNumber(), 2);
-    }
-
-    void paneFormats()
-    {
-        openScript(QStringLiteral("printout(\"<b>bold</b> rest\");\nnull.x;"));
-        m_editor->run();
-        const QTextBlock first = m_editor->outputArea()->document()->firstBlock();
-        QCOMPARE(first.begin().fragment().text(), QStringLiteral("bold"));
-        QCOMPARE(first.begin().fragment().charFormat().fontWeight(), int(QFont::Bold));
-        const QTextFragment error = first.next().begin().fragment();
-        QVERIFY2(error.text().startsWith(QStringLiteral("Evaluation Error: Line:2")), qPrintable(error.text()));
-        QCOMPARE(error.charFormat().foreground().color(), QColor(0xAA, 0, 0));
     }
 
     void displayErrorAndWarning()
@@ -241,6 +256,155 @@ private slots:
         QCOMPARE(TestSupport::readFile(protocol.filePath(snapshots.first())), QByteArray("line one"));
     }
 
+    void nothingRunsAfterAStop_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<int>("stopAfterMs"); // the user's Stop; -1: none
+        QTest::addColumn<QString>("pane");
+        QTest::addColumn<QString>("afterwards"); // an expression and its value
+        QTest::addColumn<QString>("value");
+        const QString stopped = QStringLiteral(
+            "Evaluation Error: Line:%1\nError: Script evaluation is stopped by user\nBacktrace: <global>() at %1");
+        // clang-format off
+        QTest::newRow("timer callback due after Stop") << "var t = 0; singleShotTimer(200).timeout.connect(function() { t++; });\nmouseClick(stopButton);\ndelay(1000);\nprintout(\"must not appear\");" << -1 << stopped.arg(3) << "t" << "0";
+        QTest::newRow("delay loop with a repeating timer") << "var n = 0, t = createTimer(); t.singleShot = false; t.timeout.connect(function() { n++; });\nt.start(20); mouseClick(stopButton);\nfor (var i = 0; i < 10; i++)\n  delay(100);" << -1 << stopped.arg(4) << "i + ',' + n" << "0,0";
+        QTest::newRow("abort() in a dialog handler, another handler answers") << "singleShotTimer(50).timeout.connect(function() { abort(); });\nsingleShotTimer(150).timeout.connect(function() { answered = 1; getVisibleDialog().close(); });\ninformation(\"question\");\nprintout(\"must not appear\");" << -1 << "Evaluation Error: Line:3\nError: the script execution is aborted\nBacktrace: <global>() at 3" << "typeof answered" << "undefined";
+        QTest::newRow("Stop while the script computes") << "var n = 0;\nwhile (true) { n++; }" << 200 << stopped.arg(2) << "n > 0" << "true";
+        QTest::newRow("Stop in an empty endless loop") << "printout(\"before\");\nwhile (true) {}" << 200 << "before\n" + stopped.arg(2) << "1" << "1";
+        QTest::newRow("Stop while a callback computes during a wait") << "singleShotTimer(0).timeout.connect(function() {\n  for (;;) {}\n});\ndelay(60000);\nprintout(\"no\");" << 300 << stopped.arg(4) << "1" << "1";
+        QTest::newRow("exception in a dialog handler") << "singleShotTimer(50).timeout.connect(function() {\n  var b = getWidgetByObjectName(\"none\");\n  b.click(); });\ninformation(\"waiting\");\nprintout(\"must not appear\");" << -1 << "Evaluation Error: Line:3\nTypeError: Result of expression 'b' [null] is not an object.\nBacktrace: <anonymous>() at 3<native>('waiting') at -1<global>() at 4" << "getVisibleDialog() == null" << "true";
+        // clang-format on
+    }
+
+    void nothingRunsAfterAStop()
+    {
+        QFETCH(QString, script);
+        QFETCH(int, stopAfterMs);
+        QFETCH(QString, pane);
+        QFETCH(QString, afterwards);
+        QFETCH(QString, value);
+        m_editor->textEdit()->setPlainText(script);
+        if (stopAfterMs >= 0)
+            QTimer::singleShot(stopAfterMs, m_editor.get(), &Editor::stopEvaluation);
+        QElapsedTimer clock;
+        clock.start();
+        m_editor->run();
+        QVERIFY2(clock.elapsed() < 30000, "a stopped wait ran to its end");
+        QCOMPARE(this->pane(), pane);
+        QCOMPARE(m_editor->errorStatus(), 1);
+        // Late callbacks of the stopped run stay silent too.
+        QTest::qWait(300);
+        QCOMPARE(this->pane(), pane);
+        QCOMPARE(m_editor->engine()->evaluate(afterwards).toString(), value);
+    }
+
+    void scriptsOwnEventsWaitUntilItWaits()
+    {
+        // The engine lets events through while the script computes, but the
+        // script sees its own input and timers take effect only where it waits.
+        m_editor->textEdit()->setPlainText(
+            QStringLiteral("var presses = 0, fired = 0;\nstopButton.pressed.connect(function() { presses++; });\n"
+                           "mousePress(stopButton, Qt.LeftButton, 5, 5);\n"
+                           "singleShotTimer(0).timeout.connect(function() { fired++; });\n"
+                           "var start = Date.now(); while (Date.now() - start < 300) {}\n"
+                           "printout(presses + \" \" + fired);\ndelay(0);\nprintout(presses + \" \" + fired);"));
+        m_editor->run();
+        QCOMPARE(pane(), QStringLiteral("0 0\n1 1"));
+    }
+
+    // Red lines are inserted at the end of the pane, never by setting what it
+    // holds anew, and never colour what is printed after them.
+    void errorsAreAppendedAlone_data()
+    {
+        QTest::addColumn<QStringList>("appends"); // "!": a red error, "+": a printout
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("colours"); // per paragraph: R red, B not
+        // clang-format off
+        QTest::newRow("error first") << QStringList{"!Error: missing", "+one", "+two"} << "Error: missing\none\ntwo" << "RBB";
+        QTest::newRow("error between") << QStringList{"+one", "!bad", "+two", "!worse"} << "one\nbad\ntwo\nworse" << "BRBR";
+        QTest::newRow("errors in a row") << QStringList{"!a", "!b", "+c"} << "a\nb\nc" << "RRB";
+        QTest::newRow("bold printout after an error") << QStringList{"!x", "+<b>bold</b> rest"} << "x\nbold rest" << "RB";
+        QTest::newRow("breaks and blanks kept, line feeds dropped") << QStringList{"!Line:2<BR>a  b<BR>f() at 2\n&lt;global&gt;() at 4", "+after"} << "Line:2\na  b\nf() at 2<global>() at 4\nafter" << "RB";
+        // clang-format on
+    }
+
+    void errorsAreAppendedAlone()
+    {
+        QFETCH(QStringList, appends);
+        QFETCH(QString, text);
+        QFETCH(QString, colours);
+        QTextDocument *document = m_editor->outputArea()->document();
+        QSignalSpy changes(document, &QTextDocument::contentsChange);
+        for (const QString &append : appends) {
+            const int end = document->characterCount() - 1;
+            changes.clear();
+            if (append.startsWith(QLatin1Char('!')))
+                m_editor->appendError(append.mid(1));
+            else
+                m_editor->outputArea()->append(append.mid(1));
+            for (const QList<QVariant> &change : qAsConst(changes))
+                QVERIFY2(change.at(0).toInt() >= end, "the pane's earlier content was set anew");
+        }
+        QCOMPARE(pane(), text);
+        QString shown;
+        for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+            QSet<bool> red;
+            for (auto it = block.begin(); !it.atEnd(); ++it)
+                red.insert(it.fragment().charFormat().foreground().color() == QColor(0xAA, 0, 0));
+            shown += red.size() != 1 ? QLatin1Char('?') : red.contains(true) ? QLatin1Char('R') : QLatin1Char('B');
+        }
+        QCOMPARE(shown, colours);
+    }
+
+    // Each debug run has a debugger of its own (one interrupts only once in
+    // its life): it stops before the first statement, is continued to the end
+    // and leaves the outcome to the debugger's own views, not the pane.
+    void debugRunsAreDrivenToTheEnd_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("output");
+        QTest::newRow("prints") << "var x = 2;\nprintout(\"one\");\nprintout(x);"
+                                << "one\n2";
+        QTest::newRow("throws") << "var x = 2;\nprintout(\"a\");\nnull.x;\nprintout(\"b\");"
+                                << "a";
+    }
+
+    void debugRunsAreDrivenToTheEnd()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, output);
+        continueEveryDebugger();
+        openScript(script);
+        for (int run = 1; run <= 2; ++run) {
+            const int suspensions = m_suspensions;
+            m_editor->outputArea()->setPlainText(QStringLiteral("old output"));
+            m_editor->debug();
+            QCOMPARE(m_debuggers.size(), run);
+            QVERIFY(m_suspensions > suspensions);
+            QCOMPARE(pane(), output);
+            QCOMPARE(m_editor->errorStatus(), 0);
+            QVERIFY(!m_editor->isEvaluating());
+            // The debugger and its window go when the run ends.
+            QVERIFY(m_debuggers.last().isNull() && m_windows.last().isNull());
+        }
+        // Globals are shared with plain runs.
+        openScript(QStringLiteral("printout(x * 5);"));
+        m_editor->run();
+        QCOMPARE(pane(), QStringLiteral("10"));
+    }
+
+    void syntaxErrorNeverOpensTheDebugger()
+    {
+        continueEveryDebugger();
+        openScript(QStringLiteral("printout(\"before\");\nvar = 1;"));
+        m_editor->outputArea()->setPlainText(QStringLiteral("old output"));
+        m_editor->debug();
+        QCOMPARE(m_debuggers.size() + m_suspensions, 0);
+        QCOMPARE(m_editor->errorStatus(), 1);
+        // The check failed, so the pane was not cleared.
+        QCOMPARE(pane(), paneText({"+old output", "!Syntax Error:Expected `identifier'<BR>Line:2<BR>Column:5"}));
+    }
+
     void initTestCase() { TestSupport::useTestIdentity(); }
 
 private:
@@ -251,9 +415,26 @@ private:
     void writeFiles(const QStringList &files);
     void openScript(const QString &text) { QVERIFY(m_editor->textEdit()->openFile(write("main.js", text))); }
     QString pane() const { return m_editor->outputArea()->toPlainText(); }
+    // Continues the debugger whenever it suspends, as a user pressing
+    // Continue would, and counts the suspensions.
+    void continueEveryDebugger()
+    {
+        connect(m_editor.get(), &Editor::debuggerCreated, this, [this](QScriptEngineDebugger *debugger) {
+            m_debuggers << debugger;
+            m_windows << debugger->standardWindow();
+            connect(debugger, &QScriptEngineDebugger::evaluationSuspended, debugger, [this, debugger]() {
+                ++m_suspensions;
+                QTimer::singleShot(0, debugger->action(QScriptEngineDebugger::ContinueAction), &QAction::trigger);
+            });
+        });
+    }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<Editor> m_editor;
+    std::unique_ptr<QPushButton> m_stopButton;
+    QList<QPointer<QScriptEngineDebugger>> m_debuggers;
+    QList<QPointer<QMainWindow>> m_windows;
+    int m_suspensions = 0;
 };
 
 // "name=contents"; a name ending in "/" makes a folder.

@@ -190,37 +190,6 @@ private slots:
         }
     }
 
-    void firstBlockBelow_data()
-    {
-        QTest::addColumn<int>("blocks");
-        QTest::addColumn<int>("probeBlock");
-        QTest::addColumn<int>("offset"); // pixels below the probe block's top
-        QTest::addColumn<int>("expected");
-
-        // clang-format off
-        QTest::newRow("top of document") << 10 << 0 << -4 << 0;
-        QTest::newRow("inside a block") << 10 << 4 << 3 << 4;
-        QTest::newRow("large document, middle") << 20000 << 12345 << 1 << 12345;
-        QTest::newRow("past the end") << 10 << 9 << 1000 << -1;
-        // clang-format on
-    }
-
-    void firstBlockBelow()
-    {
-        QFETCH(int, blocks);
-        QFETCH(int, probeBlock);
-        QFETCH(int, offset);
-        QFETCH(int, expected);
-
-        Host host;
-        host.edit->setPlainText(numberedLines(blocks));
-        QVERIFY(TestSupport::shown(&host.window));
-        const QTextBlock probe = host.edit->document()->findBlockByNumber(probeBlock);
-        const qreal y = host.edit->document()->documentLayout()->blockBoundingRect(probe).top() + offset;
-        const QTextBlock found = host.gutter->firstBlockBelow(y);
-        QCOMPARE(found.isValid() ? found.blockNumber() : -1, expected);
-    }
-
     void paintingTheTopLeavesTheRestUnlaidOut()
     {
         // The text editor lays a long document out lazily, a piece at a time

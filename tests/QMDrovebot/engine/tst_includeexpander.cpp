@@ -1,11 +1,14 @@
 #include "TestSupport.h"
 
 #include <QMDrovebot/engine/IncludeExpander.h>
+#include <QMDrovebot/engine/SyntaxCheck.h>
 
 #include <unistd.h>
 
 using QMDrovebot::IncludeExpander;
 
+// What is read and checked before a program runs: the included files, and
+// how deeply a program nests before the static check's parser gives way.
 class tst_IncludeExpander : public QObject
 {
     Q_OBJECT
@@ -64,13 +67,6 @@ private slots:
         QFETCH(QString, documentPath);
         QFETCH(QString, path);
         QCOMPARE(IncludeExpander::resolve(name, documentPath), path);
-    }
-
-    // The block's line feeds count toward the main program's line offset.
-    void fileBlockLayout()
-    {
-        QCOMPARE(IncludeExpander::fileBlock(QStringLiteral("/x/l.js"), QStringLiteral("a\nb")),
-                 QStringLiteral("\n // ------- included file \"/x/l.js\"--------\na\nb\n"));
     }
 
     void readFile_data()
@@ -168,6 +164,32 @@ private slots:
         QVERIFY(QFile::remove(path));
         QCOMPARE(QMDrovebot::checkIncludedFile(path),
                  QStringLiteral("Error: The included file\"%1\" does not exist").arg(path));
+    }
+
+    // Brackets in strings, comments and regular expressions do not nest, so
+    // such programs keep the static check and its precise error texts.
+    void nestingEstimate_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<bool>("deep");
+        const QString many = QStringLiteral("[").repeated(200);
+        // clang-format off
+        QTest::newRow("code") << "x=" + many << true;
+        QTest::newRow("double-quoted string") << "x=\"" + many + "\";" << false;
+        QTest::newRow("single-quoted string") << "x='" + many + "';" << false;
+        QTest::newRow("template") << "x=`" + many + "`;" << false;
+        QTest::newRow("line comment") << "x=1; // " + many + "\ny=2;" << false;
+        QTest::newRow("block comment") << "/* " + many + " */" << false;
+        QTest::newRow("regex literal") << "x=/" + many + "/;" << false;
+        QTest::newRow("long flat program") << QStringLiteral("f(a[1], {b: (c + d) * e});\n").repeated(500) << false;
+        // clang-format on
+    }
+
+    void nestingEstimate()
+    {
+        QFETCH(QString, program);
+        QFETCH(bool, deep);
+        QCOMPARE(QMDrovebot::parserNestingEstimate(program) > QMDrovebot::maximumStaticCheckNesting, deep);
     }
 
 private:

@@ -1,8 +1,9 @@
-#include <QMDrovebot/engine/LongLineLayout.h>
+#include "TestSupport.h"
 
-#include <QTextCursor>
-#include <QTextDocument>
-#include <QtTest>
+#include <QMDrovebot/editor/DocWindow.h>
+#include <QMDrovebot/editor/Editor.h>
+#include <QMDrovebot/engine/LongLineLayout.h>
+#include <QMDrovebot/engine/OutputArea.h>
 
 using QMDrovebot::LongLineLayout;
 
@@ -33,6 +34,8 @@ private slots:
     void followsEdits();
     void expectedTextIsLaidOutOnce_data();
     void expectedTextIsLaidOutOnce();
+    void editorPanesBreakLongRuns_data();
+    void editorPanesBreakLongRuns();
 };
 
 void tst_LongLineLayout::detectsRuns_data()
@@ -58,13 +61,11 @@ void tst_LongLineLayout::detectsRuns()
 
 void tst_LongLineLayout::followsEdits_data()
 {
-    QTest::addColumn<int>("chosenMode");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("position");
     QTest::addColumn<int>("removed");
     QTest::addColumn<QString>("inserted");
-    QTest::addColumn<int>("modeBefore");
-    QTest::addColumn<int>("modeAfter");
+    QTest::addColumn<QList<int>>("modes"); // chosen, before the edit, after it
 
     const int word = QTextOption::WordWrap;
     const int any = QTextOption::WrapAnywhere;
@@ -73,41 +74,39 @@ void tst_LongLineLayout::followsEdits_data()
     const QString run = hex(kLimit + 1000);
     const QString half = hex(kLimit / 2 + 100);
     // clang-format off
-    QTest::newRow("words stay by words")      << word << repeated("word ", 50000) << 0 << 0 << "x" << word << word;
-    QTest::newRow("a blank splits the run")   << word << run << 1000 << 0 << " " << any << word;
-    QTest::newRow("the run shrinks")          << word << run << 0 << 1001 << "" << any << word;
-    QTest::newRow("other lines keep it")      << word << run + "\nx" << run.size() + 1 << 0 << "y" << any << any;
-    QTest::newRow("its line is deleted")      << word << "x\n" + run << 1 << run.size() + 1 << "" << any << word;
-    QTest::newRow("a later run is found")     << word << run + "\n" + run << 0 << run.size() << "x" << any << any;
-    QTest::newRow("joined halves")            << word << half + ' ' + half << half.size() << 1 << "" << word << any;
-    QTest::newRow("no wrap is left alone")    << none << run << 1000 << 0 << " " << none << none;
-    QTest::newRow("the chosen mode returns")  << both << run << 1000 << 0 << " " << any << both;
+    QTest::newRow("words stay by words")      << repeated("word ", 50000) << 0 << 0 << "x" << QList<int>{word, word, word};
+    QTest::newRow("a blank splits the run")   << run << 1000 << 0 << " " << QList<int>{word, any, word};
+    QTest::newRow("the run shrinks")          << run << 0 << 1001 << "" << QList<int>{word, any, word};
+    QTest::newRow("other lines keep it")      << run + "\nx" << run.size() + 1 << 0 << "y" << QList<int>{word, any, any};
+    QTest::newRow("its line is deleted")      << "x\n" + run << 1 << run.size() + 1 << "" << QList<int>{word, any, word};
+    QTest::newRow("a later run is found")     << run + "\n" + run << 0 << run.size() << "x" << QList<int>{word, any, any};
+    QTest::newRow("joined halves")            << half + ' ' + half << half.size() << 1 << "" << QList<int>{word, word, any};
+    QTest::newRow("no wrap is left alone")    << run << 1000 << 0 << " " << QList<int>{none, none, none};
+    QTest::newRow("the chosen mode returns")  << run << 1000 << 0 << " " << QList<int>{both, any, both};
     // clang-format on
 }
 
 void tst_LongLineLayout::followsEdits()
 {
-    QFETCH(int, chosenMode);
     QFETCH(QString, text);
     QFETCH(int, position);
     QFETCH(int, removed);
     QFETCH(QString, inserted);
-    QFETCH(int, modeBefore);
-    QFETCH(int, modeAfter);
+    QFETCH(QList<int>, modes);
 
     QTextDocument document;
     QTextOption option = document.defaultTextOption();
-    option.setWrapMode(QTextOption::WrapMode(chosenMode));
+    option.setWrapMode(QTextOption::WrapMode(modes.at(0)));
     document.setDefaultTextOption(option);
     new LongLineLayout(&document);
     document.setPlainText(text);
-    QCOMPARE(int(document.defaultTextOption().wrapMode()), modeBefore);
+    QCOMPARE(int(document.defaultTextOption().wrapMode()), modes.at(1));
 
     QTextCursor cursor(&document);
     cursor.setPosition(position);
     cursor.setPosition(position + removed, QTextCursor::KeepAnchor);
     cursor.insertText(inserted);
-    QCOMPARE(int(document.defaultTextOption().wrapMode()), modeAfter);
+    QCOMPARE(int(document.defaultTextOption().wrapMode()), modes.at(2));
 }
 
 void tst_LongLineLayout::expectedTextIsLaidOutOnce_data()
@@ -143,6 +142,39 @@ void tst_LongLineLayout::expectedTextIsLaidOutOnce()
             [&]() { seen << document.defaultTextOption().wrapMode(); });
     document.setPlainText(after);
     QCOMPARE(seen, modes);
+}
+
+void tst_LongLineLayout::editorPanesBreakLongRuns_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<bool>("documentAnywhere");
+    QTest::addColumn<bool>("outputAnywhere");
+    const QString build = QStringLiteral("var s = '0123456789abcdef'; while (s.length < 5000) s += s;\n");
+    // clang-format off
+    QTest::newRow("ordinary script") << QStringLiteral("printout('hello world');") << false << false;
+    QTest::newRow("printed run") << build + QStringLiteral("printout(s);") << false << true;
+    QTest::newRow("thrown run") << build + QStringLiteral("throw s;") << false << true;
+    QTest::newRow("run in the script") << QStringLiteral("var s = '%1';").arg(QString(5000, 'f')) << true << false;
+    // clang-format on
+}
+
+// The document and the output pane follow what they hold; each widget keeps
+// the mode chosen for it, its document shows the one in force.
+void tst_LongLineLayout::editorPanesBreakLongRuns()
+{
+    QFETCH(QString, script);
+    QFETCH(bool, documentAnywhere);
+    QFETCH(bool, outputAnywhere);
+    TestSupport::useTestIdentity();
+    QMDrovebot::Editor editor;
+    editor.textEdit()->setPlainText(script);
+    editor.run();
+    for (QTextEdit *edit :
+         {static_cast<QTextEdit *>(editor.textEdit()), static_cast<QTextEdit *>(editor.outputArea())}) {
+        const bool anywhere = edit == editor.textEdit() ? documentAnywhere : outputAnywhere;
+        QCOMPARE(edit->document()->defaultTextOption().wrapMode(),
+                 anywhere ? QTextOption::WrapAnywhere : edit->wordWrapMode());
+    }
 }
 
 QTEST_MAIN(tst_LongLineLayout)
