@@ -41,12 +41,10 @@ private slots:
         TestSupport::whenModal([&seen](QWidget *modal) { seen += modal->windowTitle(); });
         Support().messageDialog(100, QStringLiteral("Please wait"));
         Support().messageDialog(-1, QStringLiteral("Please wait"));
-        TestSupport::whenActive<QMessageBox>([&seen](QMessageBox *box) {
-            seen += '|' + box->windowTitle() + '|' + box->text();
-            box->button(QMessageBox::Ok)->click();
-        });
+        QString box;
+        TestSupport::whenMessageBox(QMessageBox::Ok, &box);
         evaluate(QStringLiteral("information('Done with it')"));
-        QCOMPARE(seen, QStringLiteral("Message|Information|Done with it"));
+        QCOMPARE(seen + '|' + box, QStringLiteral("Message|Information|Done with it"));
     }
 
     void inputDialogs_data()
@@ -192,10 +190,9 @@ private slots:
     void buildDate()
     {
         QCOMPARE(QMDrovebot::AutomationFunctions::buildDate(QStringLiteral("Jan  5 2021")), QStringLiteral("1/5/2021"));
-        QCOMPARE(QMDrovebot::AutomationFunctions::buildDate(QStringLiteral("Dec 31 1999")),
-                 QStringLiteral("12/31/1999"));
         QCOMPARE(QMDrovebot::AutomationFunctions::buildDate(QStringLiteral(__DATE__)),
                  evaluate(QStringLiteral("currentAppBuild()")).toString());
+        QCOMPARE(evaluate(QStringLiteral("currentAppVersion()")).toString(), QStringLiteral("1.0"));
     }
 
     void testReports_data()
@@ -221,32 +218,6 @@ private slots:
         m_editor->run();
         QCOMPARE(m_editor->errorStatus(), errorStatus);
         QCOMPARE(m_editor->outputArea()->toPlainText().trimmed(), output);
-    }
-
-    void everyFunctionIsRegistered()
-    {
-        const QStringList names =
-            QStringLiteral("getWidgetByObjectName getWidgetByWindowTitle getWidgetByClassName getSubWidgetByClassName "
-                           "getVisibleSubWidgetByClassName getSubWidgetByToolTip getWidgetByToolTip "
-                           "getVisibleWidgetByToolTip currentDateTimeString currentAppVersion currentAppBuild "
-                           "getVisibleWidgetByClassName getWidgetByID getSubWidgetByObjectName "
-                           "getParentWidgetByClassName grab grabAndSave dragAndDrop quitApplication "
-                           "getSubWidgetByInheritClassName sendEvent clickMenuItem mouseClick mouseDoubleClick "
-                           "mousePress mouseRelease keyPress shortCutPress enterPress spacePress information message "
-                           "generateIDs restoreOriginalToolTips saveOutputToProtocol createTimer newObject "
-                           "singleShotTimer parent parentByClassName className textDialog intDialog getVisibleDialog "
-                           "waitForDialogTermination abort getVisiblePopup printToScriptLog printChildren "
-                           "dumpHierarchy getFileNames waitForPopupTermination include printout "
-                           "generateIDsForWidget delay output Qt QEvent Support Test")
-                .split(QLatin1Char(' '));
-        for (const QString &name : names)
-            QVERIFY2(evaluate(QStringLiteral("typeof ") + name).toString() != QLatin1String("undefined"),
-                     qPrintable(name));
-        QCOMPARE(evaluate(QStringLiteral("currentAppVersion()")).toString(), QStringLiteral("1.0"));
-        QCOMPARE(evaluate(QStringLiteral("[Qt.MiddleButton, Qt.ControlModifier, Qt.Key_Enter, QEvent.Close,"
-                                         " QEvent.MouseButtonDblClick].join()"))
-                     .toString(),
-                 QStringLiteral("4,67108864,16777221,19,4"));
     }
 
 private:

@@ -5,6 +5,7 @@
 
 #include <MTools/Delay.h>
 #include <QMDrovebot/automation/DropSimulator.h>
+#include <QMDrovebot/automation/KeyNames.h>
 #include <QMDrovebot/automation/Support.h>
 #include <QMDrovebot/editor/Editor.h>
 #include <QMDrovebot/engine/ScriptEngine.h>
@@ -218,6 +219,42 @@ private slots:
             QVERIFY(simulator.isNull());
             QCOMPARE(target.log, QString());
         }
+    }
+
+    // Key names as scripts write them, for shortCutPress().
+    void keyNames_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        const int ctrl = Qt::ControlModifier;
+        // clang-format off
+        QTest::newRow("F12") << "F12" << 0x0100003B << 0;
+        QTest::newRow("F13 is no key") << "F13" << -1 << 0;
+        QTest::newRow("lower-case letters are not names") << "a" << -1 << 0;
+        QTest::newRow("punctuation by itself") << "?" << 0x3F << 0;
+        QTest::newRow("slash is not in the table") << "/" << -1 << 0;
+        QTest::newRow("Del") << "Del" << 0x01000007 << 0;
+        QTest::newRow("Enter") << "Enter" << 0x01000005 << 0;
+        QTest::newRow("Ctrl+Shift+S") << "Ctrl+Shift+S" << 0x53 << (ctrl | int(Qt::ShiftModifier));
+        QTest::newRow("lower-case modifiers give no key") << "ctrl+s" << -1 << 0;
+        QTest::newRow("a later key replaces an earlier one") << "Ctrl+A+B" << 0x42 << ctrl;
+        QTest::newRow("an unknown key after a known one") << "A+x" << -1 << 0;
+        QTest::newRow("empty text is the plus key") << "" << 0x2B << 0;
+        QTest::newRow("Ctrl++") << "Ctrl++" << 0x2B << ctrl;
+        QTest::newRow("Meta and Alt") << "Meta+Alt+F5" << 0x01000034 << int(Qt::MetaModifier | Qt::AltModifier);
+        QTest::newRow("blanks are not trimmed") << "Ctrl + S" << -1 << 0;
+        // clang-format on
+    }
+
+    void keyNames()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        const QMDrovebot::KeyNames::Shortcut shortcut = QMDrovebot::KeyNames::parse(text);
+        QCOMPARE(shortcut.key, key);
+        QCOMPARE(int(shortcut.modifiers), modifiers);
     }
 
 private:

@@ -101,54 +101,6 @@ private slots:
         QCOMPARE(blockStates(document), states);
     }
 
-    void matchKeyword_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("position");
-        QTest::addColumn<QString>("token");
-
-        // clang-format off
-        QTest::newRow("shift right unsigned gives >") << ">>>" << 0 << ">";
-        QTest::newRow("interface beats int") << "interface" << 0 << "interface";
-        QTest::newRow("in before digit is rejected") << "in2" << 0 << "";
-        QTest::newRow("word after dot") << "a.for" << 2 << "for";
-        QTest::newRow("word inside word") << "xfor" << 1 << "";
-        QTest::newRow("position past end") << "var" << 3 << "";
-        QTest::newRow("negative position") << "var" << -1 << "";
-        // clang-format on
-    }
-
-    void matchKeyword()
-    {
-        QFETCH(QString, text);
-        QFETCH(int, position);
-        QFETCH(QString, token);
-
-        QTextDocument document;
-        const SyntaxHighlighter highlighter(&document);
-        QCOMPARE(highlighter.matchKeyword(position, text), token);
-    }
-
-    void isWordCharacter_data()
-    {
-        QTest::addColumn<QString>("characters");
-        QTest::addColumn<bool>("word");
-
-        // clang-format off
-        QTest::newRow("letters") << QStringLiteral("azAZ") << true;
-        QTest::newRow("digits") << QStringLiteral("09") << true;
-        QTest::newRow("others") << QStringLiteral("_$ [`\u00e9\u0663") << false;
-        // clang-format on
-    }
-
-    void isWordCharacter()
-    {
-        QFETCH(QString, characters);
-        QFETCH(bool, word);
-        for (const QChar c : characters)
-            QVERIFY2(SyntaxHighlighter::isWordCharacter(c) == word, qPrintable(QString(c)));
-    }
-
     void openingCommentRecoloursFollowingBlocks()
     {
         QTextDocument document;
