@@ -88,37 +88,6 @@ private slots:
         m_dir.reset();
     }
 
-    void offset_data()
-    {
-        QTest::addColumn<QStringList>("files");
-        QTest::addColumn<QString>("script");
-        QTest::addColumn<bool>("prelude");
-        QTest::addColumn<int>("offset");
-        // clang-format off
-        QTest::newRow("nothing before the document") << QStringList() << "printout(1);" << false << 0;
-        QTest::newRow("prelude only") << QStringList() << "printout(1);" << true << 22;
-        QTest::newRow("prelude and one file") << QStringList{kLib} << "include(\"lib.js\");" << true << 27;
-        QTest::newRow("file ending in a line feed") << QStringList{kLib + "\n"} << "include(\"lib.js\");" << false << 7;
-        QTest::newRow("same file twice") << QStringList{kLib} << "include(\"lib.js\");\ninclude(\"lib.js\");" << false << 11;
-        QTest::newRow("missing file adds no marker") << QStringList() << "include(\"none.js\");" << false << 0;
-        // clang-format on
-    }
-
-    void offset()
-    {
-        QFETCH(QStringList, files);
-        QFETCH(QString, script);
-        QFETCH(bool, prelude);
-        QFETCH(int, offset);
-        writeFiles(files);
-        openScript(script);
-        m_editor->setEmbeddedFunctionsEnabled(prelude);
-        const QString prefix = m_editor->programPrefix();
-        QCOMPARE(m_editor->mainProgramLineOffset(), offset);
-        QCOMPARE(prefix.count(QLatin1Char('\n')), offset);
-        QVERIFY(offset == 0 || prefix.endsWith(QStringLiteral("// --------- Main Program ----------\n")));
-    }
-
     // A script that calls waitOnce() is stopped by a click on Stop while it waits.
     void runReports_data()
     {
@@ -132,6 +101,8 @@ private slots:
         QTest::newRow("output object") << QStringList() << "output.append(\"gone\");\noutput.clear();\noutput.append(\"kept\");" << false << QStringList{"+kept"} << 0;
         QTest::newRow("prelude functions") << QStringList() << "printOut(\"via prelude\");" << true << QStringList{"+via prelude"} << 0;
         QTest::newRow("syntax error after prelude") << QStringList() << "var a = 1;\n  var = 3;" << true << QStringList{"!Syntax Error:Expected `identifier'<BR>Line:2<BR>Column:7"} << 1;
+        QTest::newRow("syntax error after a file ending in a line feed") << QStringList{kLib + "\n"} << "include(\"lib.js\");\nvar = 1;" << false << QStringList{"!Syntax Error:Expected `identifier'<BR>Line:2<BR>Column:5"} << 1;
+        QTest::newRow("syntax error after the same file twice") << QStringList{kLib} << "include(\"lib.js\");\ninclude(\"lib.js\");\nvar = 1;" << false << QStringList{"!Syntax Error:Expected `identifier'<BR>Line:3<BR>Column:5"} << 1;
         QTest::newRow("syntax error on the first line after a file") << QStringList{kLib} << "var = 1; include(\"lib.js\");" << true << QStringList{"!Syntax Error:Expected `identifier'<BR>Line:1<BR>Column:5"} << 1;
         QTest::newRow("valid program the static check rejects") << QStringList() << "var a = 1, d = 2;\nvar x = a &&\n++d;\nprintout(x);" << false << QStringList{"+3"} << 0;
         QTest::newRow("valid included file the static check rejects") << QStringList{"lib.js=var a = 1, d = 2;\nvar x = a &&\n++d;"} << "include(\"lib.js\");\nprintout(x);" << false << QStringList{"+3"} << 0;
@@ -139,13 +110,8 @@ private slots:
         QTest::newRow("backtrace entries run on") << QStringList() << "function f() {\n  throw \"bad <b>\";\n}\nf();" << false << QStringList{"!Evaluation Error: Line:2<BR>bad &lt;b&gt;<BR>Backtrace: f() at 2\n&lt;global&gt;() at 4"} << 1;
         QTest::newRow("exception inside an included function") << QStringList{"lib.js=function boom() {\n  throw new Error(\"x\");\n}"} << "include(\"lib.js\");\nboom();" << false << QStringList{"!Evaluation Error in included file"} << 1;
         QTest::newRow("missing file") << QStringList() << "include(\"nope.js\");\nprintout(\"ran\");" << false << QStringList{"!Error: The included file\"%DIR%/nope.js\" does not exist", "+ran"} << 1;
-        QTest::newRow("folder named as file") << QStringList{"adir/="} << "include(\"adir\");\nprintout(\"ran\");" << false << QStringList{"!Error: The included file\"%DIR%/adir\" can not be opened", "+ran"} << 1;
         QTest::newRow("syntax error in included file") << QStringList{"lib.js=var a;\nvar = 1;"} << "include(\"lib.js\");\nprintout(\"no\");" << false << QStringList{"!Syntax error in included file:\"%DIR%/lib.js\" Expected `identifier'<BR>Line: 2<BR> Column: 5", "!Syntax Error in included file Expected `identifier'"} << 1;
         QTest::newRow("evaluation error in included file") << QStringList{"lib.js=function f() {\n  return missing.x;\n}\nf();"} << "include(\"lib.js\");\nprintout(\"no\");" << false << QStringList{"!Evaluation Error in included file:\"%DIR%/lib.js\"<BR>nLine2<BR>ReferenceError: Can't find variable: missing<BR>Backtrace: f() at 2<BR>&lt;global&gt;() at 4", "!Evaluation Error in included file"} << 1;
-        QTest::newRow("included file stops at a NUL byte") << QStringList{QString::fromUtf8("lib.js=var n = 1;\0 n = 2;", 25)} << "include(\"lib.js\");\nprintout(n);" << false << QStringList{"+1"} << 0;
-        QTest::newRow("include in a comment before a real one") << QStringList{"lib.js=var fromLib = 1;"} << "// include(\"lib.js\")\ninclude(\"lib.js\");\nprintout(typeof fromLib);" << false << QStringList{"+number"} << 0;
-        QTest::newRow("later include in a comment is not expanded") << QStringList{"a.js=var A = 1;", "b.js=var B = 2;"} << "include(\"a.js\");\n// include(\"b.js\")\nprintout(A + typeof B);" << false << QStringList{"+1undefined"} << 0;
-        QTest::newRow("backslash name joined to the folder") << QStringList{"sub\\lib.js=var fromSub = 7;"} << "include(\"sub\\lib.js\");\nprintout(fromSub);" << false << QStringList{"+7"} << 0;
         QTest::newRow("abort inside a function after prelude") << QStringList() << "function f() {\n  printout(\"in\");\n  abort();\n}\nf();\nprintout(\"no\");" << true << QStringList{"+in", "!Evaluation Error: Line:3<BR>" + kAborted + "<BR>Backtrace: f() at 25\n&lt;global&gt;() at 27"} << 1;
         QTest::newRow("abort is not caught by the script") << QStringList() << "try {\n  abort();\n} catch (e) {\n  printout(\"caught\");\n}" << false << QStringList{"!Evaluation Error: Line:2<BR>" + kAborted + "<BR>Backtrace: &lt;global&gt;() at 2"} << 1;
         QTest::newRow("stop at top level") << QStringList() << "printout(\"before\");\nwaitOnce();\nprintout(\"after\");" << false << QStringList{"+before", "!Evaluation Error: Line:2<BR>" + kStopped + "<BR>Backtrace: &lt;global&gt;() at 2"} << 1;
@@ -203,16 +169,6 @@ private slots:
         m_editor->displayError(QStringLiteral(" disk full"));
         QCOMPARE(pane(), QStringLiteral("before\nWarning:slow\nError: disk full"));
         QCOMPARE(m_editor->errorStatus(), 1);
-    }
-
-    void globalsPersistAcrossRuns()
-    {
-        openScript(QStringLiteral("var counter = 41;\nfunction next() { return ++counter; }"));
-        m_editor->run();
-        QVERIFY(m_editor->textEdit()->openFile(write(QStringLiteral("other.js"), QStringLiteral("printout(next());"))));
-        m_editor->run();
-        m_editor->run();
-        QCOMPARE(pane(), QStringLiteral("43"));
     }
 
     void stopWhenNothingRuns()
@@ -412,7 +368,12 @@ private:
     {
         return TestSupport::writeFile(m_dir->filePath(name), text.toUtf8());
     }
-    void writeFiles(const QStringList &files);
+    // "name=contents" each.
+    void writeFiles(const QStringList &files)
+    {
+        for (const QString &file : files)
+            write(file.section(QLatin1Char('='), 0, 0), file.section(QLatin1Char('='), 1));
+    }
     void openScript(const QString &text) { QVERIFY(m_editor->textEdit()->openFile(write("main.js", text))); }
     QString pane() const { return m_editor->outputArea()->toPlainText(); }
     // Continues the debugger whenever it suspends, as a user pressing
@@ -436,18 +397,6 @@ private:
     QList<QPointer<QMainWindow>> m_windows;
     int m_suspensions = 0;
 };
-
-// "name=contents"; a name ending in "/" makes a folder.
-void tst_EditorRun::writeFiles(const QStringList &files)
-{
-    for (const QString &file : files) {
-        const QString name = file.section(QLatin1Char('='), 0, 0);
-        if (name.endsWith(QLatin1Char('/')))
-            QDir(m_dir->path()).mkpath(name);
-        else
-            write(name, file.mid(file.indexOf(QLatin1Char('=')) + 1));
-    }
-}
 
 QTEST_MAIN(tst_EditorRun)
 #include "tst_editorrun.moc"
