@@ -24,23 +24,11 @@ QString syntaxError(const QString &code)
     return QStringLiteral("%1 at line %2").arg(result.toString()).arg(engine.uncaughtExceptionLineNumber() - 1);
 }
 
-QString evaluateCalls(const QString &library, const QString &calls)
-{
-    QScriptEngine engine;
-    engine.evaluate(library);
-    if (engine.hasUncaughtException())
-        return QStringLiteral("library failed: ") + engine.uncaughtException().toString();
-    const QScriptValue result = engine.evaluate(calls);
-    if (engine.hasUncaughtException())
-        return QStringLiteral("calls failed: ") + result.toString();
-    return result.toString();
-}
-
 } // namespace
 
 // The minifier on real code: well-known ES5 libraries, fetched with npm when
 // the test runs (never kept in the repository). Each must still parse after
-// minifying, and two of them must compute the same results as before.
+// minifying and after the ASCII export.
 class tst_MinifierLibraries : public QObject
 {
     Q_OBJECT
@@ -63,17 +51,12 @@ private slots:
         QProcess process;
         process.setProcessChannelMode(QProcess::MergedChannels);
         process.start(npm, arguments);
-        if (!process.waitForFinished(90000)) {
+        if (!process.waitForFinished(90000) || process.exitStatus() != QProcess::NormalExit ||
+            process.exitCode() != 0) {
             process.kill();
-            process.waitForFinished();
-            QSKIP("npm did not fetch the libraries within 90 seconds (no network?): this check does not run");
-        }
-        if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
             // Its first line names the failure ("npm error code ECONNREFUSED").
-            const QString output = QString::fromLocal8Bit(process.readAll()).trimmed().section(QLatin1Char('\n'), 0, 0);
-            QSKIP(qPrintable(QStringLiteral("npm could not fetch the libraries (no network?), so this check does not "
-                                            "run. npm said: %1")
-                                 .arg(output)));
+            const QString said = QString::fromLocal8Bit(process.readAll()).trimmed().section(QLatin1Char('\n'), 0, 0);
+            QSKIP(qPrintable("npm could not fetch the libraries (no network?), so this check does not run: " + said));
         }
     }
 
@@ -96,42 +79,6 @@ private slots:
         QCOMPARE(syntaxError(minified), QString());
         // The exported file as well.
         QCOMPARE(syntaxError(QString::fromLatin1(toJavaScriptAscii(minified))), QString());
-    }
-
-    void behavesTheSame_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("calls");
-        QTest::addColumn<QString>("expectedPart");
-        QTest::newRow("lodash") << "lodash/lodash.js"
-                                << "[_.map([1, 2, 3], function (x) { return x * x; }).join(','),\n"
-                                   "_.template('hello <%= user %>, <%- tag %>!')({ user: 'fred', tag: '<b>' }),\n"
-                                   "JSON.stringify(_.chunk(['a', 'b', 'c', 'd'], 3)), _.camelCase('Foo Bar  baz'),\n"
-                                   "_.escape('<a href=\"x\">&</a>'), JSON.stringify(_.groupBy([6.1, 4.2, 6.3], "
-                                   "Math.floor)),\n"
-                                   "JSON.stringify(_.sortBy([{ a: 3 }, { a: 1 }, { a: 2 }], 'a')),\n"
-                                   "_.words('fred, barney, & pebbles').join('|'),\n"
-                                   "_.escapeRegExp('[lodash](https://lodash.com/)'), "
-                                   "JSON.stringify(_.toPath('a[0].b.c'))].join('\\n')"
-                                << "1,4,9\nhello fred, &lt;b&gt;!";
-        // A parser full of regular expressions and comments quoting code.
-        QTest::newRow("esprima") << "esprima/dist/esprima.js"
-                                 << "JSON.stringify(esprima.tokenize(\"var a = /re[/]x/g.test('s // t') / 2; // "
-                                    "note\\n`x${1}`\")) + '\\n' +\n"
-                                    "JSON.stringify(esprima.parseScript('function f(a, b) { return a - -b; }'))"
-                                 << "RegularExpression";
-    }
-
-    void behavesTheSame()
-    {
-        QFETCH(QString, path);
-        QFETCH(QString, calls);
-        QFETCH(QString, expectedPart);
-        const QString original = QString::fromUtf8(library(path));
-        QVERIFY(!original.isEmpty());
-        const QString expected = evaluateCalls(original, calls);
-        QVERIFY2(expected.contains(expectedPart), qPrintable(expected));
-        QCOMPARE(evaluateCalls(compressJavaScriptText(original), calls), expected);
     }
 
 private:
