@@ -1,20 +1,73 @@
-#include <QToolButton>
-#include <QWidgetAction>
-
 #include "TestSupport.h"
 
 #include <MTools/Delay.h>
-#include <QMDrovebot/automation/DropSimulator.h>
 #include <QMDrovebot/automation/KeyNames.h>
 #include <QMDrovebot/automation/Support.h>
 #include <QMDrovebot/editor/Editor.h>
 #include <QMDrovebot/engine/ScriptEngine.h>
 
-using QMDrovebot::DropSimulator;
-using QMDrovebot::Editor;
+#include <QDialog>
+#include <QToolButton>
+#include <QWidgetAction>
+
+#include <vector>
+
 using QMDrovebot::Support;
 
+// Classes with names no other widget of the process has, so a search by
+// class name can only find what a test built.
+class ProbeX : public QWidget
+{
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+};
+
+// Two classes whose names end alike: "Panel" and "Probe::Panel".
+class Panel : public QWidget
+{
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+};
+
+namespace Probe {
+class Panel : public QWidget
+{
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+};
+} // namespace Probe
+
 namespace {
+
+using Owned = std::unique_ptr<QWidget>;
+
+template <typename T> T *named(T *object, const char *name)
+{
+    object->setObjectName(QLatin1String(name));
+    return object;
+}
+
+int topLevelIndex(QWidget *widget)
+{
+    return QApplication::topLevelWidgets().indexOf(widget);
+}
+
+// The toolkit orders top-levels by its own rule; build pairs until the first
+// one comes first, and keep the pair.
+template <typename First, typename Second> std::pair<Owned, Owned> orderedPair()
+{
+    std::vector<std::pair<Owned, Owned>> discarded;
+    for (;;) {
+        Owned first(new First);
+        Owned second(new Second);
+        if (topLevelIndex(first.get()) < topLevelIndex(second.get()))
+            return {std::move(first), std::move(second)};
+        discarded.emplace_back(std::move(first), std::move(second));
+    }
+}
 
 // Writes down the input and window events it receives, one short line each.
 class EventRecorder : public QWidget
@@ -63,11 +116,153 @@ protected:
 
 } // namespace
 
-class tst_SupportInput : public QObject
+// What scripts reach through Support: the searches for widgets, in their
+// orders, and the input they post.
+class tst_Support : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void windowTitleFindsTheFirstTopLevel()
+    {
+        auto [first, second] = orderedPair<QWidget, QWidget>();
+        first->setWindowTitle(QStringLiteral("Twin title"));
+        second->setWindowTitle(QStringLiteral("Twin title"));
+        (new QWidget(first.get()))->setWindowTitle(QStringLiteral("Child title"));
+        QCOMPARE(m_support.getWidgetByWindowTitle(QStringLiteral("Twin title")), first.get());
+        // Only top-levels are looked at.
+        QCOMPARE(m_support.getWidgetByWindowTitle(QStringLiteral("Child title")), nullptr);
+    }
+
+    void objectNameFindsNonWidgetChildren()
+    {
+        QWidget window;
+        QWidget other;
+        const QList<QObject *> found{
+            named(new QAction(&window), "probeAction"), named(new QVBoxLayout(&window), "probeLayout"),
+            named(new QPushButton(new QWidget(&window)), "probeDeep"), named(&other, "probeTop"), nullptr};
+        const QStringList names{"probeAction", "probeLayout", "probeDeep", "probeTop", "probeNothing"};
+        for (int i = 0; i < names.size(); ++i)
+            QCOMPARE(m_support.getWidgetByObjectName(names.at(i)), found.at(i));
+        // The sub-widget search sees widgets only.
+        QCOMPARE(m_support.getSubWidgetByObjectName(&window, QStringLiteral("probeAction")), nullptr);
+    }
+
+    // A top-level of the class beats an earlier top-level's descendant;
+    // within one top-level the first in pre-order wins, across top-levels the
+    // last.
+    void classNameOrder()
+    {
+        auto [earlier, later] = orderedPair<QWidget, ProbeX>();
+        new ProbeX(earlier.get());
+        QCOMPARE(m_support.getWidgetByClassName(QStringLiteral("ProbeX")), later.get());
+        auto [first, second] = orderedPair<QWidget, QWidget>();
+        new Panel(first.get());
+        auto *underSecond = new Panel(new QWidget(second.get()));
+        new Panel(second.get());
+        QCOMPARE(m_support.getWidgetByClassName(QStringLiteral("Panel")), underSecond);
+    }
+
+    void visibleVariantsSkipHiddenWindows()
+    {
+        auto [hiddenWindow, shownWindow] = orderedPair<ProbeX, QWidget>();
+        hiddenWindow->setToolTip(QStringLiteral("probe tip"));
+        auto *hiddenChild = new ProbeX(shownWindow.get());
+        auto *shownChild = new ProbeX(shownWindow.get());
+        shownChild->setToolTip(QStringLiteral("probe tip"));
+        shownWindow->show();
+        hiddenChild->hide();
+        QVERIFY(QTest::qWaitForWindowExposed(shownWindow.get()));
+
+        QCOMPARE(m_support.getWidgetByClassName(QStringLiteral("ProbeX")), hiddenWindow.get());
+        QCOMPARE(m_support.getVisibleWidgetByClassName(QStringLiteral("ProbeX")), shownChild);
+        QCOMPARE(m_support.getWidgetByToolTip(QStringLiteral("probe tip")), hiddenWindow.get());
+        QCOMPARE(m_support.getVisibleWidgetByToolTip(QStringLiteral("probe tip")), shownChild);
+        QCOMPARE(m_support.getVisibleSubWidgetByClassName(shownWindow.get(), QStringLiteral("ProbeX")), shownChild);
+        shownChild->hide();
+        QCOMPARE(m_support.getVisibleWidgetByClassName(QStringLiteral("ProbeX")), nullptr);
+    }
+
+    // top (Panel) > editor (Probe::Panel) > box > b1; editor > b2; editor >
+    // middle > leaf (QLabel). Descendants are searched from top, ancestors
+    // from leaf.
+    void searches_data()
+    {
+        QTest::addColumn<QString>("search");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("found"); // object name of the expected widget, "" for none
+        // clang-format off
+        QTest::newRow("class: first in pre-order") << "getSubWidgetByClassName" << "QPushButton" << "b1";
+        QTest::newRow("class: exact, not inherited") << "getSubWidgetByClassName" << "QAbstractButton" << "";
+        QTest::newRow("inherits: subclass found") << "getSubWidgetByInheritClassName" << "QAbstractButton" << "b1";
+        QTest::newRow("tool tip is case-sensitive") << "getSubWidgetByToolTip" << "Second" << "";
+        QTest::newRow("tool tip, not the widget itself") << "getSubWidgetByToolTip" << "second" << "b2";
+        QTest::newRow("object name") << "getSubWidgetByObjectName" << "leaf" << "leaf";
+        QTest::newRow("exact class") << "parentByClassName" << "Probe::Panel" << "editor";
+        QTest::newRow("exact match beats a nearer suffix") << "parentByClassName" << "Panel" << "top";
+        QTest::newRow("suffix fallback") << "parentByClassName" << "::Panel" << "editor";
+        QTest::newRow("suffix: nearest ending") << "parentByClassNameSkipNS" << "Panel" << "editor";
+        QTest::newRow("object name: the widget itself") << "parentByObjectName" << "leaf" << "leaf";
+        QTest::newRow("inherits: up the chain") << "parentByInherits" << "Probe::Panel" << "editor";
+        QTest::newRow("parent widget: exact") << "getParentWidgetByClassName" << "Panel" << "top";
+        QTest::newRow("parent widget: no suffix fallback") << "getParentWidgetByClassName" << "::Panel" << "";
+        // clang-format on
+    }
+
+    void searches()
+    {
+        QFETCH(QString, search);
+        QFETCH(QString, text);
+        QFETCH(QString, found);
+        Panel top;
+        top.setObjectName(QStringLiteral("top"));
+        top.setToolTip(QStringLiteral("second"));
+        QWidget *editor = named(new Probe::Panel(&top), "editor");
+        named(new QPushButton(named(new QWidget(editor), "box")), "b1");
+        named(new QPushButton(editor), "b2")->setToolTip(QStringLiteral("second"));
+        QWidget *leaf = named(new QLabel(named(new QWidget(editor), "middle")), "leaf");
+        QObject *result = nullptr;
+        QVERIFY(QMetaObject::invokeMethod(&m_support, search.toLatin1().constData(), Q_RETURN_ARG(QObject *, result),
+                                          Q_ARG(QWidget *, search.contains("Sub") ? &top : leaf),
+                                          Q_ARG(QString, text)));
+        QCOMPARE(result ? result->objectName() : QString(), found);
+    }
+
+    void numOfParents()
+    {
+        QWidget top;
+        QCOMPARE(QVector<int>({m_support.numOfParents(nullptr), m_support.numOfParents(&top),
+                               m_support.numOfParents(new QWidget(new QWidget(&top)))}),
+                 QVector<int>({-1, 0, 2}));
+    }
+
+    void visibleDialogAndPopup()
+    {
+        QDialog dialog;
+        QMenu menu;
+        menu.addAction(QStringLiteral("entry"));
+        QCOMPARE(m_support.findVisibleDialog(), nullptr);
+        QVERIFY(TestSupport::shown(&dialog));
+        QCOMPARE(m_support.findVisibleDialog(), &dialog);
+        menu.popup(QPoint(10, 10));
+        QVERIFY(QTest::qWaitForWindowExposed(&menu));
+        QCOMPARE(m_support.findVisiblePopup(), &menu);
+    }
+
+    void nullWidgetsFindNothing()
+    {
+        for (const char *search :
+             {"getSubWidgetByClassName", "getVisibleSubWidgetByClassName", "getSubWidgetByInheritClassName",
+              "getSubWidgetByToolTip", "getSubWidgetByObjectName", "getParentWidgetByClassName", "parentByClassName",
+              "parentByClassNameSkipNS", "parentByObjectName", "parentByInherits"}) {
+            QObject *result = &m_support;
+            QVERIFY(QMetaObject::invokeMethod(&m_support, search, Q_RETURN_ARG(QObject *, result),
+                                              Q_ARG(QWidget *, nullptr), Q_ARG(QString, "QWidget")));
+            QVERIFY2(!result, search);
+        }
+        m_support.dumpHierarchy(nullptr);
+    }
+
     // Input is posted, so it arrives once the script lets events through;
     // window events are sent at once.
     void input_data()
@@ -102,22 +297,6 @@ private slots:
         QCOMPARE(recorder.log, sent);
         QCoreApplication::processEvents();
         QCOMPARE(recorder.log, sent + posted);
-    }
-
-    void postedClickTakesEffectDuringDelay()
-    {
-        QPushButton button(QStringLiteral("Press me"));
-        button.resize(80, 30);
-        QVERIFY(TestSupport::shown(&button));
-        publish("b", &button);
-        // Without a delay the click waits for the script to end.
-        QCOMPARE(evaluate(QStringLiteral("var n = 0; b.clicked.connect(function() { n++; });"
-                                         "mouseClick(b); var before = n; delay(100); var after = n;"
-                                         "mouseClick(b); var last = n;")),
-                 QString());
-        QCoreApplication::processEvents();
-        QCOMPARE(m_editor.engine()->evaluate(QStringLiteral("[before, after, last, n].join()")).toString(),
-                 QStringLiteral("0,1,1,2"));
     }
 
     void shortcuts_data()
@@ -205,22 +384,6 @@ private slots:
         QCOMPARE(source->text(), QStringLiteral("dragged text")); // copied, not moved
     }
 
-    void dropSimulatorAlwaysDeletesItself()
-    {
-        for (const bool withTarget : {false, true}) {
-            QLabel source(QStringLiteral("no drag here"));
-            EventRecorder target;
-            QPointer<DropSimulator> simulator = new DropSimulator;
-            simulator->setSource(withTarget ? &source : nullptr);
-            simulator->setTarget(withTarget ? &target : nullptr, QPoint(3, 3));
-            simulator->start(0);
-            MTools::Delay::delay(20);
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            QVERIFY(simulator.isNull());
-            QCOMPARE(target.log, QString());
-        }
-    }
-
     // Key names as scripts write them, for shortCutPress().
     void keyNames_data()
     {
@@ -270,8 +433,10 @@ private:
     {
         m_editor.engine()->globalObject().setProperty(name, m_editor.engine()->newQObject(object));
     }
-    Editor m_editor;
+
+    QMDrovebot::Editor m_editor;
+    Support m_support;
 };
 
-QTEST_MAIN(tst_SupportInput)
-#include "tst_support_input.moc"
+QTEST_MAIN(tst_Support)
+#include "tst_support.moc"
