@@ -5,25 +5,9 @@
 // conditions a save must survive.
 
 // What most tests use comes in here, so each test lists only its own units.
-#include <QAction>
-#include <QDir>
-#include <QFile>
-#include <QFileDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMessageBox>
-#include <QPointer>
-#include <QProcess>
-#include <QPushButton>
-#include <QScriptEngine>
-#include <QSettings>
-#include <QTemporaryDir>
-#include <QTextBlock>
-#include <QTextEdit>
-#include <QTimer>
-#include <QVBoxLayout>
+#include <QtScript>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <csignal>
 #include <functional>
@@ -54,33 +38,27 @@ struct Run
     QByteArray err;
 };
 
-// Runs a program to its end (at most `timeoutMs`), feeding `input` to it;
-// `meanwhile` is called once it has started.
-inline Run runProgram(const QString &program, const QStringList &arguments, const QByteArray &input = QByteArray(),
-                      int timeoutMs = 60000, const std::function<void(QProcess &)> &meanwhile = {})
+// Runs a program to its end (at most `timeoutMs`); `meanwhile` is called once
+// it has started.
+inline Run runProgram(const QString &program, const QStringList &arguments, int timeoutMs = 120000,
+                      const std::function<void(QProcess &)> &meanwhile = {})
 {
     QProcess process;
     process.start(program, arguments);
-    Run run;
-    if (!process.waitForStarted(10000))
-        return run;
-    process.write(input);
     process.closeWriteChannel();
-    if (meanwhile)
+    if (process.waitForStarted(10000) && meanwhile)
         meanwhile(process);
     const bool ended = process.waitForFinished(timeoutMs);
     if (!ended)
         process.kill();
     process.waitForFinished(1000);
-    run.status = ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
+    return {ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
 inline Run corvella(const QStringList &arguments, const std::function<void(QProcess &)> &meanwhile = {})
 {
-    return runProgram(QStringLiteral(CORVELLA_BINARY), arguments, QByteArray(), 120000, meanwhile);
+    return runProgram(QStringLiteral(CORVELLA_BINARY), arguments, 120000, meanwhile);
 }
 
 inline bool shown(QWidget *widget)

@@ -3,10 +3,6 @@
 #include <QMDrovebot/editor/Editor.h>
 #include <QMDrovebot/engine/ScriptEngine.h>
 
-#include <QMetaMethod>
-#include <QRegularExpression>
-#include <QScriptValueIterator>
-
 namespace {
 
 QSet<QString> matches(const QString &text, const QString &pattern)
@@ -39,9 +35,8 @@ QSet<QString> options(const QSet<QString> &texts)
 
 // docs/scripting.md is what script writers read; these checks hold it to what
 // a script really sees and to what `corvella --help` really lists. Documented
-// means a heading "### `name(...)`" for a global function, "### `name`" for a
-// published object, and `Object.member` somewhere for each member of our own
-// published classes.
+// means a heading "### `name(...)`" for a global function and "### `name`"
+// for a published object.
 class tst_ScriptingReference : public QObject
 {
     Q_OBJECT
@@ -82,55 +77,6 @@ private slots:
                  qPrintable("docs/scripting.md: add a heading for " + listed(registered - documented)));
         QVERIFY2(QSet<QString>(documented).subtract(registered).isEmpty(),
                  qPrintable("docs/scripting.md documents what scripts do not see: " + listed(documented - registered)));
-    }
-
-    void membersOfPublishedObjects()
-    {
-        QSet<QString> missing, unknown;
-        for (QScriptValueIterator it(m_editor.engine()->globalObject()); it.hasNext();) {
-            it.next();
-            QObject *object = it.value().toQObject();
-            if (!object)
-                continue;
-            const QString name = it.name();
-            const QSet<QString> mentioned =
-                matches(m_doc, "\\b" + QRegularExpression::escape(name) + "\\.([A-Za-z_]\\w*)");
-            for (const QString &member : mentioned)
-                if (!it.value().property(member).isValid())
-                    unknown.insert(name + '.' + member);
-            // Only what our own classes add: the toolkit's members are its to document.
-            const QMetaObject *meta = object->metaObject();
-            QSet<QString> own;
-            for (int i = meta->methodOffset(); i < meta->methodCount(); ++i)
-                if (meta->method(i).methodType() == QMetaMethod::Slot &&
-                    meta->method(i).access() == QMetaMethod::Public)
-                    own.insert(QString::fromLatin1(meta->method(i).name()));
-            for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i)
-                own.insert(QString::fromLatin1(meta->property(i).name()));
-            for (const QString &member : qAsConst(own))
-                if (!mentioned.contains(member))
-                    missing.insert(name + '.' + member);
-        }
-        QVERIFY2(missing.isEmpty(), qPrintable("docs/scripting.md: describe " + listed(missing)));
-        QVERIFY2(unknown.isEmpty(),
-                 qPrintable("docs/scripting.md names members that do not exist: " + listed(unknown)));
-    }
-
-    void examplesAreTheRunnableFiles()
-    {
-        // The example scripts run in the test suite; the copies in the reference
-        // must be those very files.
-        QRegularExpressionMatchIterator it =
-            QRegularExpression(QStringLiteral("<!-- example: (\\S+) -->\\n```js\\n(.*?)```"),
-                               QRegularExpression::DotMatchesEverythingOption)
-                .globalMatch(m_doc);
-        QVERIFY2(it.hasNext(), "docs/scripting.md has no worked example");
-        while (it.hasNext()) {
-            const QRegularExpressionMatch match = it.next();
-            const QByteArray file = TestSupport::readFile(QStringLiteral(CORVELLA_SOURCE_DIR "/") + match.captured(1));
-            QVERIFY2(QString::fromUtf8(file) == match.captured(2),
-                     qPrintable("docs/scripting.md: copy " + match.captured(1) + " into its code block again"));
-        }
     }
 
     void commandLineMatchesHelp()

@@ -1,5 +1,4 @@
 #include <QGLWidget>
-#include <QInputDialog>
 
 #include "TestSupport.h"
 
@@ -22,16 +21,6 @@ private slots:
     {
         TestSupport::useTestIdentity();
         m_editor = std::make_unique<Editor>();
-    }
-
-    void delayRunsTheEventLoop()
-    {
-        for (const int milliseconds : {0, 30, -5}) {
-            bool delivered = false;
-            QTimer::singleShot(0, this, [&delivered] { delivered = true; });
-            Support().delay(milliseconds);
-            QVERIFY(delivered);
-        }
     }
 
     // Should a box not close by itself, the test's time limit fails it.
@@ -171,28 +160,6 @@ private slots:
         QFETCH(QString, result);
         m_editor->outputArea()->clear();
         QCOMPARE(evaluate(code).toString(), result);
-    }
-
-    void printChildren()
-    {
-        QWidget box;
-        new QLabel(new QWidget(&box));
-        new QObject(&box); // not a widget: not listed
-        auto *button = new QPushButton(&box);
-        publish("box", &box);
-        publish("button", button);
-        m_editor->outputArea()->clear();
-        evaluate(QStringLiteral("printChildren(box)"));
-        QCOMPARE(m_editor->outputArea()->toPlainText(), QStringLiteral("QWidget\nQLabel\nQPushButton"));
-        QCOMPARE(evaluate(QStringLiteral("parent(button)")).toQObject(), &box);
-    }
-
-    void buildDate()
-    {
-        QCOMPARE(QMDrovebot::AutomationFunctions::buildDate(QStringLiteral("Jan  5 2021")), QStringLiteral("1/5/2021"));
-        QCOMPARE(QMDrovebot::AutomationFunctions::buildDate(QStringLiteral(__DATE__)),
-                 evaluate(QStringLiteral("currentAppBuild()")).toString());
-        QCOMPARE(evaluate(QStringLiteral("currentAppVersion()")).toString(), QStringLiteral("1.0"));
     }
 
     void testReports_data()

@@ -6,10 +6,6 @@
 #include <QMDrovebot/editor/Editor.h>
 #include <QMDrovebot/engine/ScriptEngine.h>
 
-#include <QDialog>
-#include <QToolButton>
-#include <QWidgetAction>
-
 #include <vector>
 
 using QMDrovebot::Support;
@@ -97,20 +93,6 @@ protected:
             log += QString::asprintf("paint %d,%d %dx%d|", r.x(), r.y(), r.width(), r.height());
         }
         return QWidget::event(e);
-    }
-};
-
-// Counts the enabled-state changes of the editor, to see shortcuts disable it.
-class EnabledChanges : public QObject
-{
-public:
-    int count = 0;
-
-protected:
-    bool eventFilter(QObject *, QEvent *e) override
-    {
-        count += e->type() == QEvent::EnabledChange;
-        return false;
     }
 };
 
@@ -228,27 +210,6 @@ private slots:
         QCOMPARE(result ? result->objectName() : QString(), found);
     }
 
-    void numOfParents()
-    {
-        QWidget top;
-        QCOMPARE(QVector<int>({m_support.numOfParents(nullptr), m_support.numOfParents(&top),
-                               m_support.numOfParents(new QWidget(new QWidget(&top)))}),
-                 QVector<int>({-1, 0, 2}));
-    }
-
-    void visibleDialogAndPopup()
-    {
-        QDialog dialog;
-        QMenu menu;
-        menu.addAction(QStringLiteral("entry"));
-        QCOMPARE(m_support.findVisibleDialog(), nullptr);
-        QVERIFY(TestSupport::shown(&dialog));
-        QCOMPARE(m_support.findVisibleDialog(), &dialog);
-        menu.popup(QPoint(10, 10));
-        QVERIFY(QTest::qWaitForWindowExposed(&menu));
-        QCOMPARE(m_support.findVisiblePopup(), &menu);
-    }
-
     void nullWidgetsFindNothing()
     {
         for (const char *search :
@@ -320,15 +281,11 @@ private slots:
         EventRecorder recorder;
         if (registered)
             Support::setApplicationWidget(&recorder);
-        EnabledChanges changes;
-        m_editor.installEventFilter(&changes);
         m_editor.engine()->globalObject().setProperty(QStringLiteral("keys"), QScriptValue(shortcut));
         QCOMPARE(evaluate(QStringLiteral("shortCutPress(keys)")), QString());
         QCoreApplication::processEvents();
-        m_editor.removeEventFilter(&changes);
         QCOMPARE(recorder.log, events);
-        // The running script's editor is disabled while the key is posted.
-        QCOMPARE(changes.count, events.isEmpty() ? 0 : 2);
+        // The running script's editor takes input again afterwards.
         QVERIFY(m_editor.isEnabled());
     }
 

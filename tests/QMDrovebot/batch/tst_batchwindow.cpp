@@ -2,10 +2,6 @@
 #include "window/JSMainWindow.h"
 #include "window/JavaScriptEvaluator.h"
 
-#include <QDockWidget>
-#include <QStatusBar>
-#include <QTreeWidget>
-
 #include <QMDrovebot/batch/BatchArea.h>
 #include <QMDrovebot/batch/MainWindow.h>
 #include <QMDrovebot/editor/DocWindow.h>

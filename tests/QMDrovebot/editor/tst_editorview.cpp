@@ -4,12 +4,13 @@
 #include <QMDrovebot/editor/Editor.h>
 #include <QMDrovebot/editor/FindDialog.h>
 #include <QMDrovebot/editor/LineTextWidget.h>
+#include <QMDrovebot/editor/SyntaxHighlighter.h>
 #include <QMDrovebot/engine/OutputArea.h>
 #include <QMWidgets/App.h>
 
-#include <QScrollBar>
-
 using QMDrovebot::Editor;
+using QMDrovebot::LineTextWidget;
+using QMDrovebot::SyntaxHighlighter;
 
 namespace {
 
@@ -32,6 +33,152 @@ int firstInkColumn(const QImage &image)
     return image.width();
 }
 
+// One letter per character: g dark green, r red, b blue, k black, . none.
+QChar colourLetter(const QTextCharFormat &format)
+{
+    static const QHash<QRgb, QChar> letters{{QColor(Qt::darkGreen).rgb(), 'g'},
+                                            {QColor(Qt::red).rgb(), 'r'},
+                                            {QColor(Qt::blue).rgb(), 'b'},
+                                            {QColor(Qt::black).rgb(), 'k'}};
+    if (!format.hasProperty(QTextFormat::ForegroundBrush))
+        return QLatin1Char('.');
+    return letters.value(format.foreground().color().rgb(), QLatin1Char('?'));
+}
+
+// The colours of a whole document, blocks separated by line ends.
+QString colourMap(const QTextDocument &document)
+{
+    QStringList blocks;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        QString map(block.length() - 1, QLatin1Char('.'));
+        const auto ranges = block.layout()->formats();
+        for (const QTextLayout::FormatRange &range : ranges) {
+            for (int i = range.start; i < range.start + range.length && i < map.size(); ++i)
+                map[i] = colourLetter(range.format);
+        }
+        blocks << map;
+    }
+    return blocks.join(QLatin1Char('\n'));
+}
+
+QStringList blockStates(const QTextDocument &document)
+{
+    QStringList states;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        states << QString::number(block.userState());
+    return states;
+}
+
+// A document reports its changes (and so gets highlighted) only once it has
+// a layout; a text editor always gives it one.
+void attach(QTextDocument *document)
+{
+    document->documentLayout();
+    new SyntaxHighlighter(document);
+}
+
+QString numberedLines(int count)
+{
+    QStringList lines;
+    for (int i = 1; i <= count; ++i)
+        lines << QStringLiteral("line %1;").arg(i);
+    return lines.join(QLatin1Char('\n'));
+}
+
+// The gutter beside its text editor, laid out as in the editor widget.
+struct Host
+{
+    QWidget window;
+    LineTextWidget *gutter;
+    QTextEdit *edit;
+
+    Host()
+    {
+        auto *layout = new QHBoxLayout(&window);
+        layout->setContentsMargins(1, 1, 1, 1);
+        layout->setSpacing(0);
+        gutter = new LineTextWidget;
+        gutter->setFixedWidth(40);
+        edit = new QTextEdit;
+        layout->addWidget(gutter);
+        layout->addWidget(edit);
+        gutter->setTextEdit(edit);
+        window.resize(300, 220);
+    }
+
+    void scrollBlockToTop(int blockNumber)
+    {
+        const QTextBlock block = edit->document()->findBlockByNumber(blockNumber);
+        const QRectF rect = edit->document()->documentLayout()->blockBoundingRect(block);
+        edit->verticalScrollBar()->setValue(int(rect.top()));
+    }
+
+    // What the gutter must show: a white strip outlined in black and one
+    // label per block from firstBlock on while the block starts within the
+    // view. The vertical place comes from where the editor puts its cursor
+    // for the block, not from the document layout the gutter reads. Drawn
+    // through a widget of the same window, so text renders as in the gutter.
+    QImage expectedGutter(int firstBlock)
+    {
+        Canvas canvas(&window);
+        canvas.resize(gutter->size());
+        canvas.paint = [&](QPainter &painter) {
+            painter.setPen(Qt::black);
+            painter.setBrush(Qt::white);
+            painter.drawRect(0, 0, canvas.width() - 1, canvas.height() - 1);
+            const QFontMetrics metrics(edit->font());
+            for (QTextBlock block = edit->document()->findBlockByNumber(firstBlock); block.isValid();
+                 block = block.next()) {
+                const int top = edit->cursorRect(QTextCursor(block)).top();
+                if (top > edit->viewport()->height())
+                    break;
+                const QString label = QString::number(block.blockNumber() + 1);
+                QFont font = edit->font();
+                font.setBold(block == edit->textCursor().block());
+                painter.setFont(font);
+                painter.drawText(canvas.width() - metrics.horizontalAdvance('0') * label.size() - 7,
+                                 top + metrics.ascent() + 2, label);
+            }
+        };
+        return render(&canvas);
+    }
+
+    QImage grabGutter() { return render(gutter); }
+
+private:
+    struct Canvas : QWidget
+    {
+        using QWidget::QWidget;
+        std::function<void(QPainter &)> paint;
+        void paintEvent(QPaintEvent *) override
+        {
+            QPainter painter(this);
+            paint(painter);
+        }
+    };
+
+    static QImage render(QWidget *widget)
+    {
+        QImage image(widget->size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        widget->render(&image);
+        return image;
+    }
+};
+
+class PaintCounter : public QObject
+{
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
 QString selection(const QTextEdit *edit)
 {
     const QTextCursor cursor = edit->textCursor();
@@ -41,7 +188,8 @@ QString selection(const QTextEdit *edit)
 } // namespace
 
 // The editor's view: its zoom, which comes back at the next start, the
-// gutter that fits every line number, and the find dialog.
+// gutter that fits and paints every line number, the highlighter's colours,
+// and what Find Next selects.
 class tst_EditorView : public QObject
 {
     Q_OBJECT
@@ -167,45 +315,149 @@ private slots:
         QCOMPARE(seen, selections);
     }
 
-    void findScrollsToTheMatch()
+    void colours_data()
     {
-        Editor editor;
-        editor.resize(400, 300);
-        QTextEdit *edit = editor.textEdit();
-        edit->setPlainText(QString(QStringLiteral("filler;\n")).repeated(300) + QStringLiteral("needle"));
-        edit->moveCursor(QTextCursor::Start);
-        QVERIFY(TestSupport::shown(&editor));
-        QMDrovebot::FindDialog dialog(&editor, nullptr);
-        dialog.findChild<QLineEdit *>(QStringLiteral("findLineEdit"))->setText(QStringLiteral("NEEDLE"));
-        QTest::mouseClick(TestSupport::button(&dialog, QStringLiteral("Find Next")), Qt::LeftButton);
-        QCOMPARE(edit->textCursor().selectedText(), QStringLiteral("needle"));
-        QVERIFY(edit->verticalScrollBar()->value() > 0);
-        QVERIFY(edit->viewport()->rect().contains(edit->cursorRect().center()));
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("colours");
+        QTest::addColumn<QStringList>("states");
+
+        const QStringList normal1 = {"-1"};
+        // clang-format off
+        QTest::newRow("declaration with line comment") << "var x = 10; // comment" << "bbb...b.kkb.gggggggggg" << normal1;
+        QTest::newRow("formula is not for") << "formula" << "......." << normal1;
+        QTest::newRow("underscore is no word character") << "my_if" << "...bb" << normal1;
+        QTest::newRow("digits then letters") << "12abc" << "kk..." << normal1;
+        QTest::newRow("other number characters are digits") << QString::fromUtf8("\u0663x") << "k." << normal1;
+        QTest::newRow("escaped double quote") << "s = \"a\\\"b\";" << "..b.rrrrrrb" << normal1;
+        QTest::newRow("comment and keyword inside string") << "\"// if\" if" << "rrrrrrr.bb" << normal1;
+        QTest::newRow("single quote closed by double quote") << "'a\"b'c\nde'f;" << "rrr.rr\nrrr.b" << QStringList{"1", "-1"};
+        QTest::newRow("block comment across blocks") << "a /* b\nc\nd */ e" << "..gggg\ng\ngggg.." << QStringList{"0", "0", "-1"};
+        QTest::newRow("slash star slash is a whole comment") << "/*/\nvar" << "ggg\nbbb" << QStringList{"-1", "-1"};
+        QTest::newRow("hash starts a line comment") << "a # b" << "..ggg" << normal1;
+        QTest::newRow("line comment ends with its block") << "a // \"b\nvar" << "..ggggg\nbbb" << QStringList{"-1", "-1"};
+        QTest::newRow("interface is not int") << "interface int" << "bbbbbbbbb.bbb" << normal1;
+        QTest::newRow("operators one character at a time") << "a>>>b===c->d<<e" << ".bbb.bbb.bb.bb." << normal1;
+        QTest::newRow("word ending a line is no keyword") << "x inx" << "....." << normal1;
+        QTest::newRow("empty block keeps an open string") << "\"a\n\nb\"" << "rr\n\nrr" << QStringList{"1", "1", "-1"};
+        // clang-format on
     }
 
-    void findCloseAndEscapeOnlyHide_data()
+    void colours()
     {
-        QTest::addColumn<bool>("escape");
-        QTest::newRow("Close button") << false;
-        QTest::newRow("Escape key") << true;
+        QFETCH(QString, text);
+        QFETCH(QString, colours);
+        QFETCH(QStringList, states);
+
+        QTextDocument document;
+        attach(&document);
+        document.setPlainText(text);
+
+        QCOMPARE(colourMap(document), colours);
+        QCOMPARE(blockStates(document), states);
     }
 
-    void findCloseAndEscapeOnlyHide()
+    void openingCommentRecoloursFollowingBlocks()
     {
-        QFETCH(bool, escape);
-        Editor editor;
-        QMDrovebot::FindDialog dialog(&editor, nullptr);
-        QVERIFY(!dialog.isModal());
-        QVERIFY(TestSupport::shown(&dialog));
-        auto *field = dialog.findChild<QLineEdit *>(QStringLiteral("findLineEdit"));
-        QTest::keyClicks(field, QStringLiteral("kept"));
-        if (escape)
-            QTest::keyClick(field, Qt::Key_Escape);
-        else
-            QTest::mouseClick(TestSupport::button(&dialog, QStringLiteral("Close")), Qt::LeftButton);
-        QVERIFY(dialog.isHidden());
-        QVERIFY(TestSupport::shown(&dialog));
-        QCOMPARE(field->text(), QStringLiteral("kept"));
+        QTextDocument document;
+        attach(&document);
+        document.setPlainText(QStringLiteral("var a;\nvar b;"));
+        QCOMPARE(colourMap(document), QStringLiteral("bbb..b\nbbb..b"));
+
+        QTextCursor cursor(&document);
+        cursor.insertText(QStringLiteral("/*"));
+        QCOMPARE(colourMap(document), QStringLiteral("gggggggg\ngggggg"));
+        QCOMPARE(blockStates(document), QStringList({"0", "0"}));
+
+        cursor.deletePreviousChar();
+        cursor.deletePreviousChar();
+        QCOMPARE(colourMap(document), QStringLiteral("bbb..b\nbbb..b"));
+        QCOMPARE(blockStates(document), QStringList({"-1", "-1"}));
+    }
+
+    // The gutter beside a text editor.
+    void paintsVisibleBlockNumbers_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("cursorBlock");
+        QTest::addColumn<int>("topBlock"); // -1: not scrolled
+        QTest::addColumn<int>("zoom");
+        QTest::addColumn<int>("firstLabel");
+        QTest::addColumn<int>("firstBlockLines"); // at least, once laid out
+
+        const QString wrapped =
+            QString(QStringLiteral("wrapping words ")).repeated(40) + QLatin1Char('\n') + numberedLines(100);
+
+        // clang-format off
+        QTest::newRow("empty document shows a bold 1") << QString() << 0 << -1 << 0 << 1 << 1;
+        QTest::newRow("bold label below the top") << numberedLines(100) << 44 << 40 << 0 << 41 << 1;
+        QTest::newRow("four digits at the end") << numberedLines(1000) << 999 << 992 << 0 << 993 << 1;
+        QTest::newRow("zoomed in") << numberedLines(50) << 1 << -1 << 4 << 1 << 1;
+        QTest::newRow("wrapped line above the top") << wrapped << 5 << 3 << 0 << 4 << 3;
+        // clang-format on
+    }
+
+    void paintsVisibleBlockNumbers()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, cursorBlock);
+        QFETCH(int, topBlock);
+        QFETCH(int, zoom);
+        QFETCH(int, firstLabel);
+        QFETCH(int, firstBlockLines);
+
+        Host host;
+        host.edit->setPlainText(text);
+        host.edit->zoomIn(zoom);
+        QVERIFY(TestSupport::shown(&host.window));
+        QVERIFY(host.edit->document()->firstBlock().layout()->lineCount() >= firstBlockLines);
+
+        QTextCursor cursor(host.edit->document()->findBlockByNumber(cursorBlock));
+        host.edit->setTextCursor(cursor);
+        host.edit->verticalScrollBar()->setValue(0);
+        if (topBlock >= 0)
+            host.scrollBlockToTop(topBlock);
+
+        const QImage expected = host.expectedGutter(firstLabel - 1);
+        QVERIFY(host.grabGutter() == expected);
+        // The expected image must itself hold labels, or the comparison proves
+        // nothing.
+        QVERIFY(expected != host.expectedGutter(1000000));
+    }
+
+    // No event processing between a change and the check: the paint must happen
+    // inside the change.
+    void repaintsAtOnce()
+    {
+        Host host;
+        host.edit->setPlainText(numberedLines(200));
+        QVERIFY(TestSupport::shown(&host.window));
+        QCoreApplication::processEvents();
+        const std::function<void()> changes[] = {[&] { host.edit->verticalScrollBar()->setValue(100); },
+                                                 [&] { host.edit->insertPlainText(QStringLiteral("x")); },
+                                                 [&] { host.edit->moveCursor(QTextCursor::Down); }};
+        for (const auto &change : changes) {
+            PaintCounter counter;
+            host.gutter->installEventFilter(&counter);
+            change();
+            QVERIFY(counter.paints > 0);
+        }
+    }
+
+    void paintingTheTopLeavesTheRestUnlaidOut()
+    {
+        // The text editor lays a long document out lazily, a piece at a time
+        // while the event loop idles. The gutter must not force the layout of
+        // the whole document just to find the top of the view: opening a large
+        // file would then wait for all of it.
+        Host host;
+        host.edit->setPlainText(numberedLines(200000));
+        QVERIFY(TestSupport::shown(&host.window));
+        const QTextBlock middle = host.edit->document()->findBlockByNumber(100000);
+        QCOMPARE(middle.layout()->lineCount(), 0);
+
+        const QImage image = host.grabGutter();
+        QCOMPARE(middle.layout()->lineCount(), 0);
+        QVERIFY(image == host.expectedGutter(0));
     }
 };
 

@@ -69,28 +69,6 @@ private slots:
         QCOMPARE(IncludeExpander::resolve(name, documentPath), path);
     }
 
-    void readFile_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("contents");
-
-        // clang-format off
-        QTest::newRow("utf-8") << QByteArray("var s = \"\xc3\xa4\xe2\x82\xac\";\r\n") << QString::fromUtf8("var s = \"ä€\";\r\n");
-        QTest::newRow("cut at first zero byte") << QByteArray("var a;\0var b;", 13) << "var a;";
-        QTest::newRow("empty") << QByteArray() << "";
-        // clang-format on
-    }
-
-    void readFile()
-    {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, contents);
-        const QString path = writeFile(QStringLiteral("read.js"), bytes);
-        QString actual = QStringLiteral("unchanged");
-        QVERIFY(IncludeExpander::readFile(path, &actual));
-        QCOMPARE(actual, contents);
-    }
-
     void checkIncludedFile_data()
     {
         QTest::addColumn<QString>("name");

@@ -1,6 +1,4 @@
 #include "TestSupport.h"
-#include <QClipboard>
-#include <QGroupBox>
 
 #include <QMDrovebot/automation/Support.h>
 #include <QMDrovebot/engine/OutputArea.h>
@@ -67,8 +65,6 @@ private slots:
         // clang-format off
         QTest::newRow("button text with a slash") << "slash" << "/O#top/QGroupBox/L#Read_Write";
         QTest::newRow("saved tool tip first") << "tipped" << "/O#top/QGroupBox/T#Saved tip";
-        QTest::newRow("object name before text") << "named" << "/O#top/QGroupBox/O#okButton";
-        QTest::newRow("empty label: class") << "emptyLabel" << "/O#top/QGroupBox/QLabel";
         QTest::newRow("own class: full name") << "aliased" << "/O#top/QMDrovebot::OutputArea";
         // clang-format on
     }
@@ -86,16 +82,10 @@ private slots:
         auto *tipped = new QPushButton(QStringLiteral("Tipped"), box);
         tipped->setToolTip(QStringLiteral("current tip, not the saved one"));
         widgets.insert(QStringLiteral("tipped"), tipped);
-        auto *named = new QPushButton(QStringLiteral("OK"), box);
-        named->setObjectName(QStringLiteral("okButton"));
-        widgets.insert(QStringLiteral("named"), named);
-        widgets.insert(QStringLiteral("emptyLabel"), new QLabel(box));
         // A class of this system: no alias abbreviates it.
         widgets.insert(QStringLiteral("aliased"), new QMDrovebot::OutputArea(&top));
 
-        WidgetIds::ToolTips saved;
-        saved.insert(tipped, QStringLiteral("Saved tip"));
-        widgets.insert(QStringLiteral("top"), &top);
+        const WidgetIds::ToolTips saved{{tipped, QStringLiteral("Saved tip")}};
         QCOMPARE(WidgetIds::fullName(widgets.value(widget), saved), name);
     }
 
@@ -204,26 +194,6 @@ private slots:
         QCOMPARE(rightOk->toolTip(), QStringLiteral("L#OK"));
         QCOMPARE(dup2->toolTip(), twinId2);
         QCOMPARE(newcomer->toolTip() + WidgetIds::id(newcomer), QString());
-    }
-
-    void hoverCopiesTheToolTip()
-    {
-        QWidget window;
-        auto *button = new QPushButton(QStringLiteral("Hover me"), &window);
-        button->setToolTip(QStringLiteral("first tip"));
-        WidgetIds::installHoverFilters();
-
-        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
-        hover(button);
-        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("first tip"));
-        button->setToolTip(QStringLiteral("second tip"));
-        QMouseEvent move(QEvent::MouseMove, QPointF(1, 1), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(button, &move);
-        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("first tip")); // only entering counts
-        hover(button);
-        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("second tip"));
-        hover(&window);
-        QCOMPARE(QGuiApplication::clipboard()->text(), QString());
     }
 
     void initTestCase() { WidgetIds::fillAliases(); }

@@ -7,8 +7,6 @@
 #include <QMDrovebot/editor/RecoveryFile.h>
 #include <QMDrovebot/engine/OutputArea.h>
 
-#include <QSignalSpy>
-
 using QMDrovebot::DocWindow;
 using QMDrovebot::RecoveryFile;
 using TestSupport::readFile;
@@ -118,21 +116,6 @@ private slots:
         QVERIFY(doc.saveFile());
         QCOMPARE(readFile(path).size(), 12000);
         QCOMPARE(status.last().first().toString(), QString());
-    }
-
-    void readOnlyFolderStillSaves()
-    {
-        QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("locked")));
-        const QString path = write(QStringLiteral("locked/a.js"), "a very long old text that is cut back();\n");
-        DocWindow doc;
-        QVERIFY(doc.openFile(path));
-        doc.setPlainText(QStringLiteral("b();"));
-        TestSupport::ReadOnlyFolder folder(m_dir.filePath(QStringLiteral("locked")));
-        if (!folder.ok())
-            QSKIP("no way to make a read-only folder here");
-        QVERIFY(doc.saveFile());
-        QCOMPARE(readFile(path), QByteArray("b();"));
-        QVERIFY(!doc.isModified());
     }
 
     void copyWrittenBeforeRunAndRemovedOnSave()

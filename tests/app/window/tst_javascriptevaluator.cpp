@@ -111,14 +111,6 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(m_frame.data()));
     }
 
-    void sizePersists()
-    {
-        QCOMPARE(m_frame->size(), QSize(463, 515));
-        m_frame->resize(800, 600);
-        QTRY_COMPARE(QMWidgets::App::settingValue(QStringLiteral("Height")).toInt(), 600);
-        QCOMPARE(JavaScriptEvaluator().size(), QSize(800, 600));
-    }
-
     void toolBarButtons()
     {
         QMDrovebot::Editor *editor = m_frame->mainWindow()->editor();
@@ -355,18 +347,6 @@ private slots:
         QCOMPARE(readFile(elsewhere.filePath(written)), contents);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(QMWidgets::App::saveDirectory(), QDir(elsewhere.path()).absolutePath());
-    }
-
-    void failedSaveKeepsTheDialogOpen()
-    {
-        DlgJSCompressed dialog(nullptr);
-        dialog.setCompressedText(QStringLiteral("a=1;"));
-        QVERIFY(TestSupport::shown(&dialog));
-        QCOMPARE(clickSave(&dialog, QString()).at(1), QString());       // cancelled
-        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("taken.js"))); // a folder is in the way
-        QVERIFY(clickSave(&dialog, m_dir->filePath("taken")).at(1).startsWith(QStringLiteral("Cannot save ")));
-        QVERIFY(dialog.isVisible());
-        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList());
     }
 
     // The tool bar's Compress shows the document's script minified, named

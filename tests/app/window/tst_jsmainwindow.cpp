@@ -1,8 +1,6 @@
 #include "TestSupport.h"
 #include "window/JSMainWindow.h"
 
-#include <QStatusBar>
-
 #include <sys/stat.h>
 
 #include <QMDrovebot/editor/DocWindow.h>
@@ -23,22 +21,6 @@ private slots:
         QMWidgets::App::setSaveDirectory(m_dir->path());
         QMWidgets::App::setOpenDirectory(m_dir->path());
         m_window.reset(new JSMainWindow);
-    }
-
-    void statusShowsRowAndColumn()
-    {
-        QCOMPARE(status(), QStringLiteral("Ready"));
-        m_window->resize(300, 400);
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.data()));
-        text()->setPlainText(QString());
-        QTest::keyClicks(text(), QStringLiteral("ab"));
-        QCOMPARE(status(), QStringLiteral("Row:1; Column:3"));
-        // A wrapped paragraph is still one row.
-        text()->setPlainText(QString(2000, QLatin1Char('w')).replace(QStringLiteral("wwwww"), QStringLiteral("word ")) +
-                             "\nnext");
-        text()->moveCursor(QTextCursor::End);
-        QCOMPARE(status(), QStringLiteral("Row:2; Column:5"));
     }
 
     void titleFollowsTheDocument()
@@ -114,23 +96,6 @@ private slots:
         menu.actions().at(4)->trigger();
         QCOMPARE(window.editor()->fileName(), x);
         QVERIFY(window.statusBar()->currentMessage().contains(gone));
-    }
-
-    void recentFilesAreCapped()
-    {
-        QStringList files;
-        for (int i = 1; i <= 17; ++i)
-            files << file(QStringLiteral("f%1.js").arg(i), "1;");
-        QMWidgets::App::setSettingValue(QStringLiteral("recent"), files.mid(0, 16).join(';'));
-        JSMainWindow window;
-        QMenu menu;
-        window.setFileMenu(&menu);
-        window.openPath(files.at(16));
-        QCOMPARE(window.recentFiles().size(), 16);
-        QCOMPARE(window.recentFiles().first(), files.at(1));
-        QCOMPARE(storedRecent().split(';').size(), 16);
-        window.openPath(files.at(5)); // a listed file keeps the list at 16
-        QCOMPARE(window.recentFiles().size(), 16);
     }
 
     void saveAsAppendsJs_data()
