@@ -52,8 +52,7 @@ private slots:
         protocol.removeRecursively();
         QStringList arguments{"--run", write(script)};
         if (ending < 0)
-            arguments << "--timeout"
-                      << "1";
+            arguments += QStringList{"--timeout", "1"};
         const TestSupport::Run result = TestSupport::corvella(arguments, [&](QProcess &process) {
             if (ending <= 0)
                 return;

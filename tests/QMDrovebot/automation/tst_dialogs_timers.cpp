@@ -23,19 +23,6 @@ private slots:
         m_editor = std::make_unique<Editor>();
     }
 
-    // Should a box not close by itself, the test's time limit fails it.
-    void messageDialogs()
-    {
-        QString seen;
-        TestSupport::whenModal([&seen](QWidget *modal) { seen += modal->windowTitle(); });
-        Support().messageDialog(100, QStringLiteral("Please wait"));
-        Support().messageDialog(-1, QStringLiteral("Please wait"));
-        QString box;
-        TestSupport::whenMessageBox(QMessageBox::Ok, &box);
-        evaluate(QStringLiteral("information('Done with it')"));
-        QCOMPARE(seen + '|' + box, QStringLiteral("Message|Information|Done with it"));
-    }
-
     void inputDialogs_data()
     {
         QTest::addColumn<QString>("code");
@@ -110,31 +97,6 @@ private slots:
         QGLWidget gl;
         gl.resize(32, 24);
         QCOMPARE(Support().grab(&gl).size(), QSize(32, 24));
-    }
-
-    void getFileNames_data()
-    {
-        QTest::addColumn<QString>("filters");
-        QTest::addColumn<QString>("names");
-        // clang-format off
-        QTest::newRow("two filters") << "*.js *.txt" << "a.js,b.js,notes.txt";
-        QTest::newRow("folders are left out") << "*" << "a.js,b.js,notes.txt,x.md";
-        QTest::newRow("double blank keeps an empty filter") << "*.md  *.js" << "a.js,b.js,x.md";
-        // clang-format on
-    }
-
-    void getFileNames()
-    {
-        QFETCH(QString, filters);
-        QFETCH(QString, names);
-        QTemporaryDir dir;
-        for (const char *name : {"a.js", "b.js", "notes.txt", "x.md"})
-            TestSupport::writeFile(dir.filePath(QString::fromLatin1(name)), QByteArray());
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub.js")));
-        m_editor->engine()->globalObject().setProperty(QStringLiteral("dir"), QScriptValue(dir.path()));
-        const QScriptValue result = evaluate(QStringLiteral("getFileNames(dir, '%1').sort().join()").arg(filters));
-        QCOMPARE(result.toString(), names);
-        QCOMPARE(evaluate(QStringLiteral("getFileNames(dir + '/missing', '*').length")).toInt32(), 0);
     }
 
     // What the object functions give for objects they cannot use.

@@ -53,12 +53,11 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("written"); // empty: the write fails
-        QTest::newRow("suffix added") << "list"
-                                      << "list.jslst";
-        QTest::newRow("other case") << "list.JSLST"
-                                    << "list.JSLST.jslst";
-        QTest::newRow("write fails") << "taken"
-                                     << "";
+        // clang-format off
+        QTest::newRow("suffix added") << "list" << "list.jslst";
+        QTest::newRow("other case") << "list.JSLST" << "list.JSLST.jslst";
+        QTest::newRow("write fails") << "taken" << "";
+        // clang-format on
     }
 
     // Written as UTF-8 whatever the locale; a failed write says so.

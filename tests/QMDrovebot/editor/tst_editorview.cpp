@@ -166,19 +166,6 @@ private:
     }
 };
 
-class PaintCounter : public QObject
-{
-public:
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        paints += event->type() == QEvent::Paint;
-        return false;
-    }
-};
-
 QString selection(const QTextEdit *edit)
 {
     const QTextCursor cursor = edit->textCursor();
@@ -422,25 +409,6 @@ private slots:
         // The expected image must itself hold labels, or the comparison proves
         // nothing.
         QVERIFY(expected != host.expectedGutter(1000000));
-    }
-
-    // No event processing between a change and the check: the paint must happen
-    // inside the change.
-    void repaintsAtOnce()
-    {
-        Host host;
-        host.edit->setPlainText(numberedLines(200));
-        QVERIFY(TestSupport::shown(&host.window));
-        QCoreApplication::processEvents();
-        const std::function<void()> changes[] = {[&] { host.edit->verticalScrollBar()->setValue(100); },
-                                                 [&] { host.edit->insertPlainText(QStringLiteral("x")); },
-                                                 [&] { host.edit->moveCursor(QTextCursor::Down); }};
-        for (const auto &change : changes) {
-            PaintCounter counter;
-            host.gutter->installEventFilter(&counter);
-            change();
-            QVERIFY(counter.paints > 0);
-        }
     }
 
     void paintingTheTopLeavesTheRestUnlaidOut()

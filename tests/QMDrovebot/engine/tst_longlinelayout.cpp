@@ -108,11 +108,12 @@ private slots:
         const int word = QTextOption::WrapAtWordBoundaryOrAnywhere;
         const int any = QTextOption::WrapAnywhere;
         const QString run = hex(kLimit + 1);
+        // clang-format off
         QTest::newRow("long after short") << "x" << run << QList<int>{any, any, any};
         QTest::newRow("long after long") << run << run << QList<int>{any, any, any};
         QTest::newRow("short after long") << run << "x" << QList<int>{any, word, word};
-        QTest::newRow("short after short") << "x"
-                                           << "y" << QList<int>{word, word, word};
+        QTest::newRow("short after short") << "x" << "y" << QList<int>{word, word, word};
+        // clang-format on
     }
 
     // The mode in force when the text is expected, then when the old text is

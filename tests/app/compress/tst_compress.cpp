@@ -257,6 +257,7 @@ private slots:
         row("object braces in a template's code", "d = `a${ {k: `p  q`}.k }b  c`; // x\ne();", "d =`a${ {k: `p  q`}.k }b  c`;e();");
         row("escaped substitution", "e = `\\${ not  code }`;", "e =`\\${ not  code }`;");
         row("code after a template", "f = `${x}`;  /* c */  g = 1;", "f =`${x}`;g=1;");
+        row("comment after an object in a template's code", "h = `${ {a: 1}.a /* c */ }`;", "h =`${ {a: 1}.a }`;");
         QTest::newRow("byte-order mark") << QStringLiteral("\uFEFFa  = 1;") << QStringLiteral("a  =1;");
         QTest::newRow("second byte-order mark stays") << QStringLiteral("\uFEFF\uFEFFx") << QStringLiteral("\uFEFFx");
         // clang-format on

@@ -111,22 +111,6 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(m_frame.data()));
     }
 
-    void toolBarButtons()
-    {
-        QMDrovebot::Editor *editor = m_frame->mainWindow()->editor();
-        QTest::mouseClick(item("zoomInButton"), Qt::LeftButton);
-        QCOMPARE(editor->zoomLevel(), 1);
-        QTest::mouseClick(item("zoomOutButton"), Qt::LeftButton);
-        QCOMPARE(editor->zoomLevel(), 0);
-        QTest::keyClicks(editor->textEdit(), QStringLiteral("x"));
-        QTest::mouseClick(item("undoButton"), Qt::LeftButton);
-        QCOMPARE(editor->textEdit()->toPlainText(), QMDrovebot::DocWindow::defaultText());
-        QTest::mouseClick(item("redoButton"), Qt::LeftButton);
-        QCOMPARE(editor->textEdit()->toPlainText(), "x" + QMDrovebot::DocWindow::defaultText());
-        QCOMPARE(m_frame->windowTitle(), QStringLiteral(" [modified]"));
-        editor->textEdit()->document()->setModified(false);
-    }
-
     void arrowsPointLikeTheirCaptions_data()
     {
         QTest::addColumn<QString>("button");
@@ -267,10 +251,10 @@ private slots:
     {
         QTest::addColumn<int>("answer");
         QTest::addColumn<QString>("pane");
+        // clang-format off
         QTest::newRow("keep the text") << int(QMessageBox::No) << "still running";
-        QTest::newRow("quit anyway") << int(QMessageBox::Yes)
-                                     << "Evaluation Error: Line:1\nError: Script evaluation is stopped by user\n"
-                                        "Backtrace: <global>() at 1";
+        QTest::newRow("quit anyway") << int(QMessageBox::Yes) << "Evaluation Error: Line:1\nError: Script evaluation is stopped by user\nBacktrace: <global>() at 1";
+        // clang-format on
     }
 
     void quitApplicationAsksFirst()

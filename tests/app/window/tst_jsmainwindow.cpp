@@ -19,7 +19,6 @@ private slots:
         clearSettings();
         m_dir.reset(new QTemporaryDir);
         QMWidgets::App::setSaveDirectory(m_dir->path());
-        QMWidgets::App::setOpenDirectory(m_dir->path());
         m_window.reset(new JSMainWindow);
     }
 
@@ -120,18 +119,6 @@ private slots:
         QVERIFY(QFileInfo::exists(expected));
         QCOMPARE(m_window->windowTitleText(), expected);
         QCOMPARE(storedRecent(), expected);
-    }
-
-    void saveAsProposesOnlyTheFileName()
-    {
-        QTemporaryDir other;
-        const QString path = writeFile(other.filePath(QStringLiteral("tool.js")), "");
-        m_window->openPath(path);
-        QString proposed;
-        whenFileDialog(QString(), &proposed);
-        m_window->saveAs();
-        QCOMPARE(QFileInfo(proposed).absoluteFilePath(), QFileInfo(m_dir->filePath("tool.js")).absoluteFilePath());
-        QCOMPARE(m_window->editor()->fileName(), path);
     }
 
     void openRefused_data()
