@@ -48,6 +48,7 @@ const QString kLib = QStringLiteral("lib.js=function a() {}\nfunction b() {}\nva
 const QString kAborted = QStringLiteral("Error: the script execution is aborted");
 const QString kStopped = QStringLiteral("Error: Script evaluation is stopped by user");
 
+// "var a=" and a value nested `levels` deep.
 QString nested(const char *open, const char *close, int levels, const char *inner)
 {
     return QStringLiteral("var a=") + QString(open).repeated(levels) + inner + QString(close).repeated(levels);
@@ -65,9 +66,10 @@ const QDateTime kNow(QDate(2024, 3, 5), QTime(14, 3, 22));
 } // namespace
 
 // What a run leaves: the pane's reports with lines counted in the user's
-// document, the protocol files beside the script, a stop or abort() that ends the script whatever it does (no later
-// statement runs, callbacks included, and nothing hangs), red error lines
-// appended at the end of the pane, and debug runs driven to their end.
+// document, the protocol files beside the script, a stop or abort() that ends
+// the script whatever it does (no later statement runs, callbacks included,
+// and nothing hangs), red error lines appended at the end of the pane, and
+// debug runs driven to their end.
 class tst_EditorRun : public QObject
 {
     Q_OBJECT

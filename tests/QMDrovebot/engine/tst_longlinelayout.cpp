@@ -23,6 +23,9 @@ QString hex(int size)
 
 } // namespace
 
+// A line without break opportunities is laid out in time quadratic in its
+// length unless the document breaks it anywhere: the document switches while
+// such a line is there, and back when it is gone.
 class tst_LongLineLayout : public QObject
 {
     Q_OBJECT
