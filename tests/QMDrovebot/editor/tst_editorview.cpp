@@ -293,7 +293,10 @@ private slots:
         edit->setTextCursor(cursor);
         QMDrovebot::FindDialog dialog(&editor, nullptr);
         QVERIFY(TestSupport::shown(&dialog));
-        QTest::keyClicks(dialog.findChild<QLineEdit *>(QStringLiteral("findLineEdit")), search);
+        // Scripts reach the field by its name.
+        auto *field = dialog.findChild<QLineEdit *>(QStringLiteral("findLineEdit"));
+        QVERIFY(field);
+        QTest::keyClicks(field, search);
         QStringList seen;
         for (int press = 0; press < selections.size(); ++press) {
             QTest::mouseClick(TestSupport::button(&dialog, QStringLiteral("Find Next")), Qt::LeftButton);

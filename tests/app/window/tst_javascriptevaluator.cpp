@@ -95,7 +95,7 @@ class tst_JavaScriptEvaluator : public QObject
 private slots:
     void initTestCase()
     {
-        TestSupport::useTestIdentity();
+        useTestIdentity();
         // Closing a test's frame must not end the test run's application.
         qApp->setQuitOnLastWindowClosed(false);
         qApp->setStyleSheet(JavaScriptEvaluator::applicationStyleSheet());
@@ -103,7 +103,7 @@ private slots:
 
     void init()
     {
-        TestSupport::clearSettings();
+        clearSettings();
         m_dir.reset(new QTemporaryDir);
         QMWidgets::App::setSaveDirectory(m_dir->path());
         m_frame.reset(new JavaScriptEvaluator);
@@ -200,7 +200,7 @@ private slots:
         }
         if (edit)
             edit->setPlainText(QStringLiteral("Selected words 0123"));
-        QVERIFY(TestSupport::shown(window.data()));
+        QVERIFY(shown(window.data()));
         auto *line = qobject_cast<QLineEdit *>(window.data());
         const double share = readableShare(window.data(), [line, edit](bool on) {
             if (line)
@@ -225,12 +225,12 @@ private slots:
         QFETCH(bool, yes);
         QFETCH(bool, fromMenu);
         QTemporaryDir dir;
-        const QString path = TestSupport::writeFile(dir.filePath(QStringLiteral("a.js")), "var a = 1;\n");
+        const QString path = writeFile(dir.filePath(QStringLiteral("a.js")), "var a = 1;\n");
         m_frame->mainWindow()->openPath(path);
         QCOMPARE(m_frame->windowTitle(), path);
         QTest::keyClicks(m_frame->mainWindow()->editor()->textEdit(), QStringLiteral("x"));
         QString seen;
-        TestSupport::whenMessageBox(yes ? QMessageBox::Yes : QMessageBox::No, &seen);
+        whenMessageBox(yes ? QMessageBox::Yes : QMessageBox::No, &seen);
         if (fromMenu)
             m_frame->findChild<QMWidgets::AppMenu *>()->actions().constLast()->trigger();
         else
@@ -266,7 +266,7 @@ private slots:
         // Typed into a new document, never saved.
         editor->textEdit()->setPlainText(QStringLiteral("quitApplication();\nprintout(\"still running\");"));
         QString seen;
-        TestSupport::whenMessageBox(QMessageBox::StandardButton(answer), &seen);
+        whenMessageBox(QMessageBox::StandardButton(answer), &seen);
         editor->run();
         QVERIFY2(seen.startsWith(QStringLiteral("Warning|")), qPrintable(seen));
         QCOMPARE(m_frame->isVisible(), answer == QMessageBox::No);
@@ -279,7 +279,7 @@ private slots:
         editor->textEdit()->setPlainText(
             QStringLiteral("var rounds = 0;\nwhile (rounds < 200) { delay(20); rounds++; }\nprintout('not stopped');"));
         QTimer::singleShot(100, m_frame.data(), [this] {
-            TestSupport::whenMessageBox(QMessageBox::Yes);
+            whenMessageBox(QMessageBox::Yes);
             m_frame->close();
         });
         editor->run();
@@ -323,7 +323,7 @@ private slots:
         DlgJSCompressed dialog(nullptr);
         dialog.setBaseName(baseName);
         dialog.setCompressedText(text);
-        QVERIFY(TestSupport::shown(&dialog));
+        QVERIFY(shown(&dialog));
         const QStringList seen = clickSave(&dialog, elsewhere.filePath(typed));
         QCOMPARE(seen.at(0), m_dir->filePath(baseName + QStringLiteral("Compressed.js")));
         // The message names the suggested file whatever name was typed.
