@@ -1,31 +1,19 @@
 #pragma once
 
-// Helpers shared by the tests: files, child processes, answering modal
-// dialogs from the event loop, and a settings store that starts empty.
+// Helpers shared by the tests: files, the real program, answering modal
+// dialogs from the event loop, a settings store that starts empty, and
+// conditions a save must survive.
 
 // What most tests use comes in here, so each test lists only its own units.
-#include <QAction>
-#include <QDir>
-#include <QFile>
-#include <QFileDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMessageBox>
-#include <QPointer>
-#include <QProcess>
-#include <QPushButton>
-#include <QScriptEngine>
-#include <QSettings>
-#include <QTemporaryDir>
-#include <QTextBlock>
-#include <QTextEdit>
-#include <QTimer>
-#include <QVBoxLayout>
+#include <QtScript>
 #include <QtTest>
+#include <QtWidgets>
 
+#include <csignal>
 #include <functional>
 #include <memory>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace TestSupport {
 
@@ -45,29 +33,32 @@ inline QByteArray readFile(const QString &path)
 
 struct Run
 {
-    int status = -1;
+    int status = -1; // -1: the program crashed or did not end in time
     QByteArray out;
     QByteArray err;
 };
 
-// Runs a program to its end (at most `timeoutMs`), optionally feeding stdin.
-inline Run runProgram(const QString &program, const QStringList &arguments, const QByteArray &input = QByteArray(),
-                      int timeoutMs = 60000)
+// Runs a program to its end (at most `timeoutMs`); `meanwhile` is called once
+// it has started.
+inline Run runProgram(const QString &program, const QStringList &arguments, int timeoutMs = 120000,
+                      const std::function<void(QProcess &)> &meanwhile = {})
 {
     QProcess process;
     process.start(program, arguments);
-    Run run;
-    if (!process.waitForStarted(10000))
-        return run;
-    process.write(input);
     process.closeWriteChannel();
-    if (!process.waitForFinished(timeoutMs))
+    if (process.waitForStarted(10000) && meanwhile)
+        meanwhile(process);
+    const bool ended = process.waitForFinished(timeoutMs);
+    if (!ended)
         process.kill();
     process.waitForFinished(1000);
-    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
+    return {ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+inline Run corvella(const QStringList &arguments, const std::function<void(QProcess &)> &meanwhile = {})
+{
+    return runProgram(QStringLiteral(CORVELLA_BINARY), arguments, 120000, meanwhile);
 }
 
 inline bool shown(QWidget *widget)
@@ -125,6 +116,17 @@ template <typename T> void whenActive(std::function<void(T *)> answer)
     whenModal([answer](QWidget *w) { answer(static_cast<T *>(w)); }, 10000, T::staticMetaObject.className());
 }
 
+// Answers the next message box with `button`; its title and text go to
+// `seen`, when given, as "title|text".
+inline void whenMessageBox(QMessageBox::StandardButton button, QString *seen = nullptr)
+{
+    whenActive<QMessageBox>([button, seen](QMessageBox *box) {
+        if (seen)
+            *seen = box->windowTitle() + QLatin1Char('|') + box->text();
+        box->button(button)->click();
+    });
+}
+
 // Answers the next file dialog as a user would: the name typed into its
 // name field and accepted, or the dialog cancelled for an empty name. The
 // proposed file is handed to `proposed` when given.
@@ -154,5 +156,52 @@ inline void clearSettings()
     settings.clear();
     settings.sync();
 }
+
+// While it lives, no file of this process grows beyond `bytes`: writes fail
+// as on a full disk (the signal that would end the process is ignored).
+class FullDisk
+{
+public:
+    explicit FullDisk(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FullDisk() { setrlimit(RLIMIT_FSIZE, &m_old); }
+
+private:
+    rlimit m_old{};
+};
+
+// A folder in which nothing can be created while its files stay writable.
+// Root ignores permission bits, so root marks it immutable instead; ok() is
+// false where neither holds.
+class ReadOnlyFolder
+{
+public:
+    explicit ReadOnlyFolder(const QString &path)
+        : m_path(path)
+    {
+        m_ok = geteuid() != 0 ? QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner)
+                              : QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path}) == 0;
+        QFile probe(QDir(path).filePath(QStringLiteral(".probe")));
+        if (m_ok && probe.open(QIODevice::WriteOnly))
+            m_ok = !probe.remove();
+    }
+    ~ReadOnlyFolder()
+    {
+        if (geteuid() == 0)
+            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), m_path});
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    bool ok() const { return m_ok; }
+
+private:
+    QString m_path;
+    bool m_ok = false;
+};
 
 } // namespace TestSupport

@@ -48,10 +48,23 @@ FUNCS = LIB + "automation/AutomationFunctions.cpp"
 API = LIB + "automation/ScriptApi.cpp"
 NAMING = LIB + "ids/IdNaming.cpp"
 IDS = LIB + "ids/WidgetIds.cpp"
+CLI = "app/cli/CommandLine.cpp"
+GUARD = "app/cli/ScriptRunGuard.cpp"
+SCRIPTCMD = "app/cli/ScriptCommand.cpp"
+JUNIT = "app/cli/JUnitReport.cpp"
+FRAME = "app/window/JavaScriptEvaluator.cpp"
+TABBAR = "app/window/MUITabBar.cpp"
+SAVEFILE = "libs/cpp/MTools/CheckedSaveFile.cpp"
+LONGLINE = LIB + "engine/LongLineLayout.cpp"
+SYNTAX = LIB + "engine/SyntaxCheck.cpp"
+FORMAT = LIB + "editor/TextFileFormat.cpp"
+DELETION = LIB + "editor/DeletionGuard.cpp"
+BATCH = LIB + "batch/BatchArea.cpp"
+BATCHWIN = LIB + "batch/MainWindow.cpp"
 
-MINI = ["tst_jsminifier", "tst_minifierlibraries", "tst_compresscommand"]
+MINI = ["tst_compress"]
 RUN = ["tst_editorrun", "tst_includeexpander"]
-GUI = ["tst_support_lookup", "tst_support_input", "tst_dialogs_timers"]
+GUI = ["tst_support", "tst_dialogs_timers"]
 
 # (label, file, exact text, replacement, tests to try first)
 FAULTS = [
@@ -64,7 +77,7 @@ FAULTS = [
     ("minifier-comment-linefeed", MIN, "if (s.blockHadLF && s.last != 0)", "if (!s.blockHadLF && s.last != 0)",
      MINI),
     ("minifier-unclosed-quote", MIN, "&& quote != '`') { // unclosed", "&& quote == '\"') { // unclosed", MINI),
-    ("ascii-escape", ASCII, "*o++ = 'u';", "*o++ = 'x';", ["tst_dlgjscompressed"] + MINI),
+    ("ascii-escape", ASCII, "*o++ = 'u';", "*o++ = 'x';", MINI),
     ("compress-utf8-cut", CMD, "(c >= 0xE0 ? 3 :", "(c >= 0xE0 ? 2 :", MINI),
     # Include expansion.
     ("include-own-folder", INC, "return dir + QLatin1Char('/') + name;", "return dir + name;", RUN),
@@ -86,19 +99,19 @@ FAULTS = [
      "if (true)\n        return false;", RUN + GUI),
     # Protocol files.
     ("protocol-folder", PROTO, 'QStringLiteral("/protocol/")', 'QStringLiteral("/protocols/")',
-     ["tst_protocolfiles"]),
-    ("protocol-stamp", PROTO, '"yyyy-MMM-dd_hh-mm-ss"', '"yyyy-MM-dd_hh-mm-ss"', ["tst_protocolfiles"]),
+     ["tst_editorrun"]),
+    ("protocol-stamp", PROTO, '"yyyy-MMM-dd_hh-mm-ss"', '"yyyy-MM-dd_hh-mm-ss"', ["tst_editorrun"]),
     ("protocol-log-separator", PROTO, 'QStringLiteral(": ") + text', 'QStringLiteral(" ") + text',
-     ["tst_protocolfiles"]),
+     ["tst_editorrun"]),
     # Lookup orders.
     ("lookup-last-top-level", LOOKUP, "result = found;", "return found;", GUI),
     ("lookup-visible-only", LOOKUP, "return match(w) && (!visibleOnly || w->isVisible());", "return match(w);", GUI),
     ("lookup-exact-class-first", SUPPORT, "if (QObject *exact = WidgetLookup::chainByClassName(widget, className))",
      "if (QObject *exact = WidgetLookup::chainByClassNameSuffix(widget, className))", GUI),
     # Key names.
-    ("keys-f12", KEYS, "for (int i = 0; i < 12; ++i)", "for (int i = 0; i < 11; ++i)", ["tst_keynames"] + GUI),
-    ("keys-del", KEYS, '{"Del", Qt::Key_Delete},', '{"Delete", Qt::Key_Delete},', ["tst_keynames"] + GUI),
-    ("keys-ctrl", KEYS, "return Qt::ControlModifier;", "return Qt::MetaModifier;", ["tst_keynames"] + GUI),
+    ("keys-f12", KEYS, "for (int i = 0; i < 12; ++i)", "for (int i = 0; i < 11; ++i)", GUI),
+    ("keys-del", KEYS, '{"Del", Qt::Key_Delete},', '{"Delete", Qt::Key_Delete},', GUI),
+    ("keys-ctrl", KEYS, "return Qt::ControlModifier;", "return Qt::MetaModifier;", GUI),
     # Posting input.
     ("input-typed-text", INPUT, "Qt::NoModifier, QString(c), false, 1", "Qt::NoModifier, QString(), false, 1", GUI),
     ("input-click-release", INPUT,
@@ -110,11 +123,11 @@ FAULTS = [
      "timer->start(int32Arg(context, 0));", GUI),
     # Widget IDs and their shortening.
     ("ids-alphabet", NAMING, '"0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcefghijklmnopqrstuvwxyz"',
-     '"0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxy"', ["tst_idnaming", "tst_widgetids"]),
+     '"0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxy"', ["tst_widgetids"]),
     ("ids-tooltip-first", NAMING, "if (!savedToolTip.isEmpty())", "if (!savedToolTip.isEmpty() && objectName.isEmpty())",
-     ["tst_idnaming", "tst_widgetids"]),
+     ["tst_widgetids"]),
     ("ids-skip-top-level", NAMING, "for (int i = 1; i <= shortest - 2", "for (int i = 0; i <= shortest - 2",
-     ["tst_idnaming", "tst_widgetids"]),
+     ["tst_widgetids"]),
     # Opening and saving documents.
     ("doc-save-suffix", DOC, 'if (!path.endsWith(QLatin1String(".js")))', "if (false)",
      ["tst_jsmainwindow", "tst_editorrun"]),
@@ -122,28 +135,92 @@ FAULTS = [
      ["tst_jsmainwindow", "tst_editorrun"]),
     # The highlighter.
     ("highlighter-word-end", HL, "if (wordStart && end < size && isWordCharacter(text[end]))",
-     "if (wordStart && end + 1 < size && isWordCharacter(text[end]))", ["tst_syntaxhighlighter"]),
+     "if (wordStart && end + 1 < size && isWordCharacter(text[end]))", ["tst_editorview"]),
     ("highlighter-either-quote", HL, "if ((c == QLatin1Char('\"') || c == QLatin1Char('\\'')) && !(i > 0",
-     "if (c == QLatin1Char('\"') && !(i > 0", ["tst_syntaxhighlighter"]),
+     "if (c == QLatin1Char('\"') && !(i > 0", ["tst_editorview"]),
     # The gutter.
     ("gutter-first-number", GUTTER, "int number = block.blockNumber() + 1;", "int number = block.blockNumber();",
-     ["tst_linetextwidget"]),
+     ["tst_editorview"]),
     ("gutter-bold-current", GUTTER, "block == cursorBlock ? boldFont : normalFont",
-     "block == cursorBlock ? normalFont : boldFont", ["tst_linetextwidget"]),
+     "block == cursorBlock ? normalFont : boldFont", ["tst_editorview"]),
     # The find dialog.
     ("find-edit-name", FIND, 'QStringLiteral("findLineEdit")', 'QStringLiteral("findEdit")',
-     ["tst_finddialog", "tst_jsmainwindow"]),
+     ["tst_editorview"]),
     ("find-from-cursor", FIND, "find(lineEdit->text(), textEdit->textCursor())", "find(lineEdit->text(), 0)",
-     ["tst_finddialog"]),
+     ["tst_editorview"]),
     # The compressed dialog.
     ("compressed-plain-text", DLG, "m_textEdit->setPlainText(text);", "m_textEdit->setText(text);",
-     ["tst_dlgjscompressed"]),
-    ("compressed-ascii-export", DLG, "file.write(toJavaScriptAscii(m_textEdit->toPlainText()));",
-     "file.write(m_textEdit->toPlainText().toUtf8());", ["tst_dlgjscompressed"]),
+     ["tst_javascriptevaluator"]),
+    ("compressed-ascii-export", DLG, "toJavaScriptAscii(m_textEdit->toPlainText())",
+     "m_textEdit->toPlainText().toUtf8()", ["tst_javascriptevaluator"]),
     # The command line.
-    ("cli-run-and-compress", MAIN, "if (parser.isSet(runOption) && parser.isSet(compressOption))", "if (false)",
+    ("cli-run-and-compress", MAIN, "if (commands > 1)", "if (false)", ["tst_commandline"]),
+    ("cli-run-status", SCRIPTCMD, "errors == 0 && ran == batch.rows.size() ? 0 : 1;",
+     "errors == 0 && ran == batch.rows.size() ? 0 : 2;", ["tst_commandline"]),
+    # Stop, abort and the other ends of a run.
+    ("stop-rearmed-after-callback", ENG, "if (m_interrupted && isEvaluating())", "if (false)", ["tst_editorrun"]),
+    ("stop-reaches-computing-script", ENG, "constexpr int kEventInterval = 50;", "constexpr int kEventInterval = -1;",
+     ["tst_editorrun"]),
+    ("callback-exception-ends-run", ENG, "if (!isRunningProgram() || m_interrupted || !isEvaluating())", "if (true)",
+     ["tst_editorrun"]),
+    ("output-plain-after-error", EDITOR, "start.setCharFormat(QTextCharFormat());", "start.clearSelection();",
+     ["tst_editorrun"]),
+    ("run-timeout-one-second", GUARD, "if (m_timeLimitSeconds > 0)", "if (m_timeLimitSeconds > 1)",
      ["tst_commandline"]),
-    ("cli-run-status", MAIN, "errorStatus() == 0 ? 0 : 1;", "errorStatus() == 0 ? 0 : 2;", ["tst_commandline"]),
+    ("run-sigterm", GUARD, "::sigaction(SIGTERM, &action, nullptr);", "::sigaction(SIGHUP, &action, nullptr);",
+     ["tst_commandline"]),
+    ("run-waits-for-active-window", CLI, "const bool ready = window && window->isExposed() && frame->isActiveWindow();",
+     "const bool ready = true;", ["tst_commandline"]),
+    ("quit-asks-first", SUPPORT, "if (application && !AutomationState::quitsDirectly())",
+     "if (application && AutomationState::quitsDirectly())", ["tst_javascriptevaluator"]),
+    ("include-line-comment", INC, "} else if (c == QLatin1Char('/') && next == QLatin1Char('/')) {",
+     "} else if (false) {", ["tst_includeexpander", "tst_editorrun"]),
+    ("ids-no-alias", IDS, "// names (\"QMDrovebot::Editor\"), as the scripts written for it spell",
+     'aliasTable().insert(QStringLiteral("QMDrovebot::OutputArea"), QStringLiteral("OutputArea"));',
+     ["tst_widgetids"]),
+    ("ids-restore-only-saved", IDS, "&& !widget->toolTip().isEmpty())", ")", ["tst_widgetids"]),
+    # What the editor shows.
+    ("longline-wrap-anywhere", LONGLINE, "option.setWrapMode(QTextOption::WrapAnywhere);",
+     "option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);", ["tst_longlinelayout"]),
+    ("selection-colour", FRAME, '"selection-color: black; }\\n"', '"}\\n"', ["tst_javascriptevaluator"]),
+    ("undo-image", FRAME, '":/Icon_redo.png", &JSMainWindow::undo', '":/Icon_undo.png", &JSMainWindow::undo',
+     ["tst_javascriptevaluator"]),
+    ("toolbar-gap", TABBAR, "m_layout->addSpacing(buttonGap);", "m_layout->addSpacing(0);", ["tst_javascriptevaluator"]),
+    ("zoom-restore-smallest", EDITOR, "zoomBy(qMax(level, smallest) - appliedZoom());", "zoomBy(level - appliedZoom());",
+     ["tst_editorview"]),
+    ("gutter-width-follows-lines", EDITOR,
+     "connect(m_textEdit->document(), &QTextDocument::blockCountChanged, this, &Editor::fitGutterWidth);", "",
+     ["tst_editorview"]),
+    # Nothing the user typed is lost.
+    ("save-flush-checked", SAVEFILE, "if (!m_saveFile->flush() || m_saveFile->error() != QFileDevice::NoError)",
+     "if (false)", ["tst_datasafety", "tst_compress"]),
+    ("save-read-only-folder", SAVEFILE, "if (info.isFile() && info.isWritable() && openInPlace())", "if (false)",
+     ["tst_compress", "tst_datasafety"]),
+    ("save-crlf-kept", FORMAT, "withEnds.replace(QLatin1Char('\\n'), QLatin1String(\"\\r\\n\"));",
+     "withEnds.replace(QLatin1Char('\\n'), QLatin1String(\"\\n\"));", ["tst_datasafety"]),
+    ("save-never-question-mark", FORMAT, "if (!codec || !codec->canEncode(withEnds))", "if (!codec)",
+     ["tst_datasafety"]),
+    ("save-failure-shown", MAINWIN, "m_fileStatus->setVisible(!message.isEmpty());", "m_fileStatus->setVisible(false);",
+     ["tst_jsmainwindow"]),
+    ("recovery-before-run", EDITOR, "m_recovery->writeNow();", "", ["tst_datasafety"]),
+    ("deletelater-refused", DELETION, "className())));\n    return true;", "className())));\n    return false;",
+     ["tst_datasafety"]),
+    ("deep-nesting-static-check", SYNTAX, "if (parserNestingEstimate(program) <= maximumStaticCheckNesting) {",
+     "if (true) {", ["tst_editorrun"]),
+    ("minifier-template-brace", MIN, "if (s.braceDepth == templates.back()) {", "if (true) {",
+     ["tst_compress"]),
+    ("compress-regular-files-only", CMD, "if (!info.isFile())", "if (false)", ["tst_compress"]),
+    # The batch runner.
+    ("batch-refused-while-running", BATCH, "button->setEnabled(!running);", "button->setEnabled(true);",
+     ["tst_batchwindow"]),
+    ("batch-ctrl-o", BATCHWIN, 'QKeySequence(QStringLiteral("CTRL+-"))', 'QKeySequence(QStringLiteral("CTRL+O"))',
+     ["tst_batchwindow"]),
+    ("batch-f9-toggles", BATCHWIN, "m_batchDock->setVisible(!m_batchDock->isVisible());",
+     "m_batchDock->setVisible(true);", ["tst_batchwindow"]),
+    ("batch-recent-four", LIB + "batch/MainWindow.h", "maximumRecentFiles = 4;", "maximumRecentFiles = 5;",
+     ["tst_batchwindow"]),
+    ("batch-junit-failures", JUNIT, "return c.outcome == Outcome::Failed || c.outcome == Outcome::Unfinished;",
+     "return c.outcome == Outcome::Unfinished;", ["tst_batchcommand"]),
 ]
 
 

@@ -1,5 +1,4 @@
 #include "TestSupport.h"
-#include <QSettings>
 
 #include <QMWidgets/App.h>
 
@@ -32,13 +31,6 @@ private slots:
         QCOMPARE(QMWidgets::App::saveDirectory(), QStringLiteral("/tmp/x"));
         QCOMPARE(QMWidgets::App::openDirectory(), expected);
         QMWidgets::App::setSaveDirectory(expected);
-    }
-
-    void webAddressesAreNeutral()
-    {
-        const QUrl url(QMWidgets::App::webAddress(QStringLiteral("support")));
-        QCOMPARE(url.host(), QStringLiteral("example.org"));
-        QVERIFY(url.path().endsWith(QStringLiteral("support")));
     }
 };
 

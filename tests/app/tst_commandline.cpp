@@ -1,8 +1,9 @@
 #include "TestSupport.h"
 
-// The real program with no display of any kind: --run prints the output
-// pane and tells by its status whether the script failed, and the answers
-// that need no window come without one.
+// The real program with no display of any kind: --run prints the output pane
+// and tells by its status whether the script failed, a time limit and the
+// usual signals stop it as Stop does, its window is ready before the first
+// statement, and the answers that need no window come without one.
 class tst_CommandLine : public QObject
 {
     Q_OBJECT
@@ -13,34 +14,65 @@ private slots:
         for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             qunsetenv(name);
         QVERIFY(QDir::setCurrent(m_dir.path()));
-        write(QStringLiteral("lib_part.js"), QStringLiteral("function part() { return \"from the part\"; }\n"));
     }
 
     void run_data()
     {
         QTest::addColumn<QString>("script");
-        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("ending"); // a signal sent once the script loops; -1: a time limit of 1 second
         QTest::addColumn<QString>("out");
+        QTest::addColumn<int>("status");
+        const QString stopped = QStringLiteral("Evaluation Error: Line:%1\nError: Script evaluation is stopped by "
+                                               "user\nBacktrace: <global>() at %1\n");
+        const QString limit = QStringLiteral("Error: the script ran into its time limit of 1 second\n") + stopped;
+        // The snapshot tells the test that the script has reached its loop.
+        const QString loop = QStringLiteral("printout(\"so far\");\nsaveOutputToProtocol();\nwhile (true) {}");
         // clang-format off
-        QTest::newRow("prints") << "printout(\"hi\");\nprintout(1 + 1);" << 0 << "hi\n2\n";
-        QTest::newRow("included file") << "include(\"lib_part.js\");\nprintout(part());" << 0 << "from the part\n";
-        QTest::newRow("non-ASCII text") << "printout(\"gr\\u00fc\\u00df \\u20ac\");" << 0 << "grüß €\n";
+        QTest::newRow("prints") << "printout(\"hi\");\nprintout(1 + 1);" << 0 << "hi\n2\n" << 0;
+        QTest::newRow("non-ASCII text") << "printout(\"gr\\u00fc\\u00df \\u20ac\");" << 0 << "grüß €\n" << 0;
         // The key press is only posted; it lands before the pane is printed.
-        QTest::newRow("last posted key press") << "printout(\"a\");\nkeyPress(output, \"Z\");" << 0 << "aZ\n";
-        QTest::newRow("uncaught exception") << "printout(\"a\");\nnull.x;" << 1 << "a\nEvaluation Error: Line:2\nTypeError: Result of expression 'null' [null] is not an object.\nBacktrace: <global>() at 2\n";
-        QTest::newRow("syntax error") << "printout(\"a\");\nvar = 1;" << 1 << "Syntax Error:Expected `identifier'\nLine:2\nColumn:5\n";
-        QTest::newRow("missing included file") << "include(\"absent.js\");\nprintout(\"ran\");" << 1 << "Error: The included file\"%DIR%/absent.js\" does not exist\nran\n";
+        QTest::newRow("last posted key press") << "printout(\"a\");\nkeyPress(output, \"Z\");" << 0 << "aZ\n" << 0;
+        QTest::newRow("uncaught exception") << "printout(\"a\");\nnull.x;" << 0 << "a\nEvaluation Error: Line:2\nTypeError: Result of expression 'null' [null] is not an object.\nBacktrace: <global>() at 2\n" << 1;
+        QTest::newRow("endless loop") << loop << -1 << "so far\n" + limit.arg(3) << 1;
+        QTest::newRow("box nobody answers") << "information(\"Anybody?\");\nprintout(\"no\");" << -1 << limit.arg(1) << 1;
+        QTest::newRow("long wait") << "printout(\"waiting\");\ndelay(600000);" << -1 << "waiting\n" + limit.arg(2) << 1;
+        QTest::newRow("done in time") << "printout(\"quick\");" << -1 << "quick\n" << 0;
+        QTest::newRow("SIGINT") << loop << int(SIGINT) << "so far\nError: the run was interrupted by SIGINT\n" + stopped.arg(3) << 1;
+        QTest::newRow("SIGTERM") << loop << int(SIGTERM) << "so far\nError: the run was interrupted by SIGTERM\n" + stopped.arg(3) << 1;
         // clang-format on
     }
 
     void run()
     {
         QFETCH(QString, script);
-        QFETCH(int, status);
+        QFETCH(int, ending);
         QFETCH(QString, out);
-        const TestSupport::Run result = corvella({QStringLiteral("--run"), write(QStringLiteral("script.js"), script)});
-        QCOMPARE(QString::fromUtf8(result.out), QString(out).replace(QStringLiteral("%DIR%"), m_dir.path()));
+        QFETCH(int, status);
+        QDir protocol(m_dir.filePath(QStringLiteral("protocol")));
+        protocol.removeRecursively();
+        QStringList arguments{"--run", write(script)};
+        if (ending < 0)
+            arguments += QStringList{"--timeout", "1"};
+        const TestSupport::Run result = TestSupport::corvella(arguments, [&](QProcess &process) {
+            if (ending <= 0)
+                return;
+            QTRY_VERIFY_WITH_TIMEOUT(protocol.exists() && !protocol.isEmpty(), 30000);
+            ::kill(pid_t(process.processId()), ending);
+        });
+        QCOMPARE(QString::fromUtf8(result.out), out);
         QCOMPARE(result.status, status);
+    }
+
+    void firstStatementCanPressAShortcut()
+    {
+        // Ctrl+S saves the document, which is this very script.
+        const QString script = write(QStringLiteral("shortCutPress(\"Ctrl+S\");"));
+        const QDateTime past = QDateTime::currentDateTime().addYears(-1);
+        QFile file(script);
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(past, QFileDevice::FileModificationTime));
+        file.close();
+        QCOMPARE(TestSupport::corvella({"--run", script}).status, 0);
+        QVERIFY(QFileInfo(script).lastModified() > past.addDays(1));
     }
 
     // The editor itself needs a screen; without one the user gets one line that
@@ -73,7 +105,7 @@ private slots:
         QFETCH(int, status);
         QFETCH(QString, out);
         QFETCH(QString, err);
-        const TestSupport::Run result = corvella(arguments);
+        const TestSupport::Run result = TestSupport::corvella(arguments);
         QCOMPARE(result.status, status);
         QVERIFY2(result.out.startsWith(out.toUtf8()) && (out.isEmpty() == result.out.isEmpty()),
                  result.out.constData());
@@ -83,13 +115,9 @@ private slots:
     }
 
 private:
-    QString write(const QString &name, const QString &text)
+    QString write(const QString &text)
     {
-        return TestSupport::writeFile(m_dir.filePath(name), text.toUtf8());
-    }
-    TestSupport::Run corvella(const QStringList &arguments)
-    {
-        return TestSupport::runProgram(QStringLiteral(CORVELLA_BINARY), arguments, QByteArray(), 120000);
+        return TestSupport::writeFile(m_dir.filePath(QStringLiteral("script.js")), text.toUtf8());
     }
 
     QTemporaryDir m_dir;

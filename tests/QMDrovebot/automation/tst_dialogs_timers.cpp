@@ -1,5 +1,4 @@
 #include <QGLWidget>
-#include <QInputDialog>
 
 #include "TestSupport.h"
 
@@ -22,31 +21,6 @@ private slots:
     {
         TestSupport::useTestIdentity();
         m_editor = std::make_unique<Editor>();
-    }
-
-    void delayRunsTheEventLoop()
-    {
-        for (const int milliseconds : {0, 30, -5}) {
-            bool delivered = false;
-            QTimer::singleShot(0, this, [&delivered] { delivered = true; });
-            Support().delay(milliseconds);
-            QVERIFY(delivered);
-        }
-    }
-
-    // Should a box not close by itself, the test's time limit fails it.
-    void messageDialogs()
-    {
-        QString seen;
-        TestSupport::whenModal([&seen](QWidget *modal) { seen += modal->windowTitle(); });
-        Support().messageDialog(100, QStringLiteral("Please wait"));
-        Support().messageDialog(-1, QStringLiteral("Please wait"));
-        TestSupport::whenActive<QMessageBox>([&seen](QMessageBox *box) {
-            seen += '|' + box->windowTitle() + '|' + box->text();
-            box->button(QMessageBox::Ok)->click();
-        });
-        evaluate(QStringLiteral("information('Done with it')"));
-        QCOMPARE(seen, QStringLiteral("Message|Information|Done with it"));
     }
 
     void inputDialogs_data()
@@ -125,31 +99,6 @@ private slots:
         QCOMPARE(Support().grab(&gl).size(), QSize(32, 24));
     }
 
-    void getFileNames_data()
-    {
-        QTest::addColumn<QString>("filters");
-        QTest::addColumn<QString>("names");
-        // clang-format off
-        QTest::newRow("two filters") << "*.js *.txt" << "a.js,b.js,notes.txt";
-        QTest::newRow("folders are left out") << "*" << "a.js,b.js,notes.txt,x.md";
-        QTest::newRow("double blank keeps an empty filter") << "*.md  *.js" << "a.js,b.js,x.md";
-        // clang-format on
-    }
-
-    void getFileNames()
-    {
-        QFETCH(QString, filters);
-        QFETCH(QString, names);
-        QTemporaryDir dir;
-        for (const char *name : {"a.js", "b.js", "notes.txt", "x.md"})
-            TestSupport::writeFile(dir.filePath(QString::fromLatin1(name)), QByteArray());
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub.js")));
-        m_editor->engine()->globalObject().setProperty(QStringLiteral("dir"), QScriptValue(dir.path()));
-        const QScriptValue result = evaluate(QStringLiteral("getFileNames(dir, '%1').sort().join()").arg(filters));
-        QCOMPARE(result.toString(), names);
-        QCOMPARE(evaluate(QStringLiteral("getFileNames(dir + '/missing', '*').length")).toInt32(), 0);
-    }
-
     // What the object functions give for objects they cannot use.
     void scriptObjects_data()
     {
@@ -175,29 +124,6 @@ private slots:
         QCOMPARE(evaluate(code).toString(), result);
     }
 
-    void printChildren()
-    {
-        QWidget box;
-        new QLabel(new QWidget(&box));
-        new QObject(&box); // not a widget: not listed
-        auto *button = new QPushButton(&box);
-        publish("box", &box);
-        publish("button", button);
-        m_editor->outputArea()->clear();
-        evaluate(QStringLiteral("printChildren(box)"));
-        QCOMPARE(m_editor->outputArea()->toPlainText(), QStringLiteral("QWidget\nQLabel\nQPushButton"));
-        QCOMPARE(evaluate(QStringLiteral("parent(button)")).toQObject(), &box);
-    }
-
-    void buildDate()
-    {
-        QCOMPARE(QMDrovebot::AutomationFunctions::buildDate(QStringLiteral("Jan  5 2021")), QStringLiteral("1/5/2021"));
-        QCOMPARE(QMDrovebot::AutomationFunctions::buildDate(QStringLiteral("Dec 31 1999")),
-                 QStringLiteral("12/31/1999"));
-        QCOMPARE(QMDrovebot::AutomationFunctions::buildDate(QStringLiteral(__DATE__)),
-                 evaluate(QStringLiteral("currentAppBuild()")).toString());
-    }
-
     void testReports_data()
     {
         QTest::addColumn<QString>("script");
@@ -221,32 +147,6 @@ private slots:
         m_editor->run();
         QCOMPARE(m_editor->errorStatus(), errorStatus);
         QCOMPARE(m_editor->outputArea()->toPlainText().trimmed(), output);
-    }
-
-    void everyFunctionIsRegistered()
-    {
-        const QStringList names =
-            QStringLiteral("getWidgetByObjectName getWidgetByWindowTitle getWidgetByClassName getSubWidgetByClassName "
-                           "getVisibleSubWidgetByClassName getSubWidgetByToolTip getWidgetByToolTip "
-                           "getVisibleWidgetByToolTip currentDateTimeString currentAppVersion currentAppBuild "
-                           "getVisibleWidgetByClassName getWidgetByID getSubWidgetByObjectName "
-                           "getParentWidgetByClassName grab grabAndSave dragAndDrop quitApplication "
-                           "getSubWidgetByInheritClassName sendEvent clickMenuItem mouseClick mouseDoubleClick "
-                           "mousePress mouseRelease keyPress shortCutPress enterPress spacePress information message "
-                           "generateIDs restoreOriginalToolTips saveOutputToProtocol createTimer newObject "
-                           "singleShotTimer parent parentByClassName className textDialog intDialog getVisibleDialog "
-                           "waitForDialogTermination abort getVisiblePopup printToScriptLog printChildren "
-                           "dumpHierarchy getFileNames waitForPopupTermination include printout "
-                           "generateIDsForWidget delay output Qt QEvent Support Test")
-                .split(QLatin1Char(' '));
-        for (const QString &name : names)
-            QVERIFY2(evaluate(QStringLiteral("typeof ") + name).toString() != QLatin1String("undefined"),
-                     qPrintable(name));
-        QCOMPARE(evaluate(QStringLiteral("currentAppVersion()")).toString(), QStringLiteral("1.0"));
-        QCOMPARE(evaluate(QStringLiteral("[Qt.MiddleButton, Qt.ControlModifier, Qt.Key_Enter, QEvent.Close,"
-                                         " QEvent.MouseButtonDblClick].join()"))
-                     .toString(),
-                 QStringLiteral("4,67108864,16777221,19,4"));
     }
 
 private:

@@ -2,16 +2,6 @@
 #include "window/JSMainWindow.h"
 #include "window/JavaScriptEvaluator.h"
 
-#include <QAction>
-#include <QDockWidget>
-#include <QLineEdit>
-#include <QMenu>
-#include <QPushButton>
-#include <QStatusBar>
-#include <QTemporaryDir>
-#include <QTreeWidget>
-#include <QtTest>
-
 #include <QMDrovebot/batch/BatchArea.h>
 #include <QMDrovebot/batch/MainWindow.h>
 #include <QMDrovebot/editor/DocWindow.h>
@@ -19,6 +9,7 @@
 #include <QMWidgets/App.h>
 
 using namespace QMDrovebot;
+using TestSupport::whenFileDialog;
 
 // The batch runner window on a real editor: the stored list, list files
 // through the dialogs, the rows' states and outputs, what is refused while a
@@ -28,289 +19,242 @@ class tst_BatchWindow : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void storedListFollowsAddAndLoad();
-    void savedList_data();
-    void savedList();
-    void runStatesAndOutputs();
-    void deleteKeyOnlyInTheList_data();
-    void deleteKeyOnlyInTheList();
-    void runRefusesChangesAndStopGoesOn();
-    void shortcutsAreDistinct_data();
-    void shortcutsAreDistinct();
-    void recentListKeepsFour();
-    void documentWindowOpensOneRunner();
+    void initTestCase() { TestSupport::useTestIdentity(); }
+
+    void init()
+    {
+        TestSupport::clearSettings();
+        m_dir.reset(new QTemporaryDir);
+        m_window.reset(new MainWindow);
+        m_area = m_window->batchArea();
+    }
+
+    void storedListFollowsAddAndLoad()
+    {
+        const auto stored = [] { return QMWidgets::App::settingValue(QStringLiteral("batchfiles")).toString(); };
+        QCOMPARE(m_area->paths(), QStringList());
+        const QString a = write(QStringLiteral("a.js"));
+        const QString b = write(QStringLiteral("b.js"));
+        addRows({a, b});
+        QCOMPARE(stored(), a + ';' + b);
+        m_area->tree()->topLevelItem(0)->setSelected(true);
+        click("Remove JS");
+        QCOMPARE(stored(), a + ';' + b);
+        // CR LF lines, an empty line, and a path relative to the list's folder.
+        QDir(m_dir->path()).mkdir(QStringLiteral("sub"));
+        whenFileDialog(write(QStringLiteral("sub/l.jslst"), "../a.js\r\n\r\n/x/c.js\r\n"));
+        click("Load List");
+        QCOMPARE(m_area->paths(), (QStringList{a, QString(), QStringLiteral("/x/c.js")}));
+        QCOMPARE(stored(), a + ";;/x/c.js");
+        QCOMPARE(BatchArea(m_window->editor()).paths(), m_area->paths());
+    }
+
+    void savedList_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("written"); // empty: the write fails
+        // clang-format off
+        QTest::newRow("suffix added") << "list" << "list.jslst";
+        QTest::newRow("other case") << "list.JSLST" << "list.JSLST.jslst";
+        QTest::newRow("write fails") << "taken" << "";
+        // clang-format on
+    }
+
+    // Written as UTF-8 whatever the locale; a failed write says so.
+    void savedList()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, written);
+        QDir(m_dir->path()).mkdir(QStringLiteral("taken.jslst"));
+        const QString script = write(QStringLiteral("grüß €.js"));
+        addRows({script});
+        whenFileDialog(m_dir->filePath(typed));
+        click("Save List As");
+        QCOMPARE(TestSupport::readFile(m_dir->filePath(written)), written.isEmpty() ? "" : script.toUtf8() + '\n');
+        QCOMPARE(m_window->statusBar()->currentMessage().startsWith("Cannot save " + m_dir->filePath("taken.jslst")),
+                 written.isEmpty());
+    }
+
+    void runStatesAndOutputs()
+    {
+        const QString fails = write(QStringLiteral("fails.js"), "throw new Error('broken');");
+        const QString counts = write(QStringLiteral("counts.js"), "var n = n ? n + 1 : 1; printout('run ' + n);");
+        const QString missing = m_dir->filePath(QStringLiteral("missing.js"));
+        addRows({write(QStringLiteral("ok.js"), "printout('ok');"), fails, counts});
+        // Rows the open dialog would not give: a file that is gone, no file.
+        for (const QString &path : {missing, counts, QString()})
+            m_area->tree()->addTopLevelItem(new QTreeWidgetItem(QStringList{QString(), path}));
+        // Whatever the editor holds must never run in place of a row's file.
+        m_window->editor()->textEdit()->setPlainText(QStringLiteral("printout('previous');"));
+        click("Start");
+        QCOMPARE(m_area->states(), (QStringList{"Done", "Error", "Done", "Error", "Done", "Error"}));
+        QVERIFY(m_area->output(fails).contains("broken"));
+        // Equal paths share one entry: the later run's.
+        QVERIFY(m_area->output(counts).contains("run 2") && !m_area->output(counts).contains("run 1"));
+        for (const QString &path : {missing, QString()}) {
+            const QString html = m_area->output(path);
+            QVERIFY2(html.contains("Cannot open " + (path.isEmpty() ? "an empty path" : path) + ": ") &&
+                         html.contains("#aa0000") && !html.contains("previous"),
+                     qPrintable(html));
+        }
+    }
+
+    void deleteKeyOnlyInTheList_data()
+    {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("rowsLeft");
+        QTest::newRow("Delete in the list") << "list" << int(Qt::Key_Delete) << 1;
+        QTest::newRow("Backspace in the list") << "list" << int(Qt::Key_Backspace) << 1;
+        QTest::newRow("button of the area") << "button" << int(Qt::Key_Delete) << 2;
+        QTest::newRow("editor text") << "editor" << int(Qt::Key_Delete) << 2;
+    }
+
+    void deleteKeyOnlyInTheList()
+    {
+        QFETCH(QString, focus);
+        QFETCH(int, key);
+        QFETCH(int, rowsLeft);
+        addRows({write(QStringLiteral("a.js")), write(QStringLiteral("b.js"))});
+        showWindow();
+        m_area->tree()->topLevelItem(0)->setSelected(true);
+        QWidget *target = focus == "list"     ? static_cast<QWidget *>(m_area->tree())
+                          : focus == "button" ? static_cast<QWidget *>(TestSupport::button(m_area, "Start"))
+                                              : m_window->editor()->textEdit();
+        target->setFocus();
+        QTRY_VERIFY(target->hasFocus());
+        QTest::keyClick(target, Qt::Key(key));
+        QCOMPARE(m_area->tree()->topLevelItemCount(), rowsLeft);
+    }
+
+    void runRefusesChangesAndStopGoesOn()
+    {
+        const QString slow = write(QStringLiteral("slow.js"), "delay(3000); printout('late');");
+        addRows({slow, write(QStringLiteral("after.js"), "printout('after');")});
+        showWindow();
+        QStringList enabledWhileRunning;
+        QTimer::singleShot(200, this, [&] {
+            for (const char *text : {"Start", "Add JS", "Remove JS", "Load List", "Save List As"})
+                if (TestSupport::button(m_area, QString::fromLatin1(text))->isEnabled())
+                    enabledWhileRunning << QString::fromLatin1(text);
+            m_area->tree()->topLevelItem(1)->setSelected(true);
+            m_area->tree()->setFocus();
+            QTest::keyClick(m_area->tree(), Qt::Key_Delete);
+            QMetaObject::invokeMethod(m_area, "removeJS");
+            QMetaObject::invokeMethod(m_area, "loadList");
+            m_window->stopEvaluation();
+        });
+        click("Start");
+        QCOMPARE(enabledWhileRunning, QStringList{"Save List As"});
+        QCOMPARE(m_area->states(), (QStringList{"Error", "Done"}));
+        QVERIFY(m_area->output(slow).contains("stopped by user") && !m_area->output(slow).contains("late"));
+        QVERIFY(TestSupport::button(m_area, "Start")->isEnabled() &&
+                TestSupport::button(m_area, "Load List")->isEnabled());
+    }
+
+    void shortcutsAreDistinct_data()
+    {
+        QTest::addColumn<QKeySequence>("key");
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<int>("zoom");
+        QTest::addColumn<bool>("dock");
+        // clang-format off
+        QTest::newRow("Ctrl+O opens") << QKeySequence("Ctrl+O") << "QFileDialog" << 0 << true;
+        QTest::newRow("Ctrl+P options") << QKeySequence("Ctrl+P") << "QMDrovebot::OptionsDialog" << 0 << true;
+        QTest::newRow("Ctrl+- zooms out") << QKeySequence("Ctrl+-") << "" << -1 << true;
+        QTest::newRow("F9 hides the dock") << QKeySequence("F9") << "" << 0 << false;
+        QTest::newRow("F9 twice shows it") << QKeySequence("F9, F9") << "" << 0 << true;
+        // clang-format on
+    }
+
+    // Typed in the editor's text, where a user is when pressing them.
+    void shortcutsAreDistinct()
+    {
+        QFETCH(QKeySequence, key);
+        QFETCH(QString, dialog);
+        QFETCH(int, zoom);
+        QFETCH(bool, dock);
+        showWindow();
+        m_window->editor()->textEdit()->setFocus();
+        const QString &modal = recordModal(300);
+        QTest::keySequence(m_window->editor()->textEdit(), key);
+        QTest::qWait(400);
+        QCOMPARE(modal, dialog);
+        QCOMPARE(m_window->editor()->zoomLevel(), zoom);
+        QCOMPARE(m_window->batchDock()->isVisible(), dock);
+    }
+
+    void recentListKeepsFour()
+    {
+        QMWidgets::App::setSettingValue(QStringLiteral("recent"), QStringLiteral("s1;s2;s3;s4;s5;s6"));
+        MainWindow window;
+        QCOMPARE(window.recentFiles(), (QStringList{"s1", "s2", "s3", "s4"}));
+        for (int i = 0; i < 5; ++i) {
+            whenFileDialog(write(QStringLiteral("f%1.js").arg(i)));
+            window.open();
+        }
+        QCOMPARE(window.recentFiles().size(), 4);
+        QVERIFY(QMWidgets::App::settingValue(QStringLiteral("recent")).toString().startsWith(write("f4.js") + ';'));
+    }
+
+    void documentWindowOpensOneRunner()
+    {
+        JavaScriptEvaluator frame;
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+        JSMainWindow *document = frame.mainWindow();
+        auto *appMenu = frame.findChild<QMenu *>(QStringLiteral("appMenu"));
+        QCOMPARE(appMenu->actions().value(0), document->batchAction());
+        QTest::keyClick(document->editor()->textEdit(), Qt::Key_F9);
+        MainWindow *runner = document->batchWindow();
+        QVERIFY(runner && runner->isVisible());
+        runner->batchDock()->hide();
+        appMenu->actions().value(0)->trigger();
+        QCOMPARE(document->batchWindow(), runner);
+        QVERIFY(runner->isVisible() && runner->batchDock()->isVisible());
+        const QString &modal = recordModal(10000);
+        document->options();
+        QCOMPARE(modal, QStringLiteral("QMDrovebot::OptionsDialog"));
+    }
 
 private:
-    QString write(const QString &name, const QByteArray &bytes = QByteArray());
-    QPushButton *button(const QString &text) const;
-    // Answers the next file dialog as a user typing `path` and accepting.
-    void answerFileDialog(const QString &path);
-    void addRows(const QStringList &paths);
-    // Records the class of the next modal dialog in m_modal and closes it.
-    void recordModal(int timeoutMs);
-    void showWindow();
+    QString write(const QString &name, const QByteArray &bytes = QByteArray())
+    {
+        return TestSupport::writeFile(m_dir->filePath(name), bytes);
+    }
+    void click(const char *text) { TestSupport::button(m_area, QString::fromLatin1(text))->click(); }
+    void addRows(const QStringList &paths)
+    {
+        for (const QString &path : paths) {
+            whenFileDialog(path);
+            click("Add JS");
+        }
+    }
+    // The class of the next modal dialog, which is closed; read once the
+    // dialog had its chance to come.
+    QString &recordModal(int timeoutMs)
+    {
+        m_modal.clear();
+        TestSupport::whenModal(
+            [this](QWidget *w) {
+                m_modal = QString::fromLatin1(w->metaObject()->className());
+                w->close();
+            },
+            timeoutMs);
+        return m_modal;
+    }
+    void showWindow()
+    {
+        m_window->show();
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.data()));
+    }
 
     QScopedPointer<QTemporaryDir> m_dir;
     QScopedPointer<MainWindow> m_window;
     BatchArea *m_area = nullptr;
     QString m_modal;
 };
-
-void tst_BatchWindow::initTestCase()
-{
-    TestSupport::useTestIdentity();
-}
-
-void tst_BatchWindow::init()
-{
-    TestSupport::clearSettings();
-    m_dir.reset(new QTemporaryDir);
-    m_window.reset(new MainWindow);
-    m_area = m_window->batchArea();
-}
-
-QString tst_BatchWindow::write(const QString &name, const QByteArray &bytes)
-{
-    QFile file(m_dir->filePath(name));
-    if (file.open(QIODevice::WriteOnly))
-        file.write(bytes);
-    return file.fileName();
-}
-
-QPushButton *tst_BatchWindow::button(const QString &text) const
-{
-    for (QPushButton *b : m_area->findChildren<QPushButton *>())
-        if (b->text() == text)
-            return b;
-    return nullptr;
-}
-
-void tst_BatchWindow::answerFileDialog(const QString &path)
-{
-    TestSupport::whenModal([path](QWidget *w) {
-        w->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
-        QMetaObject::invokeMethod(w, "accept");
-    });
-}
-
-void tst_BatchWindow::addRows(const QStringList &paths)
-{
-    for (const QString &path : paths) {
-        answerFileDialog(path);
-        button(QStringLiteral("Add JS"))->click();
-    }
-}
-
-void tst_BatchWindow::recordModal(int timeoutMs)
-{
-    m_modal.clear();
-    TestSupport::whenModal(
-        [this](QWidget *w) {
-            m_modal = QString::fromLatin1(w->metaObject()->className());
-            w->close();
-        },
-        timeoutMs);
-}
-
-void tst_BatchWindow::showWindow()
-{
-    m_window->show();
-    m_window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_window.data()));
-}
-
-void tst_BatchWindow::storedListFollowsAddAndLoad()
-{
-    const auto stored = [] { return QMWidgets::App::settingValue(QStringLiteral("batchfiles")).toString(); };
-    QCOMPARE(m_area->paths(), QStringList());
-    const QString a = write(QStringLiteral("a.js"));
-    const QString b = write(QStringLiteral("b.js"));
-    addRows({a, b});
-    QCOMPARE(stored(), a + ';' + b);
-    m_area->tree()->topLevelItem(0)->setSelected(true);
-    button(QStringLiteral("Remove JS"))->click();
-    QCOMPARE(stored(), a + ';' + b);
-
-    // CR LF lines, an empty line, and a path relative to the list's folder.
-    QDir(m_dir->path()).mkdir(QStringLiteral("sub"));
-    answerFileDialog(write(QStringLiteral("sub/l.jslst"), "../a.js\r\n\r\n/x/c.js\r\n"));
-    button(QStringLiteral("Load List"))->click();
-    QCOMPARE(m_area->paths(), (QStringList{a, QString(), QStringLiteral("/x/c.js")}));
-    QCOMPARE(stored(), a + ";;/x/c.js");
-    QCOMPARE(BatchArea(m_window->editor()).paths(), m_area->paths());
-}
-
-void tst_BatchWindow::savedList_data()
-{
-    QTest::addColumn<QStringList>("typedAndWritten");
-    QTest::newRow("suffix added") << QStringList{"list", "list.jslst"};
-    QTest::newRow("other case") << QStringList{"list.JSLST", "list.JSLST.jslst"};
-    QTest::newRow("write fails") << QStringList{"taken", ""};
-}
-
-// Written as UTF-8 whatever the locale; a failed write says so.
-void tst_BatchWindow::savedList()
-{
-    QFETCH(QStringList, typedAndWritten);
-    const QString written = typedAndWritten.at(1);
-    QDir(m_dir->path()).mkdir(QStringLiteral("taken.jslst"));
-    const QString script = write(QStringLiteral("grüß €.js"));
-    addRows({script});
-    answerFileDialog(m_dir->filePath(typedAndWritten.at(0)));
-    button(QStringLiteral("Save List As"))->click();
-    QFile file(m_dir->filePath(written));
-    QCOMPARE(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray(),
-             written.isEmpty() ? "" : script.toUtf8() + '\n');
-    QCOMPARE(m_window->statusBar()->currentMessage().startsWith("Cannot save " + m_dir->filePath("taken.jslst") + ": "),
-             written.isEmpty());
-}
-
-void tst_BatchWindow::runStatesAndOutputs()
-{
-    const QString ok = write(QStringLiteral("ok.js"), "printout('ok');");
-    const QString fails = write(QStringLiteral("fails.js"), "throw new Error('broken');");
-    const QString counts = write(QStringLiteral("counts.js"), "var n = n ? n + 1 : 1; printout('run ' + n);");
-    const QString missing = m_dir->filePath(QStringLiteral("missing.js"));
-    addRows({ok, fails, counts});
-    // Rows the open dialog would not give: a file that is gone, no file.
-    for (const QString &path : {missing, counts, QString()})
-        m_area->tree()->addTopLevelItem(new QTreeWidgetItem(QStringList{QString(), path}));
-    // Whatever the editor holds must never run in place of a row's file.
-    m_window->editor()->textEdit()->setPlainText(QStringLiteral("printout('previous');"));
-
-    button(QStringLiteral("Start"))->click();
-    QCOMPARE(m_area->states(), (QStringList{"Done", "Error", "Done", "Error", "Done", "Error"}));
-    QVERIFY(m_area->output(fails).contains("broken"));
-    // Equal paths share one entry: the later run's.
-    QVERIFY(m_area->output(counts).contains("run 2") && !m_area->output(counts).contains("run 1"));
-    for (const QString &path : {missing, QString()}) {
-        const QString html = m_area->output(path);
-        QVERIFY2(html.contains("Cannot open " + (path.isEmpty() ? "an empty path" : path) + ": ") &&
-                     html.contains("#aa0000") && !html.contains("previous"),
-                 qPrintable(html));
-    }
-}
-
-void tst_BatchWindow::deleteKeyOnlyInTheList_data()
-{
-    QTest::addColumn<QString>("focus");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("rowsLeft");
-    QTest::newRow("Delete in the list") << "list" << int(Qt::Key_Delete) << 1;
-    QTest::newRow("Backspace in the list") << "list" << int(Qt::Key_Backspace) << 1;
-    QTest::newRow("button of the area") << "button" << int(Qt::Key_Delete) << 2;
-    QTest::newRow("editor text") << "editor" << int(Qt::Key_Delete) << 2;
-}
-
-void tst_BatchWindow::deleteKeyOnlyInTheList()
-{
-    QFETCH(QString, focus);
-    QFETCH(int, key);
-    QFETCH(int, rowsLeft);
-    addRows({write(QStringLiteral("a.js")), write(QStringLiteral("b.js"))});
-    showWindow();
-    m_area->tree()->topLevelItem(0)->setSelected(true);
-    QWidget *target = focus == "list"     ? static_cast<QWidget *>(m_area->tree())
-                      : focus == "button" ? static_cast<QWidget *>(button(QStringLiteral("Start")))
-                                          : m_window->editor()->textEdit();
-    target->setFocus();
-    QTRY_VERIFY(target->hasFocus());
-    QTest::keyClick(target, Qt::Key(key));
-    QCOMPARE(m_area->tree()->topLevelItemCount(), rowsLeft);
-}
-
-void tst_BatchWindow::runRefusesChangesAndStopGoesOn()
-{
-    const QString slow = write(QStringLiteral("slow.js"), "delay(3000); printout('late');");
-    addRows({slow, write(QStringLiteral("after.js"), "printout('after');")});
-    showWindow();
-
-    QStringList enabledWhileRunning;
-    QTimer::singleShot(200, this, [&] {
-        for (const char *text : {"Start", "Add JS", "Remove JS", "Load List", "Save List As"})
-            if (button(QString::fromLatin1(text))->isEnabled())
-                enabledWhileRunning << QString::fromLatin1(text);
-        m_area->tree()->topLevelItem(1)->setSelected(true);
-        m_area->tree()->setFocus();
-        QTest::keyClick(m_area->tree(), Qt::Key_Delete);
-        QMetaObject::invokeMethod(m_area, "removeJS");
-        QMetaObject::invokeMethod(m_area, "loadList");
-        m_window->stopEvaluation();
-    });
-    button(QStringLiteral("Start"))->click();
-
-    QCOMPARE(enabledWhileRunning, QStringList{"Save List As"});
-    QCOMPARE(m_area->states(), (QStringList{"Error", "Done"}));
-    QVERIFY(m_area->output(slow).contains("stopped by user") && !m_area->output(slow).contains("late"));
-    QVERIFY(button(QStringLiteral("Start"))->isEnabled() && button(QStringLiteral("Load List"))->isEnabled());
-}
-
-void tst_BatchWindow::shortcutsAreDistinct_data()
-{
-    QTest::addColumn<QKeySequence>("key");
-    QTest::addColumn<QString>("dialog");
-    QTest::addColumn<int>("zoom");
-    QTest::addColumn<bool>("dock");
-    QTest::newRow("Ctrl+O opens") << QKeySequence("Ctrl+O") << "QFileDialog" << 0 << true;
-    QTest::newRow("Ctrl+P options") << QKeySequence("Ctrl+P") << "QMDrovebot::OptionsDialog" << 0 << true;
-    QTest::newRow("Ctrl+- zooms out") << QKeySequence("Ctrl+-") << "" << -1 << true;
-    QTest::newRow("F9 hides the dock") << QKeySequence("F9") << "" << 0 << false;
-    QTest::newRow("F9 twice shows it") << QKeySequence("F9, F9") << "" << 0 << true;
-}
-
-// Typed in the editor's text, where a user is when pressing them.
-void tst_BatchWindow::shortcutsAreDistinct()
-{
-    QFETCH(QKeySequence, key);
-    QFETCH(QString, dialog);
-    QFETCH(int, zoom);
-    QFETCH(bool, dock);
-    showWindow();
-    m_window->editor()->textEdit()->setFocus();
-    recordModal(300);
-    QTest::keySequence(m_window->editor()->textEdit(), key);
-    QTest::qWait(400);
-    QCOMPARE(m_modal, dialog);
-    QCOMPARE(m_window->editor()->zoomLevel(), zoom);
-    QCOMPARE(m_window->batchDock()->isVisible(), dock);
-}
-
-void tst_BatchWindow::recentListKeepsFour()
-{
-    QMWidgets::App::setSettingValue(QStringLiteral("recent"), QStringLiteral("s1;s2;s3;s4;s5;s6"));
-    MainWindow window;
-    QCOMPARE(window.recentFiles(), (QStringList{"s1", "s2", "s3", "s4"}));
-    for (int i = 0; i < 5; ++i) {
-        answerFileDialog(write(QStringLiteral("f%1.js").arg(i)));
-        window.open();
-    }
-    QCOMPARE(window.recentFiles().size(), 4);
-    QVERIFY(QMWidgets::App::settingValue(QStringLiteral("recent")).toString().startsWith(write("f4.js") + ';'));
-}
-
-void tst_BatchWindow::documentWindowOpensOneRunner()
-{
-    JavaScriptEvaluator frame;
-    frame.show();
-    QVERIFY(QTest::qWaitForWindowActive(&frame));
-    JSMainWindow *document = frame.mainWindow();
-    auto *appMenu = frame.findChild<QMenu *>(QStringLiteral("appMenu"));
-    QCOMPARE(appMenu->actions().value(0), document->batchAction());
-
-    QTest::keyClick(document->editor()->textEdit(), Qt::Key_F9);
-    MainWindow *runner = document->batchWindow();
-    QVERIFY(runner && runner->isVisible());
-    runner->batchDock()->hide();
-    appMenu->actions().value(0)->trigger();
-    QCOMPARE(document->batchWindow(), runner);
-    QVERIFY(runner->isVisible() && runner->batchDock()->isVisible());
-
-    recordModal(10000);
-    document->options();
-    QCOMPARE(m_modal, QStringLiteral("QMDrovebot::OptionsDialog"));
-}
 
 QTEST_MAIN(tst_BatchWindow)
 #include "tst_batchwindow.moc"

@@ -4,13 +4,15 @@
 #include <QMDrovebot/editor/DocWindow.h>
 #include <QMDrovebot/editor/Editor.h>
 #include <QMDrovebot/engine/OutputArea.h>
+#include <QMDrovebot/engine/ProtocolFiles.h>
 #include <QMDrovebot/engine/ScriptEngine.h>
 #include <QMWidgets/App.h>
 
-#include <QScriptContext>
-#include <QTextDocumentFragment>
+#include <QScriptEngineDebugger>
 
 using QMDrovebot::Editor;
+using QMDrovebot::ProtocolFiles;
+using TestSupport::readFile;
 
 namespace {
 
@@ -46,8 +48,28 @@ const QString kLib = QStringLiteral("lib.js=function a() {}\nfunction b() {}\nva
 const QString kAborted = QStringLiteral("Error: the script execution is aborted");
 const QString kStopped = QStringLiteral("Error: Script evaluation is stopped by user");
 
+// "var a=" and a value nested `levels` deep.
+QString nested(const char *open, const char *close, int levels, const char *inner)
+{
+    return QStringLiteral("var a=") + QString(open).repeated(levels) + inner + QString(close).repeated(levels);
+}
+
+// Month abbreviations come from the system's language; "{M}" in an expected
+// name stands for the abbreviation of the row's month.
+QString withMonth(QString text, const QDateTime &when)
+{
+    return text.replace(QStringLiteral("{M}"), QLocale::system().monthName(when.date().month(), QLocale::ShortFormat));
+}
+
+const QDateTime kNow(QDate(2024, 3, 5), QTime(14, 3, 22));
+
 } // namespace
 
+// What a run leaves: the pane's reports with lines counted in the user's
+// document, the protocol files beside the script, a stop or abort() that ends
+// the script whatever it does (no later statement runs, callbacks included,
+// and nothing hangs), red error lines appended at the end of the pane, and
+// debug runs driven to their end.
 class tst_EditorRun : public QObject
 {
     Q_OBJECT
@@ -60,43 +82,19 @@ private slots:
         m_editor.reset(new Editor);
         m_editor->engine()->globalObject().setProperty(QStringLiteral("waitOnce"),
                                                        m_editor->engine()->newFunction(waitOnce, 0));
+        m_stopButton.reset(new QPushButton(QStringLiteral("Stop")));
+        connect(m_stopButton.get(), &QPushButton::clicked, m_editor.get(), &Editor::stopEvaluation);
+        m_stopButton->show();
+        m_editor->publishObject(m_stopButton.get(), QStringLiteral("stopButton"));
+        m_debuggers.clear();
+        m_windows.clear();
+        m_suspensions = 0;
     }
 
     void cleanup()
     {
         m_editor.reset();
         m_dir.reset();
-    }
-
-    void offset_data()
-    {
-        QTest::addColumn<QStringList>("files");
-        QTest::addColumn<QString>("script");
-        QTest::addColumn<bool>("prelude");
-        QTest::addColumn<int>("offset");
-        // clang-format off
-        QTest::newRow("nothing before the document") << QStringList() << "printout(1);" << false << 0;
-        QTest::newRow("prelude only") << QStringList() << "printout(1);" << true << 22;
-        QTest::newRow("prelude and one file") << QStringList{kLib} << "include(\"lib.js\");" << true << 27;
-        QTest::newRow("file ending in a line feed") << QStringList{kLib + "\n"} << "include(\"lib.js\");" << false << 7;
-        QTest::newRow("same file twice") << QStringList{kLib} << "include(\"lib.js\");\ninclude(\"lib.js\");" << false << 11;
-        QTest::newRow("missing file adds no marker") << QStringList() << "include(\"none.js\");" << false << 0;
-        // clang-format on
-    }
-
-    void offset()
-    {
-        QFETCH(QStringList, files);
-        QFETCH(QString, script);
-        QFETCH(bool, prelude);
-        QFETCH(int, offset);
-        writeFiles(files);
-        openScript(script);
-        m_editor->setEmbeddedFunctionsEnabled(prelude);
-        const QString prefix = m_editor->programPrefix();
-        QCOMPARE(m_editor->mainProgramLineOffset(), offset);
-        QCOMPARE(prefix.count(QLatin1Char('\n')), offset);
-        QVERIFY(offset == 0 || prefix.endsWith(QStringLiteral("// --------- Main Program ----------\n")));
     }
 
     // A script that calls waitOnce() is stopped by a click on Stop while it waits.
@@ -112,6 +110,8 @@ private slots:
         QTest::newRow("output object") << QStringList() << "output.append(\"gone\");\noutput.clear();\noutput.append(\"kept\");" << false << QStringList{"+kept"} << 0;
         QTest::newRow("prelude functions") << QStringList() << "printOut(\"via prelude\");" << true << QStringList{"+via prelude"} << 0;
         QTest::newRow("syntax error after prelude") << QStringList() << "var a = 1;\n  var = 3;" << true << QStringList{"!Syntax Error:Expected `identifier'<BR>Line:2<BR>Column:7"} << 1;
+        QTest::newRow("syntax error after a file ending in a line feed") << QStringList{kLib + "\n"} << "include(\"lib.js\");\nvar = 1;" << false << QStringList{"!Syntax Error:Expected `identifier'<BR>Line:2<BR>Column:5"} << 1;
+        QTest::newRow("syntax error after the same file twice") << QStringList{kLib} << "include(\"lib.js\");\ninclude(\"lib.js\");\nvar = 1;" << false << QStringList{"!Syntax Error:Expected `identifier'<BR>Line:3<BR>Column:5"} << 1;
         QTest::newRow("syntax error on the first line after a file") << QStringList{kLib} << "var = 1; include(\"lib.js\");" << true << QStringList{"!Syntax Error:Expected `identifier'<BR>Line:1<BR>Column:5"} << 1;
         QTest::newRow("valid program the static check rejects") << QStringList() << "var a = 1, d = 2;\nvar x = a &&\n++d;\nprintout(x);" << false << QStringList{"+3"} << 0;
         QTest::newRow("valid included file the static check rejects") << QStringList{"lib.js=var a = 1, d = 2;\nvar x = a &&\n++d;"} << "include(\"lib.js\");\nprintout(x);" << false << QStringList{"+3"} << 0;
@@ -119,18 +119,20 @@ private slots:
         QTest::newRow("backtrace entries run on") << QStringList() << "function f() {\n  throw \"bad <b>\";\n}\nf();" << false << QStringList{"!Evaluation Error: Line:2<BR>bad &lt;b&gt;<BR>Backtrace: f() at 2\n&lt;global&gt;() at 4"} << 1;
         QTest::newRow("exception inside an included function") << QStringList{"lib.js=function boom() {\n  throw new Error(\"x\");\n}"} << "include(\"lib.js\");\nboom();" << false << QStringList{"!Evaluation Error in included file"} << 1;
         QTest::newRow("missing file") << QStringList() << "include(\"nope.js\");\nprintout(\"ran\");" << false << QStringList{"!Error: The included file\"%DIR%/nope.js\" does not exist", "+ran"} << 1;
-        QTest::newRow("folder named as file") << QStringList{"adir/="} << "include(\"adir\");\nprintout(\"ran\");" << false << QStringList{"!Error: The included file\"%DIR%/adir\" can not be opened", "+ran"} << 1;
         QTest::newRow("syntax error in included file") << QStringList{"lib.js=var a;\nvar = 1;"} << "include(\"lib.js\");\nprintout(\"no\");" << false << QStringList{"!Syntax error in included file:\"%DIR%/lib.js\" Expected `identifier'<BR>Line: 2<BR> Column: 5", "!Syntax Error in included file Expected `identifier'"} << 1;
         QTest::newRow("evaluation error in included file") << QStringList{"lib.js=function f() {\n  return missing.x;\n}\nf();"} << "include(\"lib.js\");\nprintout(\"no\");" << false << QStringList{"!Evaluation Error in included file:\"%DIR%/lib.js\"<BR>nLine2<BR>ReferenceError: Can't find variable: missing<BR>Backtrace: f() at 2<BR>&lt;global&gt;() at 4", "!Evaluation Error in included file"} << 1;
-        QTest::newRow("included file stops at a NUL byte") << QStringList{QString::fromUtf8("lib.js=var n = 1;\0 n = 2;", 25)} << "include(\"lib.js\");\nprintout(n);" << false << QStringList{"+1"} << 0;
-        QTest::newRow("include in a comment before a real one") << QStringList{"lib.js=var fromLib = 1;"} << "// include(\"lib.js\")\ninclude(\"lib.js\");\nprintout(typeof fromLib);" << false << QStringList{"+number"} << 0;
-        QTest::newRow("later include in a comment is not expanded") << QStringList{"a.js=var A = 1;", "b.js=var B = 2;"} << "include(\"a.js\");\n// include(\"b.js\")\nprintout(A + typeof B);" << false << QStringList{"+1undefined"} << 0;
-        QTest::newRow("backslash name joined to the folder") << QStringList{"sub\\lib.js=var fromSub = 7;"} << "include(\"sub\\lib.js\");\nprintout(fromSub);" << false << QStringList{"+7"} << 0;
         QTest::newRow("abort inside a function after prelude") << QStringList() << "function f() {\n  printout(\"in\");\n  abort();\n}\nf();\nprintout(\"no\");" << true << QStringList{"+in", "!Evaluation Error: Line:3<BR>" + kAborted + "<BR>Backtrace: f() at 25\n&lt;global&gt;() at 27"} << 1;
         QTest::newRow("abort is not caught by the script") << QStringList() << "try {\n  abort();\n} catch (e) {\n  printout(\"caught\");\n}" << false << QStringList{"!Evaluation Error: Line:2<BR>" + kAborted + "<BR>Backtrace: &lt;global&gt;() at 2"} << 1;
         QTest::newRow("stop at top level") << QStringList() << "printout(\"before\");\nwaitOnce();\nprintout(\"after\");" << false << QStringList{"+before", "!Evaluation Error: Line:2<BR>" + kStopped + "<BR>Backtrace: &lt;global&gt;() at 2"} << 1;
         QTest::newRow("stop in a loop after prelude") << QStringList() << "function poll() {\n  for (;;)\n    waitOnce();\n}\npoll();" << true << QStringList{"!Evaluation Error: Line:3<BR>" + kStopped + "<BR>Backtrace: poll() at 25\n&lt;global&gt;() at 27"} << 1;
         QTest::newRow("stop inside an included function") << QStringList{"lib.js=function pause() {\n  waitOnce();\n}"} << "include(\"lib.js\");\npause();\nprintout(\"no\");" << false << QStringList{"!Evaluation Error in included file"} << 1;
+        // Programs nested too deeply for the static check's parser stack.
+        const QString print = QStringLiteral(";printout(typeof a);");
+        QTest::newRow("63 nested arrays") << QStringList() << nested("[", "]", 63, "1") + print << false << QStringList{"+object"} << 0;
+        QTest::newRow("40 nested arrays of three") << QStringList() << nested("[1,2,", "]", 40, "3") + print << false << QStringList{"+object"} << 0;
+        QTest::newRow("100 nested functions") << QStringList() << nested("function(){return ", "}", 100, "1") + print << false << QStringList{"+function"} << 0;
+        QTest::newRow("deep program with a syntax error") << QStringList() << nested("[", "]", 63, "1") + "\nvar b = );" << false << QStringList{"!Syntax Error:Parse error<BR>Line:2<BR>Column:0"} << 1;
+        QTest::newRow("deep included file") << QStringList{"deep.js=" + nested("[", "]", 70, "1")} << "include(\"deep.js\");" + print << false << QStringList{"+object"} << 0;
         // clang-format on
     }
 
@@ -152,52 +154,12 @@ private slots:
         QVERIFY(!m_editor->isEvaluating());
     }
 
-    void syntaxErrorKeepsEarlierOutputAndMovesTheCursor()
+    // The cursor goes to the offending line, so the user sees it at once.
+    void syntaxErrorMovesTheCursor()
     {
-        openScript(QStringLiteral("printout(\"first\");"));
+        openScript(QStringLiteral("var a;\n\nprintout(\"second\";"));
         m_editor->run();
-        // The included file's problem is shown by the check's assembly, and the
-        // pane is not cleared when the check fails.
-        openScript(QStringLiteral("include(\"none.js\");\nvar a;\nprintout(\"second\";"));
-        m_editor->run();
-        QCOMPARE(pane(),
-                 paneText({"+first", "!Error: The included file\"" + m_dir->path() + "/none.js\" does not exist",
-                           "!Syntax Error:Expected `;', `)'<BR>Line:3<BR>Column:18"}));
-        QCOMPARE(m_editor->errorStatus(), 1);
         QCOMPARE(m_editor->textEdit()->textCursor().blockNumber(), 2);
-    }
-
-    void paneFormats()
-    {
-        openScript(QStringLiteral("printout(\"<b>bold</b> rest\");\nnull.x;"));
-        m_editor->run();
-        const QTextBlock first = m_editor->outputArea()->document()->firstBlock();
-        QCOMPARE(first.begin().fragment().text(), QStringLiteral("bold"));
-        QCOMPARE(first.begin().fragment().charFormat().fontWeight(), int(QFont::Bold));
-        const QTextFragment error = first.next().begin().fragment();
-        QVERIFY2(error.text().startsWith(QStringLiteral("Evaluation Error: Line:2")), qPrintable(error.text()));
-        QCOMPARE(error.charFormat().foreground().color(), QColor(0xAA, 0, 0));
-    }
-
-    void displayErrorAndWarning()
-    {
-        openScript(QStringLiteral("printout(\"before\");"));
-        m_editor->run();
-        m_editor->displayWarning(QStringLiteral("slow"));
-        QCOMPARE(m_editor->errorStatus(), 0);
-        m_editor->displayError(QStringLiteral(" disk full"));
-        QCOMPARE(pane(), QStringLiteral("before\nWarning:slow\nError: disk full"));
-        QCOMPARE(m_editor->errorStatus(), 1);
-    }
-
-    void globalsPersistAcrossRuns()
-    {
-        openScript(QStringLiteral("var counter = 41;\nfunction next() { return ++counter; }"));
-        m_editor->run();
-        QVERIFY(m_editor->textEdit()->openFile(write(QStringLiteral("other.js"), QStringLiteral("printout(next());"))));
-        m_editor->run();
-        m_editor->run();
-        QCOMPARE(pane(), QStringLiteral("43"));
     }
 
     void stopWhenNothingRuns()
@@ -225,9 +187,97 @@ private slots:
         QCOMPARE(m_editor->errorStatus(), 0);
     }
 
-    // Names, stamps and folders are the protocol files' own test; here the
-    // script functions reach them, with the running script's name.
-    void protocolFiles()
+    void names_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<QString>("snapshot");
+        QTest::addColumn<QString>("log");
+        // clang-format off
+        QTest::newRow("login.js afternoon") << "login.js" << QDateTime(QDate(2024, 3, 5), QTime(14, 3, 22)) << "login2024-{M}-05_14-03-22.txt" << "login.log";
+        QTest::newRow("everything from the first dot dropped") << "login.test.js" << QDateTime(QDate(2024, 12, 31), QTime(23, 59, 59)) << "login2024-{M}-31_23-59-59.txt" << "login.log";
+        QTest::newRow("single digits padded") << "a" << QDateTime(QDate(2025, 7, 1), QTime(7, 8, 9)) << "a2025-{M}-01_07-08-09.txt" << "a.log";
+        QTest::newRow("hidden file has an empty base name") << ".start.js" << QDateTime(QDate(2024, 6, 15), QTime(12, 0, 1)) << "2024-{M}-15_12-00-01.txt" << ".log";
+        // clang-format on
+    }
+
+    void names()
+    {
+        QFETCH(QString, script);
+        QFETCH(QDateTime, now);
+        QFETCH(QString, snapshot);
+        QFETCH(QString, log);
+        const ProtocolFiles files(m_dir->filePath(script), now);
+        const QString folder = m_dir->filePath("protocol/");
+        QCOMPARE(files.directory(), folder);
+        QCOMPARE(files.snapshotPath(), folder + withMonth(snapshot, now));
+        QCOMPARE(files.logPath(), folder + log);
+        // The log line's stamp is the snapshot's without the year.
+        QCOMPARE(files.logLine(QStringLiteral("hello")),
+                 withMonth(snapshot, now).section('-', 1, -1).chopped(4) + ": hello");
+    }
+
+    void directory()
+    {
+        QCOMPARE(ProtocolFiles("/srv/scripts/login.js").directory(), QStringLiteral("/srv/scripts/protocol/"));
+        QCOMPARE(ProtocolFiles("sub/login.js").directory(), QDir::currentPath() + "/sub/protocol/");
+    }
+
+    // The folder is made with the first snapshot; snapshots of one second
+    // keep each other, and hold exactly the pane's text.
+    void snapshots()
+    {
+        const ProtocolFiles files(m_dir->path() + QStringLiteral("/run.js"), kNow);
+        QVERIFY(!QFileInfo::exists(m_dir->path() + QStringLiteral("/protocol")));
+        const QString text = QString::fromUtf8("first line\nsecond \xc3\xa4 line");
+        const QStringList written{files.saveSnapshot(text), files.saveSnapshot("two"), files.saveSnapshot("three")};
+        const QString stem = m_dir->path() + "/protocol/" + withMonth(QStringLiteral("run2024-{M}-05_14-03-22"), kNow);
+        QCOMPARE(written, QStringList({stem + ".txt", stem + "_2.txt", stem + "_3.txt"}));
+        QCOMPARE(readFile(written.at(0)) + readFile(written.at(1)) + readFile(written.at(2)),
+                 text.toUtf8() + "twothree");
+    }
+
+    void logGrowsAcrossCallsAndDays()
+    {
+        const QString script = m_dir->path() + QStringLiteral("/job.js");
+        const QDateTime monday(QDate(2024, 3, 4), QTime(9, 0, 5));
+        QCOMPARE(ProtocolFiles(script, monday).appendLogLine(QStringLiteral("start")),
+                 withMonth(QStringLiteral("{M}-04_09-00-05: start"), monday));
+        ProtocolFiles(script, monday).appendLogLine(QString());
+        ProtocolFiles(script, kNow).appendLogLine(QStringLiteral("again"));
+        const QString expected = withMonth(QStringLiteral("{M}-04_09-00-05: start\n{M}-04_09-00-05: \n"), monday) +
+                                 withMonth(QStringLiteral("{M}-05_14-03-22: again\n"), kNow);
+        QCOMPARE(QString::fromUtf8(readFile(m_dir->path() + QStringLiteral("/protocol/job.log"))), expected);
+    }
+
+    void neverSavedScriptWritesIntoTheSaveFolder()
+    {
+        // The save folder may not exist yet; it is made on demand.
+        const QString saveFolder = m_dir->path() + QStringLiteral("/documents/Corvella/");
+        QMWidgets::App::setSaveDirectory(saveFolder);
+        const ProtocolFiles files(QString(), kNow);
+        const QString snapshot = files.saveSnapshot(QStringLiteral("out"));
+        QCOMPARE(snapshot, saveFolder + "protocol/" + withMonth(QStringLiteral("2024-{M}-05_14-03-22.txt"), kNow));
+        QCOMPARE(readFile(snapshot), QByteArray("out"));
+        QCOMPARE(files.appendLogLine(QStringLiteral("x")).isEmpty(), false);
+        QVERIFY(QFileInfo::exists(saveFolder + QStringLiteral("protocol/.log")));
+        // A save folder given without the final slash gets one.
+        QMWidgets::App::setSaveDirectory(m_dir->path() + QStringLiteral("/plain"));
+        QCOMPARE(ProtocolFiles(QString()).directory(), m_dir->path() + QStringLiteral("/plain/protocol/"));
+    }
+
+    void missingScriptFolderWritesNothing()
+    {
+        // Only the protocol folder itself is made; a vanished script folder is not
+        // brought back, and nothing is reported.
+        const ProtocolFiles files(m_dir->path() + QStringLiteral("/gone/deeper/run.js"));
+        QCOMPARE(files.saveSnapshot(QStringLiteral("x")), QString());
+        QCOMPARE(files.appendLogLine(QStringLiteral("x")), QString());
+        QVERIFY(!QFileInfo::exists(m_dir->path() + QStringLiteral("/gone")));
+    }
+
+    // The script functions reach the protocol files of the running script.
+    void protocolFilesOfTheScript()
     {
         openScript(QStringLiteral("printout(\"line one\");\nsaveOutputToProtocol();\nprintToScriptLog(\"logged\");"));
         m_editor->run();
@@ -241,6 +291,155 @@ private slots:
         QCOMPARE(TestSupport::readFile(protocol.filePath(snapshots.first())), QByteArray("line one"));
     }
 
+    void nothingRunsAfterAStop_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<int>("stopAfterMs"); // the user's Stop; -1: none
+        QTest::addColumn<QString>("pane");
+        QTest::addColumn<QString>("afterwards"); // an expression and its value
+        QTest::addColumn<QString>("value");
+        const QString stopped = QStringLiteral(
+            "Evaluation Error: Line:%1\nError: Script evaluation is stopped by user\nBacktrace: <global>() at %1");
+        // clang-format off
+        QTest::newRow("timer callback due after Stop") << "var t = 0; singleShotTimer(200).timeout.connect(function() { t++; });\nmouseClick(stopButton);\ndelay(1000);\nprintout(\"must not appear\");" << -1 << stopped.arg(3) << "t" << "0";
+        QTest::newRow("delay loop with a repeating timer") << "var n = 0, t = createTimer(); t.singleShot = false; t.timeout.connect(function() { n++; });\nt.start(20); mouseClick(stopButton);\nfor (var i = 0; i < 10; i++)\n  delay(100);" << -1 << stopped.arg(4) << "i + ',' + n" << "0,0";
+        QTest::newRow("abort() in a dialog handler, another handler answers") << "singleShotTimer(50).timeout.connect(function() { abort(); });\nsingleShotTimer(150).timeout.connect(function() { answered = 1; getVisibleDialog().close(); });\ninformation(\"question\");\nprintout(\"must not appear\");" << -1 << "Evaluation Error: Line:3\nError: the script execution is aborted\nBacktrace: <global>() at 3" << "typeof answered" << "undefined";
+        QTest::newRow("Stop while the script computes") << "var n = 0;\nwhile (true) { n++; }" << 200 << stopped.arg(2) << "n > 0" << "true";
+        QTest::newRow("Stop in an empty endless loop") << "printout(\"before\");\nwhile (true) {}" << 200 << "before\n" + stopped.arg(2) << "1" << "1";
+        QTest::newRow("Stop while a callback computes during a wait") << "singleShotTimer(0).timeout.connect(function() {\n  for (;;) {}\n});\ndelay(60000);\nprintout(\"no\");" << 300 << stopped.arg(4) << "1" << "1";
+        QTest::newRow("exception in a dialog handler") << "singleShotTimer(50).timeout.connect(function() {\n  var b = getWidgetByObjectName(\"none\");\n  b.click(); });\ninformation(\"waiting\");\nprintout(\"must not appear\");" << -1 << "Evaluation Error: Line:3\nTypeError: Result of expression 'b' [null] is not an object.\nBacktrace: <anonymous>() at 3<native>('waiting') at -1<global>() at 4" << "getVisibleDialog() == null" << "true";
+        // clang-format on
+    }
+
+    void nothingRunsAfterAStop()
+    {
+        QFETCH(QString, script);
+        QFETCH(int, stopAfterMs);
+        QFETCH(QString, pane);
+        QFETCH(QString, afterwards);
+        QFETCH(QString, value);
+        m_editor->textEdit()->setPlainText(script);
+        if (stopAfterMs >= 0)
+            QTimer::singleShot(stopAfterMs, m_editor.get(), &Editor::stopEvaluation);
+        QElapsedTimer clock;
+        clock.start();
+        m_editor->run();
+        QVERIFY2(clock.elapsed() < 30000, "a stopped wait ran to its end");
+        QCOMPARE(this->pane(), pane);
+        QCOMPARE(m_editor->errorStatus(), 1);
+        // Late callbacks of the stopped run stay silent too.
+        QTest::qWait(300);
+        QCOMPARE(this->pane(), pane);
+        QCOMPARE(m_editor->engine()->evaluate(afterwards).toString(), value);
+    }
+
+    void scriptsOwnEventsWaitUntilItWaits()
+    {
+        // The engine lets events through while the script computes, but the
+        // script sees its own input and timers take effect only where it waits.
+        m_editor->textEdit()->setPlainText(
+            QStringLiteral("var presses = 0, fired = 0;\nstopButton.pressed.connect(function() { presses++; });\n"
+                           "mousePress(stopButton, Qt.LeftButton, 5, 5);\n"
+                           "singleShotTimer(0).timeout.connect(function() { fired++; });\n"
+                           "var start = Date.now(); while (Date.now() - start < 300) {}\n"
+                           "printout(presses + \" \" + fired);\ndelay(0);\nprintout(presses + \" \" + fired);"));
+        m_editor->run();
+        QCOMPARE(pane(), QStringLiteral("0 0\n1 1"));
+    }
+
+    // Red lines are inserted at the end of the pane, never by setting what it
+    // holds anew, and never colour what is printed after them.
+    void errorsAreAppendedAlone_data()
+    {
+        QTest::addColumn<QStringList>("appends"); // "!": a red error, "+": a printout
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("colours"); // per paragraph: R red, B not
+        // clang-format off
+        QTest::newRow("error first") << QStringList{"!Error: missing", "+one", "+two"} << "Error: missing\none\ntwo" << "RBB";
+        QTest::newRow("error between") << QStringList{"+one", "!bad", "+two", "!worse"} << "one\nbad\ntwo\nworse" << "BRBR";
+        QTest::newRow("errors in a row") << QStringList{"!a", "!b", "+c"} << "a\nb\nc" << "RRB";
+        QTest::newRow("bold printout after an error") << QStringList{"!x", "+<b>bold</b> rest"} << "x\nbold rest" << "RB";
+        QTest::newRow("breaks and blanks kept, line feeds dropped") << QStringList{"!Line:2<BR>a  b<BR>f() at 2\n&lt;global&gt;() at 4", "+after"} << "Line:2\na  b\nf() at 2<global>() at 4\nafter" << "RB";
+        // clang-format on
+    }
+
+    void errorsAreAppendedAlone()
+    {
+        QFETCH(QStringList, appends);
+        QFETCH(QString, text);
+        QFETCH(QString, colours);
+        QTextDocument *document = m_editor->outputArea()->document();
+        QSignalSpy changes(document, &QTextDocument::contentsChange);
+        for (const QString &append : appends) {
+            const int end = document->characterCount() - 1;
+            changes.clear();
+            if (append.startsWith(QLatin1Char('!')))
+                m_editor->appendError(append.mid(1));
+            else
+                m_editor->outputArea()->append(append.mid(1));
+            for (const QList<QVariant> &change : qAsConst(changes))
+                QVERIFY2(change.at(0).toInt() >= end, "the pane's earlier content was set anew");
+        }
+        QCOMPARE(pane(), text);
+        QString shown;
+        for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+            QSet<bool> red;
+            for (auto it = block.begin(); !it.atEnd(); ++it)
+                red.insert(it.fragment().charFormat().foreground().color() == QColor(0xAA, 0, 0));
+            shown += red.size() != 1 ? QLatin1Char('?') : red.contains(true) ? QLatin1Char('R') : QLatin1Char('B');
+        }
+        QCOMPARE(shown, colours);
+    }
+
+    // Each debug run has a debugger of its own (one interrupts only once in
+    // its life): it stops before the first statement, is continued to the end
+    // and leaves the outcome to the debugger's own views, not the pane.
+    void debugRunsAreDrivenToTheEnd_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("output");
+        // clang-format off
+        QTest::newRow("prints") << "var x = 2;\nprintout(\"one\");\nprintout(x);" << "one\n2";
+        QTest::newRow("throws") << "var x = 2;\nprintout(\"a\");\nnull.x;\nprintout(\"b\");" << "a";
+        // clang-format on
+    }
+
+    void debugRunsAreDrivenToTheEnd()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, output);
+        continueEveryDebugger();
+        openScript(script);
+        for (int run = 1; run <= 2; ++run) {
+            const int suspensions = m_suspensions;
+            m_editor->outputArea()->setPlainText(QStringLiteral("old output"));
+            m_editor->debug();
+            QCOMPARE(m_debuggers.size(), run);
+            QVERIFY(m_suspensions > suspensions);
+            QCOMPARE(pane(), output);
+            QCOMPARE(m_editor->errorStatus(), 0);
+            QVERIFY(!m_editor->isEvaluating());
+            // The debugger and its window go when the run ends.
+            QVERIFY(m_debuggers.last().isNull() && m_windows.last().isNull());
+        }
+        // Globals are shared with plain runs.
+        openScript(QStringLiteral("printout(x * 5);"));
+        m_editor->run();
+        QCOMPARE(pane(), QStringLiteral("10"));
+    }
+
+    void syntaxErrorNeverOpensTheDebugger()
+    {
+        continueEveryDebugger();
+        openScript(QStringLiteral("printout(\"before\");\nvar = 1;"));
+        m_editor->outputArea()->setPlainText(QStringLiteral("old output"));
+        m_editor->debug();
+        QCOMPARE(m_debuggers.size() + m_suspensions, 0);
+        QCOMPARE(m_editor->errorStatus(), 1);
+        // The check failed, so the pane was not cleared.
+        QCOMPARE(pane(), paneText({"+old output", "!Syntax Error:Expected `identifier'<BR>Line:2<BR>Column:5"}));
+    }
+
     void initTestCase() { TestSupport::useTestIdentity(); }
 
 private:
@@ -248,25 +447,35 @@ private:
     {
         return TestSupport::writeFile(m_dir->filePath(name), text.toUtf8());
     }
-    void writeFiles(const QStringList &files);
+    // "name=contents" each.
+    void writeFiles(const QStringList &files)
+    {
+        for (const QString &file : files)
+            write(file.section(QLatin1Char('='), 0, 0), file.section(QLatin1Char('='), 1));
+    }
     void openScript(const QString &text) { QVERIFY(m_editor->textEdit()->openFile(write("main.js", text))); }
     QString pane() const { return m_editor->outputArea()->toPlainText(); }
+    // Continues the debugger whenever it suspends, as a user pressing
+    // Continue would, and counts the suspensions.
+    void continueEveryDebugger()
+    {
+        connect(m_editor.get(), &Editor::debuggerCreated, this, [this](QScriptEngineDebugger *debugger) {
+            m_debuggers << debugger;
+            m_windows << debugger->standardWindow();
+            connect(debugger, &QScriptEngineDebugger::evaluationSuspended, debugger, [this, debugger]() {
+                ++m_suspensions;
+                QTimer::singleShot(0, debugger->action(QScriptEngineDebugger::ContinueAction), &QAction::trigger);
+            });
+        });
+    }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<Editor> m_editor;
+    std::unique_ptr<QPushButton> m_stopButton;
+    QList<QPointer<QScriptEngineDebugger>> m_debuggers;
+    QList<QPointer<QMainWindow>> m_windows;
+    int m_suspensions = 0;
 };
-
-// "name=contents"; a name ending in "/" makes a folder.
-void tst_EditorRun::writeFiles(const QStringList &files)
-{
-    for (const QString &file : files) {
-        const QString name = file.section(QLatin1Char('='), 0, 0);
-        if (name.endsWith(QLatin1Char('/')))
-            QDir(m_dir->path()).mkpath(name);
-        else
-            write(name, file.mid(file.indexOf(QLatin1Char('=')) + 1));
-    }
-}
 
 QTEST_MAIN(tst_EditorRun)
 #include "tst_editorrun.moc"

@@ -1,11 +1,12 @@
 #include "TestSupport.h"
 
 #include <QMDrovebot/engine/IncludeExpander.h>
-
-#include <unistd.h>
+#include <QMDrovebot/engine/SyntaxCheck.h>
 
 using QMDrovebot::IncludeExpander;
 
+// What is read and checked before a program runs: the included files, and
+// how deeply a program nests before the static check's parser gives way.
 class tst_IncludeExpander : public QObject
 {
     Q_OBJECT
@@ -66,35 +67,6 @@ private slots:
         QCOMPARE(IncludeExpander::resolve(name, documentPath), path);
     }
 
-    // The block's line feeds count toward the main program's line offset.
-    void fileBlockLayout()
-    {
-        QCOMPARE(IncludeExpander::fileBlock(QStringLiteral("/x/l.js"), QStringLiteral("a\nb")),
-                 QStringLiteral("\n // ------- included file \"/x/l.js\"--------\na\nb\n"));
-    }
-
-    void readFile_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("contents");
-
-        // clang-format off
-        QTest::newRow("utf-8") << QByteArray("var s = \"\xc3\xa4\xe2\x82\xac\";\r\n") << QString::fromUtf8("var s = \"ä€\";\r\n");
-        QTest::newRow("cut at first zero byte") << QByteArray("var a;\0var b;", 13) << "var a;";
-        QTest::newRow("empty") << QByteArray() << "";
-        // clang-format on
-    }
-
-    void readFile()
-    {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, contents);
-        const QString path = writeFile(QStringLiteral("read.js"), bytes);
-        QString actual = QStringLiteral("unchanged");
-        QVERIFY(IncludeExpander::readFile(path, &actual));
-        QCOMPARE(actual, contents);
-    }
-
     void checkIncludedFile_data()
     {
         QTest::addColumn<QString>("name");
@@ -128,30 +100,13 @@ private slots:
         QCOMPARE(QMDrovebot::checkIncludedFile(path), expected);
     }
 
-    void checkUnreadableFile()
-    {
-        const QString missing = m_dir.filePath(QStringLiteral("nothing.js"));
-        QCOMPARE(QMDrovebot::checkIncludedFile(missing),
-                 QStringLiteral("Error: The included file\"%1\" does not exist").arg(missing));
-        QCOMPARE(QMDrovebot::checkIncludedFile(m_dir.path()),
-                 QStringLiteral("Error: The included file\"%1\" can not be opened").arg(m_dir.path()));
-
-        const QString locked = writeFile(QStringLiteral("locked.js"), "var a;");
-        QVERIFY(QFile::setPermissions(locked, QFileDevice::Permissions()));
-        if (::geteuid() == 0)
-            QSKIP("file permissions do not stop the superuser from reading");
-        QCOMPARE(QMDrovebot::checkIncludedFile(locked),
-                 QStringLiteral("Error: The included file\"%1\" can not be opened").arg(locked));
-    }
-
     void checkRunawayFileIsStopped()
     {
         // An endless loop in an included file must not hang every later Run.
         const QString path = writeFile(QStringLiteral("loop.js"), "var n = 0;\nfor (;;) { ++n; }\n");
         const QString text = QMDrovebot::checkIncludedFile(path);
-        QVERIFY2(text.startsWith(QStringLiteral("Evaluation Error in included file:\"%1\"<BR>nLine").arg(path)),
-                 qPrintable(text));
-        QVERIFY2(text.contains(QStringLiteral("<BR>Error: the included file ran longer than 5 seconds<BR>Backtrace: ")),
+        QVERIFY2(text.startsWith("Evaluation Error in included file:\"" + path + "\"<BR>nLine") &&
+                     text.contains("<BR>Error: the included file ran longer than 5 seconds<BR>Backtrace: "),
                  qPrintable(text));
     }
 
@@ -166,8 +121,35 @@ private slots:
         writeFile(QStringLiteral("edited.js"), "var a = 1;");
         QCOMPARE(QMDrovebot::checkIncludedFile(path), QString());
         QVERIFY(QFile::remove(path));
-        QCOMPARE(QMDrovebot::checkIncludedFile(path),
-                 QStringLiteral("Error: The included file\"%1\" does not exist").arg(path));
+        QCOMPARE(QMDrovebot::checkIncludedFile(path), "Error: The included file\"" + path + "\" does not exist");
+        QCOMPARE(QMDrovebot::checkIncludedFile(m_dir.path()),
+                 "Error: The included file\"" + m_dir.path() + "\" can not be opened");
+    }
+
+    // Brackets in strings, comments and regular expressions do not nest, so
+    // such programs keep the static check and its precise error texts.
+    void nestingEstimate_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<bool>("deep");
+        const QString many = QStringLiteral("[").repeated(200);
+        // clang-format off
+        QTest::newRow("code") << "x=" + many << true;
+        QTest::newRow("double-quoted string") << "x=\"" + many + "\";" << false;
+        QTest::newRow("single-quoted string") << "x='" + many + "';" << false;
+        QTest::newRow("template") << "x=`" + many + "`;" << false;
+        QTest::newRow("line comment") << "x=1; // " + many + "\ny=2;" << false;
+        QTest::newRow("block comment") << "/* " + many + " */" << false;
+        QTest::newRow("regex literal") << "x=/" + many + "/;" << false;
+        QTest::newRow("long flat program") << QStringLiteral("f(a[1], {b: (c + d) * e});\n").repeated(500) << false;
+        // clang-format on
+    }
+
+    void nestingEstimate()
+    {
+        QFETCH(QString, program);
+        QFETCH(bool, deep);
+        QCOMPARE(QMDrovebot::parserNestingEstimate(program) > QMDrovebot::maximumStaticCheckNesting, deep);
     }
 
 private:

@@ -1,17 +1,15 @@
 #include "TestSupport.h"
-#include <QClipboard>
-#include <QGroupBox>
-#include <QTreeWidget>
 
 #include <QMDrovebot/automation/Support.h>
 #include <QMDrovebot/engine/OutputArea.h>
-#include <QMDrovebot/ids/AliasesWidget.h>
 #include <QMDrovebot/ids/IdNaming.h>
 #include <QMDrovebot/ids/WidgetIds.h>
 
 using QMDrovebot::IdNaming;
 using QMDrovebot::Support;
 using QMDrovebot::WidgetIds;
+
+Q_DECLARE_METATYPE(IdNaming::NameMap)
 
 namespace {
 
@@ -34,6 +32,15 @@ QGroupBox *addBox(QWidget *parent, const QString &objectName)
     return box;
 }
 
+// Keys stand for widget addresses; their order is the ID map's order.
+IdNaming::NameMap names(const QStringList &fullNames)
+{
+    IdNaming::NameMap map;
+    for (int i = 0; i < fullNames.size(); ++i)
+        map.insert(IdNaming::Key(i + 1), fullNames.at(i));
+    return map;
+}
+
 void hover(QWidget *widget)
 {
     QEvent enter(QEvent::Enter);
@@ -42,49 +49,27 @@ void hover(QWidget *widget)
 
 } // namespace
 
+// Widget IDs: how a widget is named, how names are shortened to IDs that
+// stay unique, and their life cycle of generating, restoring and
+// regenerating over the application's windows.
 class tst_WidgetIds : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void fullName_data()
-    {
-        QTest::addColumn<QString>("widget");
-        QTest::addColumn<QString>("name");
-
-        // clang-format off
-        QTest::newRow("button text with a slash") << "slash" << "/O#top/QGroupBox/L#Read_Write";
-        QTest::newRow("saved tool tip first") << "tipped" << "/O#top/QGroupBox/T#Saved tip";
-        QTest::newRow("object name before text") << "named" << "/O#top/QGroupBox/O#okButton";
-        QTest::newRow("empty label: class") << "emptyLabel" << "/O#top/QGroupBox/QLabel";
-        QTest::newRow("own class: full name") << "aliased" << "/O#top/QMDrovebot::OutputArea";
-        // clang-format on
-    }
-
+    // A caption's slash would split the name; the saved tool tip, not the
+    // current one, comes first; a class of this system keeps its full name.
     void fullName()
     {
-        QFETCH(QString, widget);
-        QFETCH(QString, name);
-
         QWidget top;
         top.setObjectName(QStringLiteral("top"));
         auto *box = new QGroupBox(&top);
-        QMap<QString, QWidget *> widgets;
-        widgets.insert(QStringLiteral("slash"), new QPushButton(QStringLiteral("Read/Write"), box));
         auto *tipped = new QPushButton(QStringLiteral("Tipped"), box);
         tipped->setToolTip(QStringLiteral("current tip, not the saved one"));
-        widgets.insert(QStringLiteral("tipped"), tipped);
-        auto *named = new QPushButton(QStringLiteral("OK"), box);
-        named->setObjectName(QStringLiteral("okButton"));
-        widgets.insert(QStringLiteral("named"), named);
-        widgets.insert(QStringLiteral("emptyLabel"), new QLabel(box));
-        // A class of this system: no alias abbreviates it.
-        widgets.insert(QStringLiteral("aliased"), new QMDrovebot::OutputArea(&top));
-
-        WidgetIds::ToolTips saved;
-        saved.insert(tipped, QStringLiteral("Saved tip"));
-        widgets.insert(QStringLiteral("top"), &top);
-        QCOMPARE(WidgetIds::fullName(widgets.value(widget), saved), name);
+        const WidgetIds::ToolTips saved{{tipped, QStringLiteral("Saved tip")}};
+        QCOMPARE(WidgetIds::fullName(new QPushButton("Read/Write", box), saved), "/O#top/QGroupBox/L#Read_Write");
+        QCOMPARE(WidgetIds::fullName(tipped, saved), "/O#top/QGroupBox/T#Saved tip");
+        QCOMPARE(WidgetIds::fullName(new QMDrovebot::OutputArea(&top), saved), "/O#top/QMDrovebot::OutputArea");
     }
 
     void signature()
@@ -92,8 +77,7 @@ private slots:
         QWidget top;
         top.setObjectName(QStringLiteral("top"));
         auto *layout = new QVBoxLayout(&top);
-        auto *spacer = new QLabel(QStringLiteral("first"));
-        layout->addWidget(spacer);
+        layout->addWidget(new QLabel(QStringLiteral("first")));
         auto *button = new QPushButton(QStringLiteral("OK"));
         layout->addWidget(button);
         new QObject(button); // one descendant of any kind
@@ -154,6 +138,7 @@ private slots:
         leftOk->setToolTip(QStringLiteral("changed after recording"));
         QPushButton *late = addButton(right, QStringLiteral("Late"));
         late->setToolTip(QStringLiteral("own tip of a late widget"));
+        QPushButton *lateBare = addButton(right, QStringLiteral("Bare"));
         WidgetIds::generateIDs();
 
         QCOMPARE(WidgetIds::id(leftOk), QStringLiteral("T#Accept the left side"));
@@ -177,8 +162,11 @@ private slots:
         WidgetIds::restoreOriginalToolTips();
         QCOMPARE(leftOk->toolTip(), QStringLiteral("Accept the left side"));
         QCOMPARE(rightOk->toolTip(), QString());
-        // A widget made after the recording gets its own tool tip back too.
+        // A widget made after the recording gets its own tool tip back too;
+        // one that had none keeps its ID, which still finds it.
         QCOMPARE(late->toolTip(), QStringLiteral("own tip of a late widget"));
+        QCOMPARE(lateBare->toolTip(), QStringLiteral("L#Bare"));
+        QCOMPARE(Support().getWidgetByToolTip(QStringLiteral("L#Bare")), lateBare);
         QCOMPARE(Support().getWidgetByToolTip(QStringLiteral("L#OK")), nullptr);
 
         // Regenerate: the same IDs, not recomputed from the changed tree.
@@ -190,41 +178,116 @@ private slots:
         QCOMPARE(newcomer->toolTip() + WidgetIds::id(newcomer), QString());
     }
 
-    void hoverCopiesTheToolTip()
-    {
-        QWidget window;
-        auto *button = new QPushButton(QStringLiteral("Hover me"), &window);
-        button->setToolTip(QStringLiteral("first tip"));
-        WidgetIds::installHoverFilters();
-
-        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
-        hover(button);
-        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("first tip"));
-        button->setToolTip(QStringLiteral("second tip"));
-        QMouseEvent move(QEvent::MouseMove, QPointF(1, 1), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(button, &move);
-        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("first tip")); // only entering counts
-        hover(button);
-        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("second tip"));
-        hover(&window);
-        QCOMPARE(QGuiApplication::clipboard()->text(), QString());
-    }
-
-    void aliasesWindow()
-    {
-        WidgetIds::showAliases();
-        QMDrovebot::AliasesWidget *shown = nullptr;
-        for (QWidget *top : QApplication::topLevelWidgets())
-            shown = shown ? shown : qobject_cast<QMDrovebot::AliasesWidget *>(top);
-        QVERIFY(shown && shown->isVisible());
-        QCOMPARE(shown->findChild<QTreeWidget *>()->topLevelItemCount(), WidgetIds::aliases().size());
-        shown->findChild<QPushButton *>(QStringLiteral("PushButton"))->click();
-        QVERIFY(!QGuiApplication::clipboard()->text().contains(QStringLiteral("QMDrovebot::")));
-        QCOMPARE(QGuiApplication::clipboard()->text().count('\n'), WidgetIds::aliases().size());
-        delete shown;
-    }
-
     void initTestCase() { WidgetIds::fillAliases(); }
+
+    void base61_data()
+    {
+        QTest::addColumn<qint64>("number");
+        QTest::addColumn<QString>("text");
+
+        // clang-format off
+        QTest::newRow("0") << qint64(0) << "0";
+        QTest::newRow("10") << qint64(10) << "A";
+        QTest::newRow("36") << qint64(36) << "a";
+        QTest::newRow("39 skips d") << qint64(39) << "e";
+        QTest::newRow("60") << qint64(60) << "z";
+        QTest::newRow("3721") << qint64(3721) << "100";
+        QTest::newRow("negative sum") << qint64(-61) << "-10";
+        // clang-format on
+    }
+
+    void base61()
+    {
+        QFETCH(qint64, number);
+        QFETCH(QString, text);
+        QCOMPARE(IdNaming::base61(number), text);
+    }
+
+    void signatureSum_data()
+    {
+        QTest::addColumn<QString>("signature");
+        QTest::addColumn<int>("sum");
+
+        // clang-format off
+        QTest::newRow("ASCII") << "AB" << (65 + 66);
+        QTest::newRow("0x80 counts -128") << QString(QChar(0x80)) << -128;
+        QTest::newRow("beyond Latin-1 counts 0") << QString::fromUtf8("a\xE2\x82\xAC") << 97;
+        // clang-format on
+    }
+
+    void signatureSum()
+    {
+        QFETCH(QString, signature);
+        QFETCH(int, sum);
+        QCOMPARE(IdNaming::signatureSum(signature), sum);
+    }
+
+    void segment_data()
+    {
+        QTest::addColumn<QString>("toolTip");
+        QTest::addColumn<QString>("objectName");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("className");
+        QTest::addColumn<QString>("segment");
+
+        // clang-format off
+        QTest::newRow("tool tip first") << "Opens a file" << "open" << "Open" << "QPushButton" << "T#Opens a file";
+        QTest::newRow("then object name") << "" << "open" << "Open" << "QPushButton" << "O#open";
+        QTest::newRow("then caption") << "" << "" << "Open" << "QPushButton" << "L#Open";
+        QTest::newRow("then class") << "" << "" << "" << "QPushButton" << "QPushButton";
+        QTest::newRow("class with alias") << "" << "" << "" << "QMDrovebot::Editor" << "Editor";
+        QTest::newRow("slash in tool tip") << "in/out" << "" << "" << "QWidget" << "T#in_out";
+        // clang-format on
+    }
+
+    void segment()
+    {
+        QFETCH(QString, toolTip);
+        QFETCH(QString, objectName);
+        QFETCH(QString, caption);
+        QFETCH(QString, className);
+        QFETCH(QString, segment);
+
+        const QMap<QString, QString> aliases{{QStringLiteral("QMDrovebot::Editor"), QStringLiteral("Editor")}};
+        QCOMPARE(IdNaming::segment(toolTip, objectName, caption, className, aliases), segment);
+    }
+
+    void shorten_data()
+    {
+        QTest::addColumn<QStringList>("fullNames");
+        QTest::addColumn<QStringList>("shortNames");
+
+        // clang-format off
+        QTest::newRow("unique last segments") << QStringList{"/W/A/B", "/W/C/D"} << QStringList{"B", "D"};
+        QTest::newRow("equal segments are passed over") << QStringList{"/W/G/O#a/L#OK", "/W/G/O#b/L#OK"} << QStringList{"O#a/L#OK", "O#b/L#OK"};
+        QTest::newRow("all members must differ at the position") << QStringList{"/W/G1/O#a/L#OK", "/W/G1/O#b/L#OK", "/W/G2/O#c/L#OK"} << QStringList{"O#a/L#OK", "O#b/L#OK", "O#c/L#OK"};
+        QTest::newRow("top-level segment is never chosen") << QStringList{"/A/L#OK", "/B/L#OK"} << QStringList{"?/L#OK", "?/L#OK"};
+        QTest::newRow("shortest member bounds the search") << QStringList{"/W/X/L#OK", "/W/Y/Z/L#OK"} << QStringList{"X/L#OK", "Y/L#OK"};
+        QTest::newRow("last position is not a candidate") << QStringList{"/W/G/L#OK", "/W/G/L#OK"} << QStringList{"?/L#OK", "?/L#OK"};
+        QTest::newRow("suffix is plain text") << QStringList{"/W/A/L#OK", "/W/B/O#xL#OK"} << QStringList{"A/L#OK", "B/L#OK"};
+        // "xB" is named first (it sorts first); "B" then matches its new name too.
+        QTest::newRow("groups see the names given so far") << QStringList{"/W/C/B", "/W/A/xB"} << QStringList{"?/B", "?/B"};
+        QTest::newRow("single widget") << QStringList{"/JSMainWindow"} << QStringList{"JSMainWindow"};
+        // clang-format on
+    }
+
+    void shorten()
+    {
+        QFETCH(QStringList, fullNames);
+        QFETCH(QStringList, shortNames);
+
+        const IdNaming::NameMap result = IdNaming::shorten(names(fullNames));
+        QCOMPARE(result.values(), shortNames);
+    }
+
+    void resolveMarker()
+    {
+        const QString signature = QStringLiteral("OKQPushButton0$1");
+        QCOMPARE(IdNaming::signatureSum(signature), 1420);
+        QCOMPARE(IdNaming::resolveMarker(QStringLiteral("?/L#OK"), signature), QStringLiteral("F#NH/L#OK"));
+        QVERIFY(!IdNaming::hasMarker(QStringLiteral("G/L#OK")));
+        QCOMPARE(IdNaming::resolveMarker(QStringLiteral("G/L#OK"), signature), QStringLiteral("G/L#OK"));
+    }
 };
 
 QTEST_MAIN(tst_WidgetIds)

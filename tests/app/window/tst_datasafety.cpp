@@ -1,4 +1,3 @@
-#include "FileLimits.h"
 #include "TestSupport.h"
 #include "window/JSMainWindow.h"
 #include "window/JavaScriptEvaluator.h"
@@ -8,181 +7,215 @@
 #include <QMDrovebot/editor/RecoveryFile.h>
 #include <QMDrovebot/engine/OutputArea.h>
 
-#include <QAbstractButton>
-#include <QLabel>
-#include <QMessageBox>
-#include <QProcess>
-#include <QStatusBar>
-#include <QTemporaryDir>
-#include <QtTest>
-
+using QMDrovebot::DocWindow;
 using QMDrovebot::RecoveryFile;
+using TestSupport::readFile;
 
-// Nothing the user typed is lost: a failed save stays in view, a killed
-// process leaves a copy that the next start offers, and scripts cannot
-// delete the windows the application still uses.
-class TestDataSafety : public QObject
+// Nothing the user typed is lost: Save writes the bytes the file had, its
+// encoding and line ends kept, and never less than the whole text; a failed
+// save keeps the old file; a killed process leaves a copy that the next
+// start offers; scripts cannot delete the windows the application uses.
+class tst_DataSafety : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void failedSaveStaysVisible();
-    void copyWrittenBeforeRunAndRemovedOnSave();
-    void killedProcessLeavesACopy_data();
-    void killedProcessLeavesACopy();
-    void scriptsCannotDeleteOwnWindows_data();
-    void scriptsCannotDeleteOwnWindows();
+    void initTestCase()
+    {
+        TestSupport::useTestIdentity();
+        qApp->setQuitOnLastWindowClosed(false);
+        QVERIFY(m_dir.isValid());
+    }
+
+    void init()
+    {
+        TestSupport::clearSettings();
+        QDir(RecoveryFile::folder()).removeRecursively();
+    }
+
+    void unchangedFileRoundTrips_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        // clang-format off
+        QTest::newRow("UTF-8") << QByteArray("var s = 'Grüße €';\nf(s);\n");
+        QTest::newRow("UTF-8 with mark") << QByteArray("\xEF\xBB\xBFvar s = 'Grüße';\n");
+        QTest::newRow("UTF-16 LE with mark") << QByteArray("\xFF\xFEv\0=\0'\0\xFC\0'\0;\0\n\0", 16);
+        QTest::newRow("UTF-16 BE with mark") << QByteArray("\xFE\xFF\0v\0=\0'\0\xFC\0'\0;\0\n", 16);
+        QTest::newRow("Latin-1") << QByteArray("var s = 'Gr\xFC\xDF" "e';\n");
+        QTest::newRow("Latin-1 with no-break space") << QByteArray("a =\xA0" "1; // \xE9t\xE9\n");
+        QTest::newRow("invalid UTF-8 sequences") << QByteArray("ok \xC3\xA9 bad \xC3( \xFF\xFE tail\n");
+        QTest::newRow("CR LF") << QByteArray("a();\r\nb();\r\n\r\nc();");
+        QTest::newRow("lone CR") << QByteArray("a();\rb();\r");
+        QTest::newRow("UTF-16 LE with CR LF") << QByteArray("\xFF\xFEx\0\r\0\n\0y\0", 10);
+        // clang-format on
+    }
+
+    void unchangedFileRoundTrips()
+    {
+        QFETCH(QByteArray, bytes);
+        const QString path = write(QStringLiteral("round.js"), bytes);
+        DocWindow doc;
+        QVERIFY(doc.openFile(path));
+        QVERIFY(doc.saveFile());
+        QCOMPARE(readFile(path), bytes);
+    }
+
+    void editedFileKeepsItsFormat_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("appended");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::addColumn<bool>("noted");
+        // clang-format off
+        QTest::newRow("CR LF") << QByteArray("a();\r\nb();") << QStringLiteral("\nc();") << QByteArray("a();\r\nb();\r\nc();") << false;
+        QTest::newRow("mostly CR LF") << QByteArray("a();\r\nb();\r\nc();\nd();") << QStringLiteral("\n") << QByteArray("a();\r\nb();\r\nc();\r\nd();\r\n") << false;
+        QTest::newRow("UTF-16 BE") << QByteArray("\xFE\xFF\0a", 4) << QStringLiteral("\xE9") << QByteArray("\xFE\xFF\0a\0\xE9", 6) << false;
+        QTest::newRow("Latin-1 keeps what it can store") << QByteArray("s='\xE9';") << QStringLiteral("\xFC") << QByteArray("s='\xE9';\xFC") << false;
+        QTest::newRow("Latin-1 becomes UTF-8, never '?'") << QByteArray("s='\xE9';\r\n") << QStringLiteral("\x20AC") << QByteArray("s='\xC3\xA9';\r\n\xE2\x82\xAC") << true;
+        // clang-format on
+    }
+
+    void editedFileKeepsItsFormat()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, appended);
+        QFETCH(QByteArray, expected);
+        QFETCH(bool, noted);
+        const QString path = write(QStringLiteral("edited.js"), bytes);
+        DocWindow doc;
+        QVERIFY(doc.openFile(path));
+        QSignalSpy status(&doc, &DocWindow::fileStatus);
+        doc.moveCursor(QTextCursor::End);
+        doc.insertPlainText(appended);
+        QVERIFY(doc.saveFile());
+        QCOMPARE(readFile(path), expected);
+        QCOMPARE(status.size(), 1);
+        QCOMPARE(!status.first().first().toString().isEmpty(), noted);
+    }
+
+    void fullDiskKeepsTheOldFile()
+    {
+        const QString path = write(QStringLiteral("full.js"), "old();\n");
+        DocWindow doc;
+        QVERIFY(doc.openFile(path));
+        QSignalSpy titles(&doc, &DocWindow::changeWindowTitle);
+        QSignalSpy status(&doc, &DocWindow::fileStatus);
+        // Larger than the limit, smaller than the saving class's buffer: only
+        // the final flush can fail.
+        doc.setPlainText(QString(12000, QLatin1Char('x')));
+        {
+            TestSupport::FullDisk disk(8192);
+            QVERIFY(!doc.saveFile());
+        }
+        QCOMPARE(readFile(path), QByteArray("old();\n"));
+        QVERIFY(doc.isModified());
+        QCOMPARE(titles.last().first().toString(), path + QStringLiteral(" [modified]"));
+        QVERIFY(status.last().first().toString().startsWith(QStringLiteral("Cannot save ") + path));
+        QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("full.js*")}, QDir::Files | QDir::Hidden).size(), 1);
+        // With room again the same document saves.
+        QVERIFY(doc.saveFile());
+        QCOMPARE(readFile(path).size(), 12000);
+        QCOMPARE(status.last().first().toString(), QString());
+    }
+
+    void copyWrittenBeforeRunAndRemovedOnSave()
+    {
+        QMDrovebot::Editor editor;
+        editor.open(write(QStringLiteral("copy.js"), "printout(1);\n"));
+        QVERIFY(!QFile::exists(editor.recoveryFile()->path()));
+        editor.textEdit()->append(QStringLiteral("printout(2);"));
+        editor.run(); // the event loop never ran: only the run wrote the copy
+        QVERIFY(readFile(editor.recoveryFile()->path()).contains("printout(2);"));
+        QVERIFY(RecoveryFile::orphans().isEmpty()); // its process still lives
+        editor.save();
+        QVERIFY(!QFile::exists(editor.recoveryFile()->path()));
+    }
+
+    void killedProcessLeavesACopy_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("restored");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("restore") << int(QMessageBox::Yes) << true << false;
+        QTest::newRow("discard") << int(QMessageBox::No) << false << false;
+        QTest::newRow("later") << int(QMessageBox::Cancel) << false << true;
+    }
+
+    void killedProcessLeavesACopy()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, restored);
+        QFETCH(bool, kept);
+        // The script types into its own document, then waits to be killed.
+        const QString script =
+            write(QStringLiteral("victim.js"), "var doc = getWidgetByClassName(\"QMDrovebot::DocWindow\");\n"
+                                               "doc.append(\"typed before the kill\");\n"
+                                               "delay(120000);\n");
+        QProcess victim;
+        victim.start(QStringLiteral(CORVELLA_BINARY), {QStringLiteral("--run"), script});
+        QVERIFY(victim.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(!QDir(RecoveryFile::folder()).entryList({"*.recovery"}).isEmpty(), 20000);
+        QVERIFY(RecoveryFile::orphans().isEmpty());
+        victim.kill();
+        QVERIFY(victim.waitForFinished());
+
+        const QList<RecoveryFile::Copy> copies = RecoveryFile::orphans();
+        QCOMPARE(copies.size(), 1);
+        QVERIFY(copies.first().text.endsWith(QStringLiteral("typed before the kill")));
+        QCOMPARE(copies.first().fileName, script);
+
+        JSMainWindow window;
+        TestSupport::whenMessageBox(QMessageBox::StandardButton(answer));
+        window.offerRecovery();
+        DocWindow *doc = window.editor()->textEdit();
+        QCOMPARE(doc->toPlainText() == copies.first().text, restored);
+        QCOMPARE(doc->fileName() == script && doc->isModified(), restored);
+        QCOMPARE(RecoveryFile::orphans().size(), kept ? 1 : 0);
+        // The command-line modes never ask, whatever copies are left.
+        if (kept)
+            QCOMPARE(TestSupport::corvella({"--run", write("quick.js", "printout(\"done\");")}).status, 0);
+    }
+
+    void scriptsCannotDeleteOwnWindows_data()
+    {
+        QTest::addColumn<QString>("className");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("frame") << QStringLiteral("JavaScriptEvaluator") << true;
+        QTest::newRow("document window") << QStringLiteral("JSMainWindow") << true;
+        QTest::newRow("document") << QStringLiteral("QMDrovebot::DocWindow") << true;
+        QTest::newRow("a script's own label") << QStringLiteral("QLabel") << false;
+    }
+
+    void scriptsCannotDeleteOwnWindows()
+    {
+        QFETCH(QString, className);
+        QFETCH(bool, refused);
+        JavaScriptEvaluator frame;
+        frame.show();
+        QMDrovebot::Editor *editor = frame.mainWindow()->editor();
+        editor->textEdit()->setPlainText(
+            QStringLiteral("var own = grab(output);\n"
+                           "var w = \"%1\" == \"QLabel\" ? own : getWidgetByClassName(\"%1\");\n"
+                           "w.deleteLater();\n")
+                .arg(className));
+        editor->run();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(editor->outputArea()->toPlainText().contains(QStringLiteral("deleteLater() refused")), refused);
+        QCOMPARE(editor->errorStatus(), refused ? 1 : 0);
+        // Everything the application uses still works.
+        editor->textEdit()->setPlainText(QStringLiteral("printout(\"alive\");"));
+        editor->run();
+        QVERIFY(editor->outputArea()->toPlainText().contains(QStringLiteral("alive")));
+    }
 
 private:
     QString write(const QString &name, const QByteArray &bytes)
     {
-        return FileLimits::write(m_dir.filePath(name), bytes);
+        return TestSupport::writeFile(m_dir.filePath(name), bytes);
     }
-    static QByteArray readAll(const QString &path) { return FileLimits::readAll(path); }
+
     QTemporaryDir m_dir;
 };
 
-void TestDataSafety::initTestCase()
-{
-    TestSupport::useTestIdentity();
-    qApp->setQuitOnLastWindowClosed(false);
-    QVERIFY(m_dir.isValid());
-}
-
-void TestDataSafety::init()
-{
-    TestSupport::clearSettings();
-    QDir(RecoveryFile::folder()).removeRecursively();
-}
-
-void TestDataSafety::failedSaveStaysVisible()
-{
-    const QString path = write(QStringLiteral("visible.js"), "a();\n");
-    JSMainWindow window;
-    window.show();
-    window.openPath(path);
-    QMDrovebot::DocWindow *doc = window.editor()->textEdit();
-    doc->setPlainText(QString(12000, QLatin1Char('y')));
-    {
-        FileLimits::FullDisk disk(8192);
-        window.save();
-    }
-    QCOMPARE(readAll(path), QByteArray("a();\n"));
-    // Neither a cursor move nor time takes the message away.
-    doc->moveCursor(QTextCursor::Start);
-    QTest::qWait(50);
-    auto *label = window.findChild<QLabel *>(QStringLiteral("fileStatus"));
-    QVERIFY(label && label->isVisible());
-    QVERIFY(label->text().startsWith(QStringLiteral("Cannot save ") + path));
-    QCOMPARE(window.windowTitleText(), path + QStringLiteral(" [modified]"));
-    window.save();
-    QVERIFY(!label->isVisible());
-    QCOMPARE(window.windowTitleText(), path);
-}
-
-void TestDataSafety::copyWrittenBeforeRunAndRemovedOnSave()
-{
-    const QString path = write(QStringLiteral("copy.js"), "printout(1);\n");
-    QMDrovebot::Editor editor;
-    editor.open(path);
-    QCOMPARE(editor.recoveryFile()->path().isEmpty(), false);
-    QVERIFY(!QFile::exists(editor.recoveryFile()->path()));
-    editor.textEdit()->append(QStringLiteral("printout(2);"));
-    editor.run(); // the event loop never ran: only the run wrote the copy
-    QVERIFY(readAll(editor.recoveryFile()->path()).contains("printout(2);"));
-    QVERIFY(RecoveryFile::orphans().isEmpty()); // its process still lives
-    editor.save();
-    QVERIFY(!QFile::exists(editor.recoveryFile()->path()));
-}
-
-void TestDataSafety::killedProcessLeavesACopy_data()
-{
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<bool>("restored");
-    QTest::addColumn<bool>("kept");
-    QTest::newRow("restore") << int(QMessageBox::Yes) << true << false;
-    QTest::newRow("discard") << int(QMessageBox::No) << false << false;
-    QTest::newRow("later") << int(QMessageBox::Cancel) << false << true;
-}
-
-void TestDataSafety::killedProcessLeavesACopy()
-{
-    QFETCH(int, answer);
-    QFETCH(bool, restored);
-    QFETCH(bool, kept);
-    // The script types into its own document, then waits to be killed.
-    const QString script =
-        write(QStringLiteral("victim.js"), "var doc = getWidgetByClassName(\"QMDrovebot::DocWindow\");\n"
-                                           "doc.append(\"typed before the kill\");\n"
-                                           "delay(120000);\n");
-    QProcess victim;
-    victim.start(QStringLiteral(CORVELLA_BINARY), {QStringLiteral("--run"), script});
-    QVERIFY(victim.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(!QDir(RecoveryFile::folder()).entryList({QStringLiteral("*.recovery")}).isEmpty(), 20000);
-    QVERIFY(RecoveryFile::orphans().isEmpty());
-    victim.kill();
-    QVERIFY(victim.waitForFinished());
-
-    const QList<RecoveryFile::Copy> copies = RecoveryFile::orphans();
-    QCOMPARE(copies.size(), 1);
-    QVERIFY(copies.first().text.endsWith(QStringLiteral("typed before the kill")));
-    QCOMPARE(copies.first().fileName, script);
-
-    JSMainWindow window;
-    TestSupport::whenModal([answer](QWidget *box) {
-        qobject_cast<QMessageBox *>(box)->button(QMessageBox::StandardButton(answer))->click();
-    });
-    window.offerRecovery();
-    QMDrovebot::DocWindow *doc = window.editor()->textEdit();
-    QCOMPARE(doc->toPlainText() == copies.first().text, restored);
-    QCOMPARE(doc->fileName() == script && doc->isModified(), restored);
-    QCOMPARE(RecoveryFile::orphans().size(), kept ? 1 : 0);
-
-    // The command-line modes never ask, whatever copies are left.
-    QProcess run;
-    run.start(QStringLiteral(CORVELLA_BINARY),
-              {QStringLiteral("--run"), write(QStringLiteral("quick.js"), "printout(\"done\");")});
-    QVERIFY(run.waitForFinished(30000));
-    QCOMPARE(run.exitCode(), 0);
-}
-
-void TestDataSafety::scriptsCannotDeleteOwnWindows_data()
-{
-    QTest::addColumn<QString>("className");
-    QTest::addColumn<bool>("refused");
-    QTest::newRow("frame") << QStringLiteral("JavaScriptEvaluator") << true;
-    QTest::newRow("document window") << QStringLiteral("JSMainWindow") << true;
-    QTest::newRow("editor") << QStringLiteral("QMDrovebot::Editor") << true;
-    QTest::newRow("document") << QStringLiteral("QMDrovebot::DocWindow") << true;
-    QTest::newRow("output pane") << QStringLiteral("QMDrovebot::OutputArea") << true;
-    QTest::newRow("gutter") << QStringLiteral("QMDrovebot::LineTextWidget") << true;
-    QTest::newRow("a script's own label") << QStringLiteral("QLabel") << false;
-}
-
-void TestDataSafety::scriptsCannotDeleteOwnWindows()
-{
-    QFETCH(QString, className);
-    QFETCH(bool, refused);
-    auto *frame = new JavaScriptEvaluator;
-    frame->show();
-    QMDrovebot::Editor *editor = frame->mainWindow()->editor();
-    editor->textEdit()->setPlainText(
-        QStringLiteral("var own = grab(output);\n"
-                       "var w = \"%1\" == \"QLabel\" ? own : getWidgetByClassName(\"%1\");\n"
-                       "w.deleteLater();\n")
-            .arg(className));
-    editor->run();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(editor->outputArea()->toPlainText().contains(QStringLiteral("deleteLater() refused")) == refused);
-    QCOMPARE(editor->errorStatus(), refused ? 1 : 0);
-    // Everything the application uses still works.
-    editor->textEdit()->setPlainText(QStringLiteral("printout(\"alive\");"));
-    editor->run();
-    QVERIFY(editor->outputArea()->toPlainText().contains(QStringLiteral("alive")));
-    delete frame;
-}
-
-QTEST_MAIN(TestDataSafety)
+QTEST_MAIN(tst_DataSafety)
 #include "tst_datasafety.moc"

@@ -2,38 +2,29 @@
 #include "compress/JSAsciiEncoder.h"
 #include "compress/JSMinifier.h"
 
-#include <QRandomGenerator>
+#include <sys/stat.h>
+
+#include <vector>
+
+using TestSupport::readFile;
 
 namespace {
 
-QString minifyTextInChunks(const QString &text, int chunk)
+// Fed in chunks of the given sizes in turn, as a stream delivers them.
+template <typename Text> Text minifyInChunks(const Text &text, const QVector<int> &chunks)
 {
+    using Unit = std::remove_const_t<std::remove_pointer_t<decltype(text.constData())>>;
     JSMinifier minifier;
-    QString result;
-    QVector<QChar> buffer(chunk + JSMinifier::extraOutput);
-    for (int at = 0; at < text.size(); at += chunk) {
-        const QChar *end = minifier.feed(text.constData() + at, qMin(chunk, text.size() - at), buffer.data());
-        result.append(buffer.constData(), int(end - buffer.constData()));
-    }
-    const QChar *end = minifier.finish(buffer.data());
-    return result.append(buffer.constData(), int(end - buffer.constData()));
-}
-
-QByteArray minifyBytesInChunks(const QByteArray &bytes, const QVector<int> &chunks)
-{
-    JSMinifier minifier;
-    QByteArray result;
-    QByteArray buffer;
-    for (int i = 0, at = 0; at < bytes.size(); ++i) {
-        const int size = qMin(chunks.at(i % chunks.size()), bytes.size() - at);
-        buffer.resize(size + int(JSMinifier::extraOutput));
-        const char *end = minifier.feed(bytes.constData() + at, size, buffer.data());
-        result.append(buffer.constData(), int(end - buffer.constData()));
+    Text result;
+    std::vector<Unit> buffer;
+    for (int i = 0, at = 0; at < text.size(); ++i) {
+        const int size = qMin(chunks.at(i % chunks.size()), text.size() - at);
+        buffer.resize(size + JSMinifier::extraOutput);
+        result.append(buffer.data(), int(minifier.feed(text.constData() + at, size, buffer.data()) - buffer.data()));
         at += size;
     }
-    buffer.resize(int(JSMinifier::extraOutput));
-    const char *end = minifier.finish(buffer.data());
-    return result.append(buffer.constData(), int(end - buffer.constData()));
+    buffer.resize(JSMinifier::extraOutput);
+    return result.append(buffer.data(), int(minifier.finish(buffer.data()) - buffer.data()));
 }
 
 bool isSubsequence(const QString &part, const QString &whole)
@@ -76,20 +67,156 @@ QString randomText(QRandomGenerator &random, const QStringList &pieces, int maxL
 // subsequence of its input; and because the command line feeds bytes in
 // chunks while the editor hands over one QString, every example goes through
 // all of those paths.
-class tst_JSMinifier : public QObject
+// `corvella --compress FILE [-o OUT]` reads 128 KiB at a time; characters,
+// comments, literals and byte-order marks that fall on a border are where it
+// could part from what the editor's compressor makes of the whole text. An
+// input that never ends, a full disk or a read-only folder must not cost the
+// old output file.
+class tst_Compress : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        // The command needs no display.
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            qunsetenv(name);
+        QVERIFY(m_dir.isValid());
+        file(QStringLiteral("in.js"), m_script);
+        QCOMPARE(mkfifo(QFile::encodeName(m_dir.filePath(QStringLiteral("pipe"))).constData(), 0600), 0);
+        QFile huge(m_dir.filePath(QStringLiteral("huge.js"))); // sparse: costs no disk
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(300) * 1024 * 1024));
+        // About 12 KB of output: only the final flush goes past the 8 KB limit.
+        QByteArray big;
+        for (int i = 0; i < 1000; ++i)
+            big += "var v" + QByteArray::number(i) + " = " + QByteArray::number(i * 7) + ";  // n\n";
+        file(QStringLiteral("big.js"), big);
+        QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("locked")));
+    }
+
+    // Standard output gets the minified bytes, broken sequences copied; the
+    // output file gets the ASCII export of the decoded text, in which they are
+    // replacement characters.
+    void bothOutputs_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QByteArray>("expected"); // empty: only compared with the editor's result
+        const QByteArray bom("\xEF\xBB\xBF");
+        QByteArray large;
+        for (int filler = 1; large.size() < 3 * 131072; ++filler)
+            large += m_script + QByteArray(filler % 7, ' ') + "\n"; // every unit meets a border sooner or later
+        large.insert(131072 - 2, "'😀'\n");
+        QByteArray border = "x = 1;\n";
+        while (border.size() < 131072 - 1000)
+            border += m_script;
+        border += QByteArray(131072 - 3 - border.size(), ' ') + "s='" + bom + "';\n" + m_script;
+        // clang-format off
+        QTest::newRow("script") << m_script << compressJavaScriptText(QString::fromUtf8(m_script)).toUtf8();
+        QTest::newRow("large file across chunks") << large << QByteArray();
+        QTest::newRow("three-byte character cut after two bytes") << QByteArray(large).insert(131072 - 3, "'€'") << QByteArray();
+        QTest::newRow("broken sequence across a border") << QByteArray(large).insert(2 * 131072 - 1, "\xe2\x82") << QByteArray();
+        QTest::newRow("mark before blanks") << bom + "a  = 1;" << QByteArray("a  =1;");
+        QTest::newRow("two marks") << bom + bom + "x" << bom + "x";
+        QTest::newRow("mark at a chunk border") << border << QByteArray();
+        QTest::newRow("Latin-1 and a cut sequence") << QByteArray("s = 'caf\xe9';\nt = '\xf0\x9f';") << QByteArray("s ='caf\xe9';t='\xf0\x9f';");
+        QTest::newRow("cut sequence at the end of code") << QByteArray("s = x\xe2\x82") << QByteArray("s =x\xe2\x82");
+        // clang-format on
+    }
+
+    void bothOutputs()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QByteArray, expected);
+        const QString input = file(QStringLiteral("chunks.js"), bytes);
+        const TestSupport::Run toStdout = TestSupport::corvella({QStringLiteral("--compress"), input});
+        QCOMPARE(toStdout.status, 0);
+        QCOMPARE(toStdout.err, QByteArray());
+        QVERIFY(toStdout.out == compressJavaScriptUtf8(bytes));
+        QVERIFY(expected.isEmpty() || toStdout.out == expected);
+
+        const QString output = m_dir.filePath(QStringLiteral("chunks.out"));
+        const TestSupport::Run toFile = TestSupport::corvella({QStringLiteral("--compress"), input, "-o", output});
+        QCOMPARE(toFile.status, 0);
+        QCOMPARE(toFile.out + toFile.err, QByteArray());
+        QString text = QString::fromUtf8(bytes);
+        if (bytes.startsWith("\xEF\xBB\xBF"))
+            text.prepend(QChar(0xFEFF)); // fromUtf8() took it for a header
+        QVERIFY(readFile(output) == toJavaScriptAscii(compressJavaScriptText(text)));
+    }
+
+    void utf16Input_data()
+    {
+        QTest::addColumn<QByteArray>("codec");
+        QTest::addColumn<QByteArray>("mark");
+        QTest::newRow("little endian") << QByteArray("UTF-16LE") << QByteArray("\xFF\xFE", 2);
+        QTest::newRow("big endian") << QByteArray("UTF-16BE") << QByteArray("\xFE\xFF", 2);
+    }
+
+    void utf16Input()
+    {
+        QFETCH(QByteArray, codec);
+        QFETCH(QByteArray, mark);
+        const QString text = QStringLiteral("var s = 'Grüße  €';   // note\nprintout( s );\n");
+        const QString input = file("utf16.js", mark + QTextCodec::codecForName(codec)->fromUnicode(text));
+        const QString minified = compressJavaScriptText(text);
+        QCOMPARE(QString::fromUtf8(TestSupport::corvella({"--compress", input}).out), minified);
+        TestSupport::corvella({"--compress", input, "-o", input + ".out"});
+        QCOMPARE(readFile(input + QStringLiteral(".out")), toJavaScriptAscii(minified));
+    }
+
+    // Run by a shell in the test's folder, so that a row can limit the
+    // process first; a guard that fails shows as a time-out.
+    void failures_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("message"); // how standard error starts; empty for success
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QByteArray>("kept");
+        // clang-format off
+        QTest::newRow("missing file") << "\"$0\" --compress missing.js -o out.js" << "corvella: cannot read missing.js: " << "out.js" << QByteArray("old();");
+        QTest::newRow("folder") << "\"$0\" --compress . -o out.js" << "corvella: cannot read .: " << "out.js" << QByteArray("old();");
+        QTest::newRow("endless device") << "\"$0\" --compress /dev/zero -o out.js" << "corvella: cannot read /dev/zero: " << "out.js" << QByteArray("old();");
+        QTest::newRow("pipe nobody writes to") << "\"$0\" --compress pipe -o out.js" << "corvella: cannot read pipe: " << "out.js" << QByteArray("old();");
+        QTest::newRow("300 MB") << "\"$0\" --compress huge.js -o out.js" << "corvella: cannot read huge.js: " << "out.js" << QByteArray("old();");
+        QTest::newRow("unwritable output") << "\"$0\" --compress in.js -o no/folder/out.js" << "corvella: cannot write no/folder/out.js: " << "out.js" << QByteArray("old();");
+        QTest::newRow("full standard output") << "\"$0\" --compress in.js > /dev/full" << "corvella: cannot write standard output: " << "out.js" << QByteArray("old();");
+        QTest::newRow("full disk") << "trap '' XFSZ; ulimit -f 16; \"$0\" --compress big.js -o out.js" << "corvella: cannot write out.js: " << "out.js" << QByteArray("old();");
+        QTest::newRow("read-only folder") << "\"$0\" --compress in.js -o locked/out.js" << "" << "locked/out.js" << toJavaScriptAscii(compressJavaScriptText(QString::fromUtf8(m_script)));
+        // clang-format on
+    }
+
+    void failures()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, message);
+        QFETCH(QString, output);
+        QFETCH(QByteArray, kept);
+        file(output, "old();");
+        TestSupport::ReadOnlyFolder locked(m_dir.filePath(QStringLiteral("locked")));
+        if (output.startsWith(QLatin1String("locked")) && !locked.ok())
+            QSKIP("no way to make a read-only folder here");
+        const TestSupport::Run run = TestSupport::runProgram(
+            "sh", {"-c", "cd \"$1\" && " + command, QStringLiteral(CORVELLA_BINARY), m_dir.path()}, 20000);
+        QCOMPARE(run.status, message.isEmpty() ? 0 : 2);
+        QCOMPARE(run.out, QByteArray());
+        QVERIFY2(run.err.startsWith(message.toUtf8()) && run.err.count('\n') == (message.isEmpty() ? 0 : 1) &&
+                     (message.isEmpty() || run.err.size() > message.size() + 1),
+                 run.err.constData());
+        QCOMPARE(readFile(m_dir.filePath(output)), kept);
+        // No temporary file is left beside it.
+        const QFileInfo info(m_dir.filePath(output));
+        QCOMPARE(info.dir().entryList({info.fileName() + '*'}, QDir::Files | QDir::Hidden).size(), 1);
+    }
+
     void examples_data()
     {
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("expected");
         const auto row = [](const char *name, const char *input, const char *expected) {
-            // clang-format off
             QTest::newRow(name) << QString::fromUtf8(input) << QString::fromUtf8(expected);
-            // clang-format on
         };
+        // clang-format off
         row("empty text", "", "");
         row("statements joined", "var a = 1;\nvar b = 2;", "var a=1;var b=2;");
         row("line and block comments", "x = 1; // one\ny = 2; /* two */ z = 3;\n", "x =1;y=2;z=3;\n");
@@ -123,7 +250,14 @@ private slots:
         row("comment before a regex after return goes", "return/**//a/.test(s);", "return/a/.test(s);");
         // Positions count UTF-16 units: the first three units are always kept.
         row("two-byte character", "é  x", "é  x");
-        // clang-format off
+        // Templates nest in the code of their "${...}".
+        row("template in a call", "var a = `x ${f(`https://e.com`)} y`;\nb();", "var a=`x ${f(`https://e.com`)} y`;b();");
+        row("blanks inside a nested template", "var b = `${ `y  z` }`;", "var b=`${ `y  z` }`;");
+        row("comment marks inside a nested template", "var c = `${`/* not */`}`;", "var c=`${`/* not */`}`;");
+        row("object braces in a template's code", "d = `a${ {k: `p  q`}.k }b  c`; // x\ne();", "d =`a${ {k: `p  q`}.k }b  c`;e();");
+        row("escaped substitution", "e = `\\${ not  code }`;", "e =`\\${ not  code }`;");
+        row("code after a template", "f = `${x}`;  /* c */  g = 1;", "f =`${x}`;g=1;");
+        row("comment after an object in a template's code", "h = `${ {a: 1}.a /* c */ }`;", "h =`${ {a: 1}.a }`;");
         QTest::newRow("byte-order mark") << QStringLiteral("\uFEFFa  = 1;") << QStringLiteral("a  =1;");
         QTest::newRow("second byte-order mark stays") << QStringLiteral("\uFEFF\uFEFFx") << QStringLiteral("\uFEFFx");
         // clang-format on
@@ -138,9 +272,9 @@ private slots:
         QVERIFY(isSubsequence(result, input));
         // Compared as bytes: fromUtf8() would drop a byte-order mark.
         QCOMPARE(compressJavaScriptUtf8(input.toUtf8()), expected.toUtf8());
-        QCOMPARE(minifyTextInChunks(input, 1), expected);
-        QCOMPARE(minifyBytesInChunks(input.toUtf8(), {1}), expected.toUtf8());
-        QCOMPARE(minifyBytesInChunks(input.toUtf8(), {3, 1, 17}), expected.toUtf8());
+        QCOMPARE(minifyInChunks(input, {1}), expected);
+        QCOMPARE(minifyInChunks(input.toUtf8(), {1}), expected.toUtf8());
+        QCOMPARE(minifyInChunks(input.toUtf8(), {3, 1, 17}), expected.toUtf8());
     }
 
     // A byte-order mark may arrive split over several feeds; bytes that only
@@ -162,7 +296,7 @@ private slots:
         QFETCH(QByteArray, expected);
         QCOMPARE(compressJavaScriptUtf8(input), expected);
         for (const int chunk : {1, 2})
-            QCOMPARE(minifyBytesInChunks(input, {chunk}), expected);
+            QCOMPARE(minifyInChunks(input, {chunk}), expected);
     }
 
     // The engine gives the same result for the original, the minified and the
@@ -211,10 +345,9 @@ private slots:
             const QString whole = compressJavaScriptText(text);
             const QByteArray bytes = text.toUtf8();
             const QVector<int> chunks = {1 + int(random.bounded(40)), 1 + int(random.bounded(5)), 16, 17};
-            if (!isSubsequence(whole, text) || minifyTextInChunks(text, 1) != whole ||
-                minifyTextInChunks(text, 7) != whole || compressJavaScriptUtf8(bytes) != whole.toUtf8() ||
-                minifyBytesInChunks(bytes, {1}) != whole.toUtf8() ||
-                minifyBytesInChunks(bytes, chunks) != whole.toUtf8())
+            if (!isSubsequence(whole, text) || minifyInChunks(text, {1}) != whole ||
+                minifyInChunks(text, {7}) != whole || compressJavaScriptUtf8(bytes) != whole.toUtf8() ||
+                minifyInChunks(bytes, {1}) != whole.toUtf8() || minifyInChunks(bytes, chunks) != whole.toUtf8())
                 QFAIL(qPrintable(QStringLiteral("paths disagree on «%1»").arg(visible(text))));
         }
     }
@@ -270,7 +403,25 @@ private slots:
             }
         }
     }
+
+private:
+    QString file(const QString &name, const QByteArray &bytes)
+    {
+        return TestSupport::writeFile(m_dir.filePath(name), bytes);
+    }
+
+    QTemporaryDir m_dir;
+    QByteArray m_script = "// Greets in three languages.\n"
+                          "var greetings = { fr: 'Bonjour, ça va ?', de: \"Grüß  dich\", emoji: '👋  hi' };\n"
+                          "\n"
+                          "function greet(lang) {\n"
+                          "    /* fall back to English */\n"
+                          "    return greetings[lang] || 'hello';   \n"
+                          "}\n"
+                          "var width = total / count / 2;\n"
+                          "var pattern = /a  b/g;\n"
+                          "printout( greet( 'fr' ) );\n";
 };
 
-QTEST_GUILESS_MAIN(tst_JSMinifier)
-#include "tst_jsminifier.moc"
+QTEST_GUILESS_MAIN(tst_Compress)
+#include "tst_compress.moc"
