@@ -158,7 +158,6 @@ FAULTS = [
     ("cli-run-status", SCRIPTCMD, "errors == 0 && ran == batch.rows.size() ? 0 : 1;",
      "errors == 0 && ran == batch.rows.size() ? 0 : 2;", ["tst_commandline"]),
     # Stop, abort and the other ends of a run.
-    ("stop-rearmed-after-callback", ENG, "if (m_interrupted && isEvaluating())", "if (false)", ["tst_editorrun"]),
     ("stop-reaches-computing-script", ENG, "constexpr int kEventInterval = 50;", "constexpr int kEventInterval = -1;",
      ["tst_editorrun"]),
     ("callback-exception-ends-run", ENG, "if (!isRunningProgram() || m_interrupted || !isEvaluating())", "if (true)",

@@ -7,9 +7,8 @@
 
 namespace QMDrovebot {
 
-RunAgent::RunAgent(QScriptEngine *engine, std::function<void()> scriptResumes)
+RunAgent::RunAgent(QScriptEngine *engine)
     : QScriptEngineAgent(engine)
-    , m_scriptResumes(std::move(scriptResumes))
 {
 }
 
@@ -80,14 +79,12 @@ void RunAgent::functionEntry(qint64 scriptId)
 {
     // Native functions, slots included, are reported with id -1.
     m_frames.append({scriptId != -1, 0, nullptr});
-    m_scriptResumes();
 }
 
 void RunAgent::functionExit(qint64, const QScriptValue &)
 {
     if (!m_frames.isEmpty())
         m_frames.removeLast();
-    m_scriptResumes();
 }
 
 void RunAgent::positionChange(qint64, int lineNumber, int)
@@ -98,7 +95,6 @@ void RunAgent::positionChange(qint64, int lineNumber, int)
         top.line = lineNumber;
         top.context = engine()->currentContext();
     }
-    m_scriptResumes();
 }
 
 void RunAgent::exceptionThrow(qint64, const QScriptValue &, bool hasHandler)

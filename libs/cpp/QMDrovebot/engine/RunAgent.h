@@ -4,24 +4,20 @@
 #include <QStringList>
 #include <QVector>
 
-#include <functional>
-
 class QScriptContext;
 
 namespace QMDrovebot {
 
 // Watches a run from inside the engine. It knows whether script code or a
 // native call (delay(), a dialog, any slot) is innermost, which tells a
-// script that computes from one that waits, and it reports each moment
-// control comes back to script code, where a pending stop is re-armed: the
-// engine forgets an abort once a callback has run in between.
+// script that computes from one that waits.
 //
 // It must be installed before the program is compiled: the engine reports
 // positions only in code compiled while an agent is attached.
 class RunAgent : public QScriptEngineAgent
 {
 public:
-    RunAgent(QScriptEngine *engine, std::function<void()> scriptResumes);
+    explicit RunAgent(QScriptEngine *engine);
 
     void reset();
     bool scriptCodeInnermost() const;
@@ -47,7 +43,6 @@ public:
     void exceptionThrow(qint64 scriptId, const QScriptValue &exception, bool hasHandler) override;
 
 private:
-    std::function<void()> m_scriptResumes;
     int m_thrownLine = 0;
     QStringList m_thrownBacktrace;
     struct Frame

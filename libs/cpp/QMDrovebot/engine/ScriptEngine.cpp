@@ -49,7 +49,7 @@ bool callsBackIntoScripts(const QScriptContextInfo &info)
 
 ScriptEngine::ScriptEngine(QObject *parent)
     : QScriptEngine(parent)
-    , m_agent(new RunAgent(this, [this] { rearmInterrupt(); }))
+    , m_agent(new RunAgent(this))
 {
     m_releaseTrigger.setInterval(0);
     connect(&m_releaseTrigger, &QTimer::timeout, this, [this] {
@@ -178,11 +178,10 @@ void ScriptEngine::interrupt(const QString &text)
 {
     if (!isEvaluating())
         return;
-    if (m_interrupted) {
-        // The first request is the one reported.
-        rearmInterrupt();
+    // The first request is the one reported; the engine keeps it pending
+    // through callbacks until the run ends.
+    if (m_interrupted)
         return;
-    }
     recordMainProgramPosition();
     const QScriptValue error = currentContext()->throwError(QScriptContext::UnknownError, text);
     if (isRunningProgram())
@@ -205,12 +204,6 @@ void ScriptEngine::stopWith(const QScriptValue &value)
 bool ScriptEngine::isInterrupted() const
 {
     return m_interrupted;
-}
-
-void ScriptEngine::rearmInterrupt()
-{
-    if (m_interrupted && isEvaluating())
-        abortEvaluation(m_interruptValue);
 }
 
 void ScriptEngine::recordMainProgramPosition()

@@ -110,8 +110,6 @@ private:
         std::function<void()> action;
     };
 
-    // Asks the engine again to abort; called whenever script code resumes.
-    void rearmInterrupt();
     void stopWith(const QScriptValue &value);
     void recordMainProgramPosition();
     void closeScriptDialogs();
