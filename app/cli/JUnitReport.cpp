@@ -1,10 +1,11 @@
 #include "JUnitReport.h"
 
 #include <QDateTime>
-#include <QSaveFile>
 #include <QXmlStreamWriter>
 
 #include <algorithm>
+
+#include <MTools/CheckedSaveFile.h>
 
 namespace {
 
@@ -115,13 +116,5 @@ QByteArray JUnitReport::toXml() const
 
 bool JUnitReport::write(const QString &path, QString *error) const
 {
-    const QByteArray bytes = toXml();
-    QSaveFile file(path);
-    // The write and flush results count: commit() alone can report success
-    // after a full disk swallowed the data.
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush() && file.commit())
-        return true;
-    *error = file.errorString();
-    file.cancelWriting();
-    return false;
+    return MTools::CheckedSaveFile::writeFile(path, toXml(), error);
 }

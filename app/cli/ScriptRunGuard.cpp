@@ -40,10 +40,7 @@ ScriptRunGuard::ScriptRunGuard(int timeLimitSeconds, QObject *parent)
     , m_timeLimit(new QTimer(this))
 {
     m_timeLimit->setSingleShot(true);
-    connect(m_timeLimit, &QTimer::timeout, this, [this] {
-        m_timedOut = true;
-        stopRun(timeLimitText(m_timeLimitSeconds));
-    });
+    connect(m_timeLimit, &QTimer::timeout, this, [this] { stopRun(timeLimitText(m_timeLimitSeconds)); });
 
     static QPointer<QSocketNotifier> notifier;
     if (!notifier && ::pipe(g_signalPipe) == 0) {
@@ -75,7 +72,6 @@ ScriptRunGuard::~ScriptRunGuard()
 
 void ScriptRunGuard::run(QMDrovebot::Editor *editor)
 {
-    m_timedOut = false;
     if (signalReceived() || !editor)
         return;
     m_editor = editor;
@@ -87,11 +83,6 @@ void ScriptRunGuard::run(QMDrovebot::Editor *editor)
     m_timeLimit->stop();
     g_activeGuard = outer;
     m_editor = nullptr;
-}
-
-bool ScriptRunGuard::timedOut() const
-{
-    return m_timedOut;
 }
 
 bool ScriptRunGuard::signalReceived()

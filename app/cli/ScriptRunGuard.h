@@ -30,8 +30,6 @@ public:
     // Runs the editor's document as Run does, within the limit. A signal
     // that arrived earlier keeps the script from starting at all.
     void run(QMDrovebot::Editor *editor);
-    // The latest run was stopped by the time limit.
-    bool timedOut() const;
     static bool signalReceived();
 
     static QString timeLimitText(int seconds);
@@ -43,5 +41,4 @@ private:
     int m_timeLimitSeconds;
     QTimer *m_timeLimit;
     QPointer<QMDrovebot::Editor> m_editor;
-    bool m_timedOut = false;
 };

@@ -2,6 +2,7 @@
 
 #include "ScriptDialogs.h"
 
+#include <MTools/CheckedSaveFile.h>
 #include <QMDrovebot/ids/WidgetIds.h>
 
 #include <QApplication>
@@ -10,7 +11,6 @@
 #include <QFileInfo>
 #include <QPixmap>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QWidget>
 
 namespace QMDrovebot {
@@ -44,12 +44,6 @@ void describe(QWidget *widget, int depth, const QHash<const QWidget *, QString> 
         if (child->isWidgetType() && !static_cast<QWidget *>(child)->isWindow())
             describe(static_cast<QWidget *>(child), depth + 1, ids, out);
     }
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
 }
 
 // A file name made of what the window shows, so the pictures sort and read
@@ -88,8 +82,11 @@ QString Evidence::write(const QString &folder, const QString &scriptPath, const 
         return QString();
     }
     const QDir dir(root.filePath(name));
-    bool ok = writeFile(dir.filePath(QStringLiteral("output-pane.txt")), outputText.toUtf8());
-    ok = writeFile(dir.filePath(QStringLiteral("widgets.txt")), widgetTree().toUtf8()) && ok;
+    bool ok = MTools::CheckedSaveFile::writeFile(dir.filePath(QStringLiteral("output-pane.txt")), outputText.toUtf8(),
+                                                 nullptr);
+    ok = MTools::CheckedSaveFile::writeFile(dir.filePath(QStringLiteral("widgets.txt")), widgetTree().toUtf8(),
+                                            nullptr) &&
+         ok;
     int number = 0;
     const QWidgetList topLevels = QApplication::topLevelWidgets();
     for (QWidget *top : topLevels) {

@@ -49,8 +49,9 @@ QString property(Kind kind, QWidget *widget, const QHash<const QWidget *, QStrin
     return QString();
 }
 
-// Every widget a lookup of this kind could return, in the order the lookup
-// functions search: each top-level, then its descendants in pre-order.
+// Every widget a lookup of this kind could match: each top-level, then its
+// descendants in pre-order. (The lookup functions prefer a later window's
+// match; a wait takes the first one that is ready.)
 QList<QWidget *> matches(Kind kind, const QString &text)
 {
     QList<QWidget *> found;

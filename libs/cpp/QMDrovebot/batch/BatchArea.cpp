@@ -7,13 +7,13 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTextEdit>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <MTools/BoundedFile.h>
+#include <MTools/CheckedSaveFile.h>
 #include <QMWidgets/App.h>
 
 namespace QMDrovebot {
@@ -232,12 +232,9 @@ void BatchArea::saveListAs()
     file = ScriptList::withSuffix(file);
     const QByteArray bytes = ScriptList::serialize(paths());
     // A list is replaced only when it was written completely.
-    QSaveFile out(file);
-    out.setDirectWriteFallback(true);
-    bool written = out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.flush();
-    written = written ? out.commit() : (out.cancelWriting(), false);
-    if (!written)
-        emit statusMessage(tr("Cannot save %1: %2").arg(file, out.errorString()));
+    QString error;
+    if (!MTools::CheckedSaveFile::writeFile(file, bytes, &error))
+        emit statusMessage(tr("Cannot save %1: %2").arg(file, error));
 }
 
 void BatchArea::itemDoubleClicked(QTreeWidgetItem *item, int)

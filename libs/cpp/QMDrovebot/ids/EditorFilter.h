@@ -14,7 +14,8 @@ class EditorFilter : public QObject
 public:
     explicit EditorFilter(QObject *parent = nullptr);
 
-    // Installs a new filter on the widget; the filter goes when the widget does.
+    // Installs a filter on the widget unless it has one; the filter goes
+    // when the widget does.
     static void watch(QObject *widget);
 
 protected:
