@@ -158,7 +158,7 @@ int runBatchCommand(int argc, char **argv, const QString &listPath, const Script
 {
     QByteArray bytes;
     QString reason;
-    switch (MTools::BoundedFile::read(listPath, 16 * 1024 * 1024, &bytes, &reason)) {
+    switch (MTools::BoundedFile::read(listPath, QMDrovebot::ScriptList::maximumFileSize, &bytes, &reason)) {
     case MTools::BoundedFile::Ok:
         break;
     case MTools::BoundedFile::Unreadable:

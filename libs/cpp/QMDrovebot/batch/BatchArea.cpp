@@ -21,8 +21,6 @@ namespace QMDrovebot {
 namespace {
 
 const QString storedListKey = QStringLiteral("batchfiles");
-// A list file is a few lines; anything near this size is not one.
-constexpr qint64 maximumListSize = 16 * 1024 * 1024;
 
 } // namespace
 
@@ -210,7 +208,7 @@ void BatchArea::loadList()
     m_tree->clear();
     QByteArray bytes;
     QString reason;
-    const auto status = MTools::BoundedFile::read(file, maximumListSize, &bytes, &reason);
+    const auto status = MTools::BoundedFile::read(file, ScriptList::maximumFileSize, &bytes, &reason);
     if (status == MTools::BoundedFile::Ok) {
         const QStringList rows = ScriptList::parse(bytes);
         for (const QString &row : rows)

@@ -11,6 +11,10 @@ namespace QMDrovebot {
 // Free of widgets, so the rules are checked without a display.
 namespace ScriptList {
 
+// Larger files are refused unread: no real list comes near it, and a wrong
+// file picked by mistake (a disk image) must not be read into memory.
+constexpr qint64 maximumFileSize = 16 * 1024 * 1024;
+
 // One path per line. A line ends at its line feed; carriage returns and line
 // feeds inside it are dropped, so CR LF files read like LF files, and an empty
 // line is a row with an empty path. A line is decoded as UTF-8 up to its

@@ -18,12 +18,12 @@ QScriptValue evaluatorParse(const QString &program, QScriptEngine &parser)
     return parser.hasUncaughtException() ? parser.uncaughtException() : QScriptValue();
 }
 
-bool isWordChar(QChar c)
+} // namespace
+
+bool isNameChar(QChar c)
 {
     return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$');
 }
-
-} // namespace
 
 bool evaluatorAcceptsProgram(const QString &program)
 {
@@ -73,9 +73,9 @@ int parserNestingEstimate(const QString &program)
         }
         if (c == ' ' || c == '\t' || c == '\n' || c == '\r')
             continue;
-        if (isWordChar(text[i])) {
+        if (isNameChar(text[i])) {
             int end = i;
-            while (end + 1 < size && isWordChar(text[end + 1]))
+            while (end + 1 < size && isNameChar(text[end + 1]))
                 ++end;
             // A keyword waits for what follows it, like an operator.
             const QStringRef word = program.midRef(i, end - i + 1);

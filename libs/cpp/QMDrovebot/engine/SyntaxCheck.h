@@ -10,6 +10,10 @@ namespace QMDrovebot {
 // static-check error is only believed when this rejects the program too.
 bool evaluatorAcceptsProgram(const QString &program);
 
+// A character of a name or keyword, as the scanners of this library tell
+// words apart.
+bool isNameChar(QChar c);
+
 // A conservative measure of how deep the engine's static parser must stack
 // states for `program`: brackets, and the operators still waiting for their
 // right operand, outside strings, comments and regex literals.
