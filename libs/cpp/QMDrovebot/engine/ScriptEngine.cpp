@@ -8,7 +8,6 @@
 #include <QDialog>
 #include <QEvent>
 #include <QScriptContext>
-#include <QScriptContextInfo>
 #include <QVector>
 #include <QWidget>
 
@@ -26,23 +25,6 @@ QVector<ScriptEngine *> &runningEngines()
 {
     static QVector<ScriptEngine *> engines;
     return engines;
-}
-
-// Script code has lines; native calls have none.
-bool hasLine(const QScriptContextInfo &info)
-{
-    return info.lineNumber() > 0;
-}
-
-// A native call through which script code is called back: one of ours
-// (delay(), a dialog; they have no name) or a slot, not a builtin such as
-// forEach, whose function belongs to the main program's flow.
-bool callsBackIntoScripts(const QScriptContextInfo &info)
-{
-    if (hasLine(info))
-        return false;
-    return info.functionType() == QScriptContextInfo::QtFunction ||
-           info.functionType() == QScriptContextInfo::QtPropertyFunction || info.functionName().isEmpty();
 }
 
 } // namespace
@@ -213,31 +195,9 @@ void ScriptEngine::recordMainProgramPosition()
     if (agent() == m_agent && m_agent->mainProgramPosition(&line, &context)) {
         m_interruptLine = line;
         m_interruptBacktrace = context ? m_agent->backtrace(context) : QStringList();
-        return;
     }
-    // Unwatched (a debug run): the engine's contexts, innermost first. A native call with script code inside it is
-    // where a callback was entered (a timer's function during delay(), a dialog handler): the main program stands
-    // outside the outermost such call.
-    QVector<QScriptContext *> chain;
-    for (QScriptContext *context = currentContext(); context; context = context->parentContext())
-        chain.append(context);
-    int from = 0;
-    bool scriptInside = false;
-    for (int i = 0; i < chain.size(); ++i) {
-        const QScriptContextInfo info(chain.at(i));
-        if (hasLine(info))
-            scriptInside = true;
-        else if (scriptInside && callsBackIntoScripts(info))
-            from = i;
-    }
-    for (int i = from; i < chain.size(); ++i) {
-        const QScriptContextInfo info(chain.at(i));
-        if (hasLine(info)) {
-            m_interruptLine = info.lineNumber();
-            m_interruptBacktrace = chain.at(i)->backtrace();
-            return;
-        }
-    }
+    // Unwatched, a debug run: the debugger's own views show where it
+    // stood, and the run's failure is not reported.
 }
 
 void ScriptEngine::closeScriptDialogs()
