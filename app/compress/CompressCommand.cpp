@@ -60,14 +60,21 @@ bool openInput(QFile &input, const QString &path, QString *error)
     return true;
 }
 
-// Bytes straight through: the fast path.
-int compressToStandardOutput(QFile &input, const QString &inputPath)
+// Unbuffered: every write's result is known at once, so a full disk or a
+// closed pipe is reported.
+bool openStandardOutput(QFile &output)
 {
 #ifdef Q_OS_WIN
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
+    return output.open(fileno(stdout), QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle);
+}
+
+// Bytes straight through: the fast path.
+int compressToStandardOutput(QFile &input, const QString &inputPath)
+{
     QFile output;
-    if (!output.open(fileno(stdout), QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle))
+    if (!openStandardOutput(output))
         return fail("write", QStringLiteral("standard output"), output.errorString());
 
     std::vector<char> in(chunkSize);
@@ -169,8 +176,7 @@ int compressUtf16(QFile &input, const QString &inputPath, const QString &outputP
     if (outputPath.isEmpty()) {
         const QByteArray utf8 = minified.toUtf8();
         QFile output;
-        if (!output.open(fileno(stdout), QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle) ||
-            output.write(utf8) != utf8.size())
+        if (!openStandardOutput(output) || output.write(utf8) != utf8.size())
             return fail("write", QStringLiteral("standard output"), output.errorString());
         return 0;
     }
