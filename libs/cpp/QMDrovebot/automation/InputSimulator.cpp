@@ -97,6 +97,10 @@ void postShortcut(const QString &shortcut, QWidget *disabled)
     const KeyNames::Shortcut parsed = KeyNames::parse(shortcut);
     if (parsed.key < 1)
         return;
+    // A window's shortcuts fire only while it is the active window; in
+    // another program the user may have pressed Run in Corvella's window.
+    if (AutomationState::followsActiveWindow() && !receiver->isActiveWindow())
+        receiver->activateWindow();
     if (disabled)
         disabled->setEnabled(false);
     ScriptEngine::postWhenScriptWaits(
