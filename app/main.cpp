@@ -115,7 +115,9 @@ int main(int argc, char **argv)
     if (parser.isSet(appOption) && parser.isSet(compressOption))
         return fail(QStringLiteral("--app is used with --run, --batch or alone"), 2);
     if (parser.isSet(appOption) && !positional.isEmpty())
-        return fail(QStringLiteral("the program's own arguments follow \"--\": --app PROGRAM -- %1").arg(positional.first()), 2);
+        return fail(
+            QStringLiteral("the program's own arguments follow \"--\": --app PROGRAM -- %1").arg(positional.first()),
+            2);
     const QStringList appCommand =
         parser.isSet(appOption) ? QStringList{parser.value(appOption)} + programArguments : QStringList();
 

@@ -115,8 +115,9 @@ int main(int argc, char **argv)
     for (int i = 0; i < runs; ++i) {
         plain << startOnce(self, {QStringLiteral("child")}, QString());
         preloaded << startOnce(self, {QStringLiteral("child")}, library);
-        attached << startOnce(corvella, {QStringLiteral("--run"), noop, QStringLiteral("--app"), self,
-                                         QStringLiteral("--"), QStringLiteral("child")},
+        attached << startOnce(corvella,
+                              {QStringLiteral("--run"), noop, QStringLiteral("--app"), self, QStringLiteral("--"),
+                               QStringLiteral("child")},
                               QString());
     }
     const double p = median(plain), l = median(preloaded), a = median(attached);

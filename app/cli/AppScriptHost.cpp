@@ -52,7 +52,8 @@ QMDrovebot::ScriptRun AppScriptHost::run(const QString &path)
         result.outputText = result.errorText = line;
     };
     if (!canRun()) {
-        failWith(QStringLiteral("Error: %1 %2 before this script could run").arg(m_launcher.name(), process->endText()));
+        failWith(
+            QStringLiteral("Error: %1 %2 before this script could run").arg(m_launcher.name(), process->endText()));
         return result;
     }
     if (ScriptRunGuard::signalReceived()) {

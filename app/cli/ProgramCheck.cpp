@@ -41,14 +41,16 @@ Kind inspect(const QString &path)
     const QByteArray head = file.peek(4);
     if (head.startsWith("#!"))
         return Kind::Script;
-    if (head != QByteArray("\x7f" "ELF"))
+    if (head != QByteArray("\x7f"
+                           "ELF"))
         return Kind::NotExecutable;
     // Mapped, not read: a program file may be large and is needed only once.
     const qint64 size = file.size();
     uchar *mapped = file.map(0, size);
     if (!mapped)
         return kindOfExecutable(file.readAll());
-    return kindOfExecutable(QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), int(qMin<qint64>(size, INT_MAX))));
+    return kindOfExecutable(
+        QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), int(qMin<qint64>(size, INT_MAX))));
 }
 
 QString refusal(Kind kind, const QString &program)
@@ -61,7 +63,8 @@ QString refusal(Kind kind, const QString &program)
     case Kind::Qt6:
         return QStringLiteral("%1 is built against Qt 6; Corvella attaches to Qt 5 Widgets programs only").arg(program);
     case Kind::Qt5WithoutWidgets:
-        return QStringLiteral("%1 is a Qt 5 program without Qt Widgets (Qt Quick and QML cannot be driven)").arg(program);
+        return QStringLiteral("%1 is a Qt 5 program without Qt Widgets (Qt Quick and QML cannot be driven)")
+            .arg(program);
     case Kind::NoQt:
         return QStringLiteral("%1 is not a Qt 5 Widgets program: it links no Qt library (a static Qt cannot be "
                               "attached to)")

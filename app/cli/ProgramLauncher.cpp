@@ -61,7 +61,8 @@ bool ProgramLauncher::attach()
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     const QString preloads = environment.value(QStringLiteral("LD_PRELOAD"));
-    environment.insert(QStringLiteral("LD_PRELOAD"), preloads.isEmpty() ? library : library + QLatin1Char(' ') + preloads);
+    environment.insert(QStringLiteral("LD_PRELOAD"),
+                       preloads.isEmpty() ? library : library + QLatin1Char(' ') + preloads);
     environment.insert(QStringLiteral("CORVELLA_ATTACH"),
                        m_mode == Mode::Editor ? QStringLiteral("editor") : QStringLiteral("run"));
     WorkerProcess::Options options;
@@ -88,34 +89,37 @@ bool ProgramLauncher::attach()
                       .arg(attachMilliseconds / 1000);
         loop.quit();
     });
-    const QMetaObject::Connection messages = connect(&m_process, &WorkerProcess::received, &loop, [&](const QJsonObject &message) {
-        const QString type = message.value(QStringLiteral("type")).toString();
-        if (type == QLatin1String("app")) {
-            applicationSeen = true;
-            giveUp.stop();
-            const QString qt = message.value(QStringLiteral("qt")).toString();
-            const QString builtWith = message.value(QStringLiteral("builtWith")).toString();
-            if (!message.value(QStringLiteral("widgets")).toBool()) {
-                outcome = QStringLiteral("%1 is not a Qt Widgets program: its application object is a %2 (Qt Quick "
-                                         "and QML cannot be driven)")
-                              .arg(name(), message.value(QStringLiteral("class")).toString());
+    const QMetaObject::Connection messages =
+        connect(&m_process, &WorkerProcess::received, &loop, [&](const QJsonObject &message) {
+            const QString type = message.value(QStringLiteral("type")).toString();
+            if (type == QLatin1String("app")) {
+                applicationSeen = true;
+                giveUp.stop();
+                const QString qt = message.value(QStringLiteral("qt")).toString();
+                const QString builtWith = message.value(QStringLiteral("builtWith")).toString();
+                if (!message.value(QStringLiteral("widgets")).toBool()) {
+                    outcome = QStringLiteral("%1 is not a Qt Widgets program: its application object is a %2 (Qt Quick "
+                                             "and QML cannot be driven)")
+                                  .arg(name(), message.value(QStringLiteral("class")).toString());
+                    loop.quit();
+                } else if (qt != builtWith) {
+                    outcome =
+                        QStringLiteral("%1 runs on Qt %2, but Corvella is built with Qt %3").arg(name(), qt, builtWith);
+                    loop.quit();
+                }
+            } else if (type == QLatin1String("noWindow")) {
+                outcome = QStringLiteral("%1 showed no window within 10 seconds").arg(name());
                 loop.quit();
-            } else if (qt != builtWith) {
-                outcome = QStringLiteral("%1 runs on Qt %2, but Corvella is built with Qt %3").arg(name(), qt, builtWith);
+            } else if (type == QLatin1String("ready")) {
+                attached = true;
                 loop.quit();
             }
-        } else if (type == QLatin1String("noWindow")) {
-            outcome = QStringLiteral("%1 showed no window within 10 seconds").arg(name());
-            loop.quit();
-        } else if (type == QLatin1String("ready")) {
-            attached = true;
-            loop.quit();
-        }
-    });
+        });
     const QMetaObject::Connection end = connect(&m_process, &WorkerProcess::ended, &loop, [&] {
-        outcome = applicationSeen ? QStringLiteral("%1 %2 before it showed a window").arg(name(), m_process.endText())
-                                  : QStringLiteral("%1 %2 without starting a Qt 5 Widgets application")
-                                        .arg(name(), m_process.endText());
+        outcome =
+            applicationSeen
+                ? QStringLiteral("%1 %2 before it showed a window").arg(name(), m_process.endText())
+                : QStringLiteral("%1 %2 without starting a Qt 5 Widgets application").arg(name(), m_process.endText());
         loop.quit();
     });
     giveUp.start(attachMilliseconds);

@@ -75,7 +75,8 @@ void ScriptRunGuard::run(QMDrovebot::Editor *editor)
     if (!editor)
         return;
     QPointer<QMDrovebot::Editor> guarded(editor);
-    run([guarded] {
+    run(
+        [guarded] {
             if (guarded)
                 guarded->run();
         },

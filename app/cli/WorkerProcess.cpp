@@ -58,8 +58,8 @@ WorkerProcess::~WorkerProcess()
     }
 }
 
-bool WorkerProcess::start(const QString &program, const QStringList &arguments,
-                          const QProcessEnvironment &environment, const Options &options, QString *error)
+bool WorkerProcess::start(const QString &program, const QStringList &arguments, const QProcessEnvironment &environment,
+                          const Options &options, QString *error)
 {
     int ends[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {

@@ -40,20 +40,22 @@ void tst_ScriptEditor::scriptsDriveTheApplication()
     QCOMPARE(QMDrovebot::openScriptEditor(), window);
     QVERIFY(QTest::qWaitForWindowActive(window));
     QMDrovebot::Editor *editor = window->editor();
-    editor->textEdit()->setPlainText(QStringLiteral(
-        "Test.verify(getWidgetByClassName('QPushButton') == getWidgetByObjectName('go'));\n"
-        "Test.verify(getWidgetByObjectName('batchDock') == null);\n"
-        "Test.verify(getWidgetByClassName('QMDrovebot::MainWindow') == null);\n"
-        "generateIDs();\n"
-        "Test.verify(getWidgetByToolTip('O#batchDock') == null);\n"
-        "shortCutPress('Ctrl+K');\n"
-        "delay(200);\n"));
+    editor->textEdit()->setPlainText(
+        QStringLiteral("Test.verify(getWidgetByClassName('QPushButton') == getWidgetByObjectName('go'));\n"
+                       "Test.verify(getWidgetByObjectName('batchDock') == null);\n"
+                       "Test.verify(getWidgetByClassName('QMDrovebot::MainWindow') == null);\n"
+                       "generateIDs();\n"
+                       "Test.verify(getWidgetByToolTip('O#batchDock') == null);\n"
+                       "shortCutPress('Ctrl+K');\n"
+                       "delay(200);\n"));
     editor->run();
     QCOMPARE(editor->errorStatus(), 0);
     QCOMPARE(pressed, 1);
     // The settings are Corvella's, not the application's.
     QMWidgets::App::setSettingValue(QStringLiteral("probe"), 1);
-    QCOMPARE(QSettings(QStringLiteral("Brightfold"), QStringLiteral("Corvella")).value(QStringLiteral("Corvella/probe")), QVariant(1));
+    QCOMPARE(
+        QSettings(QStringLiteral("Brightfold"), QStringLiteral("Corvella")).value(QStringLiteral("Corvella/probe")),
+        QVariant(1));
     QVERIFY(QSettings().allKeys().isEmpty());
 }
 

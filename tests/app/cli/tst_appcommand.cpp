@@ -102,8 +102,7 @@ void tst_AppCommand::runs()
     QFETCH(QByteArray, out);
     if (!QFileInfo::exists(program))
         QSKIP("Qt's example programs are not installed (Debian package qtbase5-examples)");
-    const QStringList arguments =
-        QStringList{"--run", write("s.js", script), "--app", program} + options;
+    const QStringList arguments = QStringList{"--run", write("s.js", script), "--app", program} + options;
     const TestSupport::Run run = TestSupport::corvella(arguments);
     QCOMPARE(run.status, status);
     // The program's own output goes to standard error, never into the pane.
@@ -115,14 +114,14 @@ void tst_AppCommand::programDiesMidScript()
     write("a.js", "printout('a');");
     write("waits.js", "printout('waiting');\ndelay(600000);");
     const QString list = write("l.jslst", "a.js\nwaits.js\na.js\n");
-    const TestSupport::Run run = TestSupport::corvella(
-        {"--batch", list, "--app", QStringLiteral(CORVELLA_ORDERFORM)}, [](QProcess &process) {
+    const TestSupport::Run run =
+        TestSupport::corvella({"--batch", list, "--app", QStringLiteral(CORVELLA_ORDERFORM)}, [](QProcess &process) {
             // The program is the launcher's one child; it dies while the
             // second script waits.
             QTRY_VERIFY_WITH_TIMEOUT(process.peek(1 << 20).contains("== waits.js"), 60000);
             QTest::qWait(500);
-            const QString children =
-                QString::fromLatin1(TestSupport::readFile(QStringLiteral("/proc/%1/task/%1/children").arg(process.processId())));
+            const QString children = QString::fromLatin1(
+                TestSupport::readFile(QStringLiteral("/proc/%1/task/%1/children").arg(process.processId())));
             QVERIFY(!children.trimmed().isEmpty());
             ::kill(children.trimmed().section(QLatin1Char(' '), 0, 0).toInt(), SIGKILL);
         });

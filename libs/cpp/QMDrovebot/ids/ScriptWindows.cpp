@@ -25,7 +25,8 @@ QWidgetList topLevels()
 
 bool isOwn(const QWidget *widget)
 {
-    for (const QWidget *w = widget ? widget->window() : nullptr; w; w = w->parentWidget() ? w->parentWidget()->window() : nullptr) {
+    for (const QWidget *w = widget ? widget->window() : nullptr; w;
+         w = w->parentWidget() ? w->parentWidget()->window() : nullptr) {
         if (w->property(ownProperty).toBool() || QByteArray(w->metaObject()->className()).startsWith("QMDrovebot::"))
             return true;
     }
