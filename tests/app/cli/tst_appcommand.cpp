@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "cli/ProgramCheck.h"
 
 #include <csignal>
 
@@ -12,6 +13,8 @@ class tst_AppCommand : public QObject
 
 private slots:
     void initTestCase();
+    void kinds_data();
+    void kinds();
     void refused_data();
     void refused();
     void runs_data();
@@ -37,6 +40,30 @@ QString tst_AppCommand::write(const QString &name, const QByteArray &bytes, bool
     if (executable)
         QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
     return path;
+}
+
+void tst_AppCommand::kinds_data()
+{
+    QTest::addColumn<QByteArray>("libraries");
+    QTest::addColumn<int>("kind");
+    using K = ProgramCheck::Kind;
+    // clang-format off
+    QTest::newRow("Qt 5 Widgets") << QByteArray("libQt5Widgets.so.5\0libQt5Core.so.5\0", 35) << int(K::QtWidgets5);
+    QTest::newRow("Qt 5 without Widgets") << QByteArray("libQt5Quick.so.5\0libQt5Core.so.5\0", 33) << int(K::Qt5WithoutWidgets);
+    QTest::newRow("Qt 6") << QByteArray("libQt6Widgets.so.6\0libQt6Core.so.6\0", 35) << int(K::Qt6);
+    QTest::newRow("a longer name only") << QByteArray("libQt5Widgets.so.5.15\0libc.so.6\0", 32) << int(K::NoQt);
+    // clang-format on
+}
+
+void tst_AppCommand::kinds()
+{
+    QFETCH(QByteArray, libraries);
+    QFETCH(int, kind);
+    QCOMPARE(int(ProgramCheck::kindOfExecutable(QByteArray("\x7f"
+                                                           "ELF\0",
+                                                           5) +
+                                                libraries)),
+             kind);
 }
 
 void tst_AppCommand::refused_data()

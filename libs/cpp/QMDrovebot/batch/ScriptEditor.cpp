@@ -7,8 +7,28 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QScreen>
 
 namespace QMDrovebot {
+
+namespace {
+
+// To the right of the application's window where the screen has room, else
+// at the screen's right edge: never on top of what the scripts drive, if it
+// can be helped.
+void placeBeside(QWidget *window, const QWidget *application)
+{
+    if (!application || !application->isVisible())
+        return;
+    const QRect screen = application->screen()->availableGeometry();
+    const QRect beside = application->frameGeometry();
+    const int width = qMin(window->width(), screen.width());
+    const int x = beside.right() + 1 + width <= screen.right() ? beside.right() + 1 : screen.right() + 1 - width;
+    window->setGeometry(qMax(screen.left(), x), qMax(screen.top(), beside.top()), width,
+                        qMin(window->height(), screen.height()));
+}
+
+} // namespace
 
 void prepareHostProgram(QWidget *applicationWidget)
 {
@@ -30,6 +50,7 @@ MainWindow *openScriptEditor(QWidget *applicationWidget)
         window->setAttribute(Qt::WA_QuitOnClose, false);
         // Gone before the application object, whose widgets it refers to.
         QObject::connect(qApp, &QCoreApplication::aboutToQuit, [] { delete window; });
+        placeBeside(window, AutomationState::applicationWidget());
     }
     window->show();
     window->raise();
