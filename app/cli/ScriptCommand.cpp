@@ -1,8 +1,9 @@
 #include "ScriptCommand.h"
 
+#include "AppScriptHost.h"
 #include "CommandLine.h"
 #include "JUnitReport.h"
-#include "ScriptHost.h"
+#include "LocalScriptHost.h"
 #include "ScriptRunGuard.h"
 #include "window/JSMainWindow.h"
 #include "window/JavaScriptEvaluator.h"
@@ -84,7 +85,11 @@ int runBatch(int argc, char **argv, const Batch &batch)
     QMWidgets::App app(argc, argv, QLatin1String(CommandLine::organization), QLatin1String(CommandLine::application));
     CommandLine::setUpApplication(app);
     ScriptRunGuard guard(batch.options.timeLimitSeconds);
-    const std::unique_ptr<ScriptHost> host = ScriptHost::create(batch.options, &guard);
+    std::unique_ptr<ScriptHost> host;
+    if (batch.options.appCommand.isEmpty())
+        host = std::make_unique<LocalScriptHost>(batch.options.evidenceFolder, &guard);
+    else
+        host = std::make_unique<AppScriptHost>(batch.options.appCommand, batch.options.evidenceFolder, &guard);
     if (!host->start())
         return 2;
 

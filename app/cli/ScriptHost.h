@@ -2,12 +2,7 @@
 
 #include <QString>
 
-#include <memory>
-
 #include <QMDrovebot/batch/ScriptRunner.h>
-
-class ScriptRunGuard;
-struct ScriptCommandOptions;
 
 // Where --run and --batch run their scripts: Corvella's own frame in this
 // process, or a program Corvella is attached to. Either way a row runs under
@@ -23,6 +18,4 @@ public:
     virtual QMDrovebot::ScriptRun run(const QString &path) = 0;
     // False once no further script can run (the program has ended).
     virtual bool canRun() const = 0;
-
-    static std::unique_ptr<ScriptHost> create(const ScriptCommandOptions &options, ScriptRunGuard *guard);
 };
