@@ -2,6 +2,8 @@
 
 #include "ScriptHost.h"
 
+#include <memory>
+
 class JavaScriptEvaluator;
 
 // The scripts see the same application as the editor: the frame with its

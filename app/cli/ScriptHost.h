@@ -4,6 +4,8 @@
 
 #include <QMDrovebot/batch/ScriptRunner.h>
 
+class ScriptRunGuard;
+
 // Where --run and --batch run their scripts: Corvella's own frame in this
 // process, or a program Corvella is attached to. Either way a row runs under
 // the guard's time limit and signals, and a failed row brings its evidence.
