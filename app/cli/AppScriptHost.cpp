@@ -2,6 +2,7 @@
 
 #include "ScriptRunGuard.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QJsonValue>
 #include <QTimer>
@@ -60,6 +61,8 @@ QMDrovebot::ScriptRun AppScriptHost::run(const QString &path)
         failWith(QStringLiteral("Error: the run was interrupted before the script started"));
         return result;
     }
+    QElapsedTimer clock;
+    clock.start();
     bool finished = false;
     QString stopReason;
     QEventLoop loop;
@@ -97,6 +100,7 @@ QMDrovebot::ScriptRun AppScriptHost::run(const QString &path)
     if (finished)
         return result;
     result.path = path;
+    result.milliseconds = clock.elapsed();
     if (killed)
         failWith(stopReason + QStringLiteral("\nError: %1 did not stop the script within %2 seconds and was killed")
                                   .arg(m_launcher.name())
