@@ -1,4 +1,6 @@
+#include "cli/AppOption.h"
 #include "cli/CommandLine.h"
+#include "cli/ProgramLauncher.h"
 #include "cli/ScriptCommand.h"
 #include "compress/CompressCommand.h"
 #include "window/JSMainWindow.h"
@@ -25,6 +27,8 @@ int main(int argc, char **argv)
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+    // With --app, what follows "--" belongs to the program, not to us.
+    const QStringList programArguments = splitProgramArguments(&arguments);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Corvella: edit, run, debug and compress JavaScript files "
@@ -65,6 +69,7 @@ int main(int argc, char **argv)
     parser.addOption(evidenceOption);
     parser.addOption(compressOption);
     parser.addOption(outputOption);
+    const QCommandLineOption appOption = addAppOption(&parser);
     parser.addPositionalArgument(QStringLiteral("FILE.js"), QStringLiteral("A script to open in the editor."));
 
     if (!parser.parse(arguments))
@@ -107,6 +112,15 @@ int main(int argc, char **argv)
     if (positional.size() > 1)
         return fail(QStringLiteral("only one file can be opened at a time"), 2);
 
+    if (parser.isSet(appOption) && parser.isSet(compressOption))
+        return fail(QStringLiteral("--app is used with --run, --batch or alone"), 2);
+    if (parser.isSet(appOption) && !positional.isEmpty())
+        return fail(
+            QStringLiteral("the program's own arguments follow \"--\": --app PROGRAM -- %1").arg(positional.first()),
+            2);
+    const QStringList appCommand =
+        parser.isSet(appOption) ? QStringList{parser.value(appOption)} + programArguments : QStringList();
+
     if (parser.isSet(compressOption)) {
         QCoreApplication app(argc, argv);
         return runCompressCommand(parser.value(compressOption), parser.value(outputOption));
@@ -115,6 +129,7 @@ int main(int argc, char **argv)
     options.reportPath = parser.value(junitOption);
     options.timeLimitSeconds = timeLimit;
     options.evidenceFolder = parser.value(evidenceOption);
+    options.appCommand = appCommand;
     if (parser.isSet(batchOption))
         return runBatchCommand(argc, argv, parser.value(batchOption), options);
     if (parser.isSet(runOption))
@@ -122,6 +137,8 @@ int main(int argc, char **argv)
 
     if (!hasDisplay())
         return fail(QStringLiteral("no display found: set DISPLAY (or run under xvfb-run), or use --run FILE.js"), 1);
+    if (!appCommand.isEmpty())
+        return runAttachedEditor(argc, argv, appCommand);
 
     QMWidgets::App app(argc, argv, QLatin1String(organization), QLatin1String(application));
     setUpApplication(app);

@@ -14,6 +14,7 @@ ALLOWED = {
     "app/cli": ["app/window", "app/compress", Q + "*"] + BASE,
     "app/window": ["app/compress", Q + "*"] + BASE,
     "app/compress": ["libs/cpp/MTools"],
+    "libs/cpp/QMAttach": [Q + "batch", Q + "editor", Q + "automation", Q + "engine", Q + "ids"] + BASE,
     Q + "batch": [Q + "editor", Q + "automation", Q + "engine", Q + "ids"] + BASE,
     Q + "editor": [Q + "automation", Q + "engine", Q + "ids"] + BASE,
     Q + "automation": [Q + "engine", Q + "ids"] + BASE,

@@ -4,7 +4,7 @@
 # stdout stays clean.
 
 corvella_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-corvella_packages="cmake g++ make qtbase5-dev qtscript5-dev libqt5opengl5-dev xvfb xauth fonts-dejavu-core python3"
+corvella_packages="cmake g++ make qtbase5-dev qtscript5-dev libqt5opengl5-dev xvfb xauth fonts-dejavu-core python3 qtbase5-examples"
 
 corvella_install_missing() {
   local missing=() p

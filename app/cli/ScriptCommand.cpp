@@ -1,7 +1,9 @@
 #include "ScriptCommand.h"
 
+#include "AppScriptHost.h"
 #include "CommandLine.h"
 #include "JUnitReport.h"
+#include "LocalScriptHost.h"
 #include "ScriptRunGuard.h"
 #include "window/JSMainWindow.h"
 #include "window/JavaScriptEvaluator.h"
@@ -77,55 +79,37 @@ QString counted(int count, const char *singular, const char *plural)
     return QString::number(count) + QLatin1Char(' ') + QLatin1String(count == 1 ? singular : plural);
 }
 
-// Taken right after the failure, while the windows still show it; the
-// folder's path ends the script's output and its failure text, so whoever
-// reads either finds the evidence.
-void addEvidence(const QString &folder, const QString &scriptPath, QMDrovebot::ScriptRun *result)
-{
-    QString error;
-    const QString path = QMDrovebot::Evidence::write(folder, scriptPath, result->outputText, &error);
-    const QString line = path.isEmpty() ? QStringLiteral("No evidence: ") + error : QStringLiteral("Evidence: ") + path;
-    for (QString *text : {&result->outputText, &result->errorText})
-        *text += (text->isEmpty() ? QString() : QStringLiteral("\n")) + line;
-}
-
 int runBatch(int argc, char **argv, const Batch &batch)
 {
     CommandLine::chooseHeadlessPlatform();
     QMWidgets::App app(argc, argv, QLatin1String(CommandLine::organization), QLatin1String(CommandLine::application));
     CommandLine::setUpApplication(app);
-    // Nobody is there to answer the unsaved-changes question.
-    QMDrovebot::AutomationState::setQuitsDirectly(true);
     ScriptRunGuard guard(batch.options.timeLimitSeconds);
-    // The scripts see the same application as the editor: the frame with its
-    // document window, whose editor runs them one after another.
-    JavaScriptEvaluator frame;
-    frame.showAtStartUp();
-    app.setMainWidget(&frame);
-    frame.mainWindow()->registerApplicationWidget(&frame);
+    std::unique_ptr<ScriptHost> host;
+    if (batch.options.appCommand.isEmpty())
+        host = std::make_unique<LocalScriptHost>(batch.options.evidenceFolder, &guard);
+    else
+        host = std::make_unique<AppScriptHost>(batch.options.appCommand, batch.options.evidenceFolder, &guard);
+    if (!host->start())
+        return 2;
 
     ReportFile report(batch);
     if (!report.write())
         return 2;
 
-    CommandLine::waitUntilActive(&frame);
-    QMDrovebot::ScriptRunner runner(frame.mainWindow()->editor());
-    runner.setRunStep([&guard](QMDrovebot::Editor *editor) { guard.run(editor); });
     int errors = 0;
     int ran = 0;
-    for (int i = 0; i < batch.rows.size() && !ScriptRunGuard::signalReceived(); ++i, ++ran) {
+    for (int i = 0; i < batch.rows.size() && !ScriptRunGuard::signalReceived() && host->canRun(); ++i, ++ran) {
         const Row &row = batch.rows.at(i);
         if (!batch.single)
             printLine(stdout, QStringLiteral("== ") + row.shown);
         report[i].outcome = JUnitReport::Outcome::Unfinished;
         report.write();
 
-        QMDrovebot::ScriptRun result = runner.run(row.run);
+        QMDrovebot::ScriptRun result = host->run(row.run);
         if (batch.single && !result.opened)
             return fail(QStringLiteral("cannot read %1: %2").arg(row.shown, result.errorText), 2);
         const bool failed = result.error || ScriptRunGuard::signalReceived();
-        if (failed && !batch.options.evidenceFolder.isEmpty())
-            addEvidence(batch.options.evidenceFolder, row.run, &result);
         errors += failed ? 1 : 0;
         if (batch.single || !result.outputText.isEmpty())
             printLine(stdout, result.outputText);

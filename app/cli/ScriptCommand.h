@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // What --run and --batch share besides the scripts themselves.
 struct ScriptCommandOptions
@@ -14,6 +15,9 @@ struct ScriptCommandOptions
     // widget tree, the output) in a folder of its own below this one; empty
     // for none.
     QString evidenceFolder;
+    // With --app: the program the scripts run in, then its arguments; empty
+    // for Corvella's own frame.
+    QStringList appCommand;
 };
 
 // `corvella --batch LIST.jslst`: runs the scripts of the list in order in one

@@ -72,17 +72,35 @@ ScriptRunGuard::~ScriptRunGuard()
 
 void ScriptRunGuard::run(QMDrovebot::Editor *editor)
 {
-    if (signalReceived() || !editor)
+    if (!editor)
         return;
-    m_editor = editor;
+    QPointer<QMDrovebot::Editor> guarded(editor);
+    run(
+        [guarded] {
+            if (guarded)
+                guarded->run();
+        },
+        [guarded](const QString &reason) {
+            if (!guarded || !guarded->isEvaluating())
+                return;
+            guarded->appendError(reason);
+            guarded->stopEvaluation();
+        });
+}
+
+void ScriptRunGuard::run(const std::function<void()> &body, const std::function<void(const QString &)> &stop)
+{
+    if (signalReceived())
+        return;
+    m_stop = stop;
     ScriptRunGuard *outer = g_activeGuard;
     g_activeGuard = this;
     if (m_timeLimitSeconds > 0)
         m_timeLimit->start(m_timeLimitSeconds * 1000);
-    editor->run();
+    body();
     m_timeLimit->stop();
     g_activeGuard = outer;
-    m_editor = nullptr;
+    m_stop = nullptr;
 }
 
 bool ScriptRunGuard::signalReceived()
@@ -104,8 +122,6 @@ void ScriptRunGuard::signalArrived()
 
 void ScriptRunGuard::stopRun(const QString &reason)
 {
-    if (!m_editor || !m_editor->isEvaluating())
-        return;
-    m_editor->appendError(reason);
-    m_editor->stopEvaluation();
+    if (m_stop)
+        m_stop(reason);
 }

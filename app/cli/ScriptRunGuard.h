@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
+
 class QTimer;
 
 namespace QMDrovebot {
@@ -30,6 +32,10 @@ public:
     // Runs the editor's document as Run does, within the limit. A signal
     // that arrived earlier keeps the script from starting at all.
     void run(QMDrovebot::Editor *editor);
+    // The same for a script that runs elsewhere (in another process):
+    // `body` returns when it has ended, `stop` asks it to end now with the
+    // given red line.
+    void run(const std::function<void()> &body, const std::function<void(const QString &reason)> &stop);
     static bool signalReceived();
 
     static QString timeLimitText(int seconds);
@@ -40,5 +46,5 @@ private:
 
     int m_timeLimitSeconds;
     QTimer *m_timeLimit;
-    QPointer<QMDrovebot::Editor> m_editor;
+    std::function<void(const QString &)> m_stop;
 };

@@ -22,16 +22,39 @@ QString &saveDir()
     return dir;
 }
 
+QString &organizationWithoutApp()
+{
+    static QString name;
+    return name;
+}
+
+QString &applicationWithoutApp()
+{
+    static QString name;
+    return name;
+}
+
+QString storeOrganization()
+{
+    return App::instance() || organizationWithoutApp().isEmpty() ? QCoreApplication::organizationName()
+                                                                 : organizationWithoutApp();
+}
+
+QString storeApplication()
+{
+    return App::instance() || applicationWithoutApp().isEmpty() ? QCoreApplication::applicationName()
+                                                                : applicationWithoutApp();
+}
+
 QString defaultDirectory()
 {
-    const QString name = QCoreApplication::applicationName().isEmpty() ? QStringLiteral("Corvella")
-                                                                       : QCoreApplication::applicationName();
+    const QString name = storeApplication().isEmpty() ? QStringLiteral("Corvella") : storeApplication();
     return QDir::homePath() + QLatin1Char('/') + name + QLatin1Char('/');
 }
 
 QString applicationPrefix()
 {
-    return QCoreApplication::applicationName() + QLatin1Char('/');
+    return storeApplication() + QLatin1Char('/');
 }
 
 // Toolkit warnings would mix with what a script prints when it runs from a
@@ -71,11 +94,17 @@ App *App::instance()
     return qobject_cast<App *>(QCoreApplication::instance());
 }
 
+void App::setIdentityWithoutApp(const QString &organization, const QString &application)
+{
+    organizationWithoutApp() = organization;
+    applicationWithoutApp() = application;
+}
+
 QVariant App::settingValue(const QString &key, const QVariant &defaultValue)
 {
     if (App *app = instance())
         return app->m_settings->value(applicationPrefix() + key, defaultValue);
-    QSettings settings(QCoreApplication::organizationName(), QCoreApplication::applicationName());
+    QSettings settings(storeOrganization(), storeApplication());
     return settings.value(applicationPrefix() + key, defaultValue);
 }
 
@@ -85,7 +114,7 @@ void App::setSettingValue(const QString &key, const QVariant &value)
         app->m_settings->setValue(applicationPrefix() + key, value);
         return;
     }
-    QSettings settings(QCoreApplication::organizationName(), QCoreApplication::applicationName());
+    QSettings settings(storeOrganization(), storeApplication());
     settings.setValue(applicationPrefix() + key, value);
 }
 

@@ -27,6 +27,11 @@ public:
 
     static App *instance();
 
+    // Inside another program's process (no App instance) the settings and
+    // the default folders would otherwise be that program's: Corvella's
+    // tools there keep Corvella's own.
+    static void setIdentityWithoutApp(const QString &organization, const QString &application);
+
     // Keys are stored as "<application name>/<key>".
     static QVariant settingValue(const QString &key, const QVariant &defaultValue = QVariant());
     static void setSettingValue(const QString &key, const QVariant &value);

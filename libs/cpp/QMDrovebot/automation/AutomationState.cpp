@@ -2,8 +2,11 @@
 
 #include "KeyNames.h"
 
+#include <QMDrovebot/ids/ScriptWindows.h>
 #include <QMDrovebot/ids/WidgetIds.h>
 
+#include <QApplication>
+#include <QMenu>
 #include <QPointer>
 #include <QWidget>
 
@@ -12,6 +15,8 @@ namespace QMDrovebot {
 namespace {
 
 QPointer<QWidget> g_applicationWidget;
+QPointer<QWidget> g_lastActiveWindow;
+bool g_followsActiveWindow = false;
 bool g_quitsDirectly = false;
 
 } // namespace
@@ -31,7 +36,29 @@ void AutomationState::setApplicationWidget(QWidget *widget)
 
 QWidget *AutomationState::applicationWidget()
 {
-    return g_applicationWidget;
+    if (g_applicationWidget || !g_followsActiveWindow)
+        return g_applicationWidget;
+    QWidget *active = QApplication::activeWindow();
+    if (active && !ScriptWindows::isOwn(active))
+        g_lastActiveWindow = active;
+    if (g_lastActiveWindow && g_lastActiveWindow->isVisible())
+        return g_lastActiveWindow;
+    const QWidgetList windows = ScriptWindows::topLevels();
+    for (QWidget *window : windows) {
+        if (window->isVisible() && !ScriptWindows::isOwn(window) && !qobject_cast<QMenu *>(window))
+            return window;
+    }
+    return nullptr;
+}
+
+void AutomationState::setFollowsActiveWindow(bool follow)
+{
+    g_followsActiveWindow = follow;
+}
+
+bool AutomationState::followsActiveWindow()
+{
+    return g_followsActiveWindow;
 }
 
 void AutomationState::setQuitsDirectly(bool direct)

@@ -19,6 +19,12 @@ public:
     // Escape; null until a host registers one.
     static void setApplicationWidget(QWidget *widget);
     static QWidget *applicationWidget();
+    // Inside another program no one widget of its own is known: with this on
+    // and none registered, shortcuts go to the program's active window, or,
+    // while Corvella's own window has the focus, to the program's window that
+    // had it last (else its first visible one).
+    static void setFollowsActiveWindow(bool follow);
+    static bool followsActiveWindow();
 
     // quitApplication() closes the application widget the way the user
     // would, so its questions (unsaved changes) are asked; an unattended

@@ -3,6 +3,7 @@
 #include "ScriptDialogs.h"
 
 #include <MTools/CheckedSaveFile.h>
+#include <QMDrovebot/ids/ScriptWindows.h>
 #include <QMDrovebot/ids/WidgetIds.h>
 
 #include <QApplication>
@@ -62,7 +63,7 @@ QString Evidence::widgetTree()
 {
     const QHash<const QWidget *, QString> ids = WidgetIds::currentIds();
     QString out;
-    const QWidgetList topLevels = QApplication::topLevelWidgets();
+    const QWidgetList topLevels = ScriptWindows::topLevels();
     for (QWidget *top : topLevels)
         describe(top, 0, ids, out);
     return out;
@@ -88,7 +89,7 @@ QString Evidence::write(const QString &folder, const QString &scriptPath, const 
                                             nullptr) &&
          ok;
     int number = 0;
-    const QWidgetList topLevels = QApplication::topLevelWidgets();
+    const QWidgetList topLevels = ScriptWindows::topLevels();
     for (QWidget *top : topLevels) {
         if (!top->isVisible())
             continue;

@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -97,6 +98,14 @@ void postShortcut(const QString &shortcut, QWidget *disabled)
     const KeyNames::Shortcut parsed = KeyNames::parse(shortcut);
     if (parsed.key < 1)
         return;
+    // A window's shortcuts fire only while it is the active window; in
+    // another program the user may have pressed Run in Corvella's window.
+    // The window system activates it later; the toolkit, which matches the
+    // shortcut, is told now, before the key arrives.
+    if (AutomationState::followsActiveWindow() && !receiver->isActiveWindow()) {
+        receiver->activateWindow();
+        QApplication::setActiveWindow(receiver);
+    }
     if (disabled)
         disabled->setEnabled(false);
     ScriptEngine::postWhenScriptWaits(

@@ -4,6 +4,7 @@
 #include "WidgetLookup.h"
 
 #include <QMDrovebot/engine/ScriptEngine.h>
+#include <QMDrovebot/ids/ScriptWindows.h>
 #include <QMDrovebot/ids/WidgetIds.h>
 
 #include <QApplication>
@@ -57,7 +58,7 @@ QList<QWidget *> matches(Kind kind, const QString &text)
     QList<QWidget *> found;
     if (kind == Kind::Unknown)
         return found;
-    const QWidgetList topLevels = QApplication::topLevelWidgets();
+    const QWidgetList topLevels = ScriptWindows::topLevels();
     for (QWidget *top : topLevels) {
         QList<QWidget *> candidates{top};
         if (kind != Kind::WindowTitle)
@@ -196,7 +197,7 @@ QString timeoutReport(Kind kind, const QString &text, int milliseconds)
     std::vector<Candidate> candidates;
     const QWidgetList all = QApplication::allWidgets();
     for (QWidget *widget : all) {
-        if (!widget->isVisible())
+        if (!widget->isVisible() || (ScriptWindows::hidesOwnWindows() && ScriptWindows::isOwn(widget)))
             continue;
         const QString value = property(kind, widget, ids);
         if (!value.isEmpty())

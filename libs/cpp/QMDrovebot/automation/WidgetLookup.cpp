@@ -1,5 +1,7 @@
 #include "WidgetLookup.h"
 
+#include <QMDrovebot/ids/ScriptWindows.h>
+
 #include <QApplication>
 #include <QDialog>
 #include <QMenu>
@@ -32,7 +34,7 @@ template <typename Match> QWidget *searchTopLevels(bool visibleOnly, Match match
 {
     const auto accepted = [&](QWidget *w) { return match(w) && (!visibleOnly || w->isVisible()); };
     QWidget *result = nullptr;
-    const QWidgetList topLevels = QApplication::topLevelWidgets();
+    const QWidgetList topLevels = ScriptWindows::topLevels();
     for (QWidget *top : topLevels) {
         if (accepted(top))
             return top;
@@ -70,7 +72,7 @@ QWidget *byToolTip(const QString &toolTip, bool visibleOnly)
 
 QObject *byObjectName(const QString &objectName)
 {
-    const QWidgetList topLevels = QApplication::topLevelWidgets();
+    const QWidgetList topLevels = ScriptWindows::topLevels();
     for (QWidget *top : topLevels) {
         if (top->objectName() == objectName)
             return top;
@@ -82,7 +84,7 @@ QObject *byObjectName(const QString &objectName)
 
 QWidget *byWindowTitle(const QString &title)
 {
-    const QWidgetList topLevels = QApplication::topLevelWidgets();
+    const QWidgetList topLevels = ScriptWindows::topLevels();
     for (QWidget *top : topLevels) {
         if (top->windowTitle() == title)
             return top;

@@ -1,5 +1,6 @@
 #include "ScriptRunner.h"
 
+#include <QMDrovebot/automation/Evidence.h>
 #include <QMDrovebot/editor/DocWindow.h>
 #include <QMDrovebot/editor/Editor.h>
 #include <QMDrovebot/engine/OutputArea.h>
@@ -99,6 +100,15 @@ QString ScriptRunner::errorText(const QTextDocument *document)
     }
     // A <BR> inside a red text is a line separator within one block.
     return lines.join(QLatin1Char('\n')).replace(QChar::LineSeparator, QLatin1Char('\n'));
+}
+
+void ScriptRunner::addEvidence(const QString &folder, ScriptRun *run)
+{
+    QString error;
+    const QString path = Evidence::write(folder, run->path, run->outputText, &error);
+    const QString line = path.isEmpty() ? QStringLiteral("No evidence: ") + error : QStringLiteral("Evidence: ") + path;
+    for (QString *text : {&run->outputText, &run->errorText})
+        *text += (text->isEmpty() ? QString() : QStringLiteral("\n")) + line;
 }
 
 } // namespace QMDrovebot

@@ -47,6 +47,11 @@ public:
     // The red texts of a pane: what a failed run reports.
     static QString errorText(const QTextDocument *document);
 
+    // Taken right after the failure, while the windows still show it; the
+    // folder's path ends the run's output and its error text, so whoever
+    // reads either finds the evidence.
+    static void addEvidence(const QString &folder, ScriptRun *run);
+
 private:
     bool open(const QString &path);
 

@@ -3,6 +3,7 @@
 #include "AliasesWidget.h"
 #include "EditorFilter.h"
 #include "IdNaming.h"
+#include "ScriptWindows.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -59,7 +60,7 @@ bool isToolWindow(const QWidget *topLevel)
 QVector<QWidget *> applicationWidgets()
 {
     QVector<QWidget *> widgets;
-    const QWidgetList topLevels = QApplication::topLevelWidgets();
+    const QWidgetList topLevels = ScriptWindows::topLevels();
     for (QWidget *top : topLevels) {
         if (isToolWindow(top))
             continue;
@@ -173,7 +174,7 @@ void WidgetIds::recordToolTips()
 
 void WidgetIds::installHoverFilters()
 {
-    const QWidgetList topLevels = QApplication::topLevelWidgets();
+    const QWidgetList topLevels = ScriptWindows::topLevels();
     for (QWidget *top : topLevels) {
         if (className(top) == QLatin1String("QMenu") || isToolWindow(top))
             continue;

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "ScriptHost.h"
+
+#include <memory>
+
+class JavaScriptEvaluator;
+
+// The scripts see the same application as the editor: the frame with its
+// document window, whose editor runs them one after another.
+class LocalScriptHost : public ScriptHost
+{
+public:
+    LocalScriptHost(const QString &evidenceFolder, ScriptRunGuard *guard);
+    ~LocalScriptHost() override;
+
+    bool start() override;
+    QMDrovebot::ScriptRun run(const QString &path) override;
+    bool canRun() const override;
+
+private:
+    QString m_evidenceFolder;
+    ScriptRunGuard *m_guard;
+    std::unique_ptr<JavaScriptEvaluator> m_frame;
+    std::unique_ptr<QMDrovebot::ScriptRunner> m_runner;
+};

@@ -1,0 +1,146 @@
+#include "ProgramLauncher.h"
+
+#include "CommandLine.h"
+#include "ProgramCheck.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QJsonValue>
+#include <QTimer>
+
+#include <csignal>
+
+ProgramLauncher::ProgramLauncher(const QStringList &command, Mode mode, QObject *parent)
+    : QObject(parent)
+    , m_command(command)
+    , m_mode(mode)
+{
+}
+
+WorkerProcess *ProgramLauncher::process()
+{
+    return &m_process;
+}
+
+QString ProgramLauncher::name() const
+{
+    return m_command.value(0);
+}
+
+QString ProgramLauncher::attachLibrary() const
+{
+    // Beside the program in the build tree; in its own folder once installed.
+    const QString dir = QCoreApplication::applicationDirPath();
+    for (const QString &candidate : {dir + QStringLiteral("/libcorvella-attach.so"),
+                                     dir + QStringLiteral("/" CORVELLA_ATTACH_LIBRARY_FROM_BINDIR)}) {
+        if (QFileInfo(candidate).isFile())
+            return QFileInfo(candidate).canonicalFilePath();
+    }
+    return QString();
+}
+
+bool ProgramLauncher::refuse(const QString &line)
+{
+    m_process.kill();
+    CommandLine::fail(line, 2);
+    return false;
+}
+
+bool ProgramLauncher::attach()
+{
+    const QString program = ProgramCheck::resolve(name());
+    const ProgramCheck::Kind kind = ProgramCheck::inspect(program);
+    const QString refusal = ProgramCheck::refusal(kind, name());
+    if (!refusal.isEmpty())
+        return refuse(refusal);
+    const QString library = attachLibrary();
+    if (library.isEmpty())
+        return refuse(QStringLiteral("Corvella's library for --app (libcorvella-attach.so) is missing beside %1")
+                          .arg(QCoreApplication::applicationFilePath()));
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    const QString preloads = environment.value(QStringLiteral("LD_PRELOAD"));
+    environment.insert(QStringLiteral("LD_PRELOAD"),
+                       preloads.isEmpty() ? library : library + QLatin1Char(' ') + preloads);
+    environment.insert(QStringLiteral("CORVELLA_ATTACH"),
+                       m_mode == Mode::Editor ? QStringLiteral("editor") : QStringLiteral("run"));
+    WorkerProcess::Options options;
+    if (m_mode == Mode::Editor) {
+        // The user's program in the user's terminal: its output, Ctrl+C and
+        // life are its own.
+        options.outputToStandardError = false;
+        options.ownProcessGroup = false;
+        options.endsWithLauncher = false;
+    }
+    QString error;
+    if (!m_process.start(program, m_command.mid(1), environment, options, &error))
+        return refuse(QStringLiteral("cannot start %1: %2").arg(name(), error));
+
+    QString outcome;
+    bool attached = false;
+    bool applicationSeen = false;
+    QEventLoop loop;
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    connect(&giveUp, &QTimer::timeout, &loop, [&] {
+        outcome = QStringLiteral("%1 started no Qt 5 application within %2 seconds")
+                      .arg(name())
+                      .arg(attachMilliseconds / 1000);
+        loop.quit();
+    });
+    const QMetaObject::Connection messages =
+        connect(&m_process, &WorkerProcess::received, &loop, [&](const QJsonObject &message) {
+            const QString type = message.value(QStringLiteral("type")).toString();
+            if (type == QLatin1String("app")) {
+                applicationSeen = true;
+                giveUp.stop();
+                const QString qt = message.value(QStringLiteral("qt")).toString();
+                const QString builtWith = message.value(QStringLiteral("builtWith")).toString();
+                if (!message.value(QStringLiteral("widgets")).toBool()) {
+                    outcome = QStringLiteral("%1 is not a Qt Widgets program: its application object is a %2 (Qt Quick "
+                                             "and QML cannot be driven)")
+                                  .arg(name(), message.value(QStringLiteral("class")).toString());
+                    loop.quit();
+                } else if (qt != builtWith) {
+                    outcome =
+                        QStringLiteral("%1 runs on Qt %2, but Corvella is built with Qt %3").arg(name(), qt, builtWith);
+                    loop.quit();
+                }
+            } else if (type == QLatin1String("noWindow")) {
+                outcome = QStringLiteral("%1 showed no window within 10 seconds").arg(name());
+                loop.quit();
+            } else if (type == QLatin1String("ready")) {
+                attached = true;
+                loop.quit();
+            }
+        });
+    const QMetaObject::Connection end = connect(&m_process, &WorkerProcess::ended, &loop, [&] {
+        outcome =
+            applicationSeen
+                ? QStringLiteral("%1 %2 before it showed a window").arg(name(), m_process.endText())
+                : QStringLiteral("%1 %2 without starting a Qt 5 Widgets application").arg(name(), m_process.endText());
+        loop.quit();
+    });
+    giveUp.start(attachMilliseconds);
+    loop.exec();
+    disconnect(messages);
+    disconnect(end);
+    return attached ? true : refuse(outcome);
+}
+
+int runAttachedEditor(int argc, char **argv, const QStringList &command)
+{
+    QCoreApplication app(argc, argv);
+    ProgramLauncher launcher(command, ProgramLauncher::Mode::Editor);
+    if (!launcher.attach())
+        return 2;
+    // Ctrl+C reaches the program too: it decides, and we report how it ended.
+    ::signal(SIGINT, SIG_IGN);
+    if (!launcher.process()->hasEnded()) {
+        QEventLoop loop;
+        QObject::connect(launcher.process(), &WorkerProcess::ended, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return launcher.process()->shellStatus();
+}

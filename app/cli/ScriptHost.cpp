@@ -1,0 +1,3 @@
+#include "ScriptHost.h"
+
+ScriptHost::~ScriptHost() = default;
