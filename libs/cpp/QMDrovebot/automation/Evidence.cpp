@@ -4,8 +4,8 @@
 
 #include <MTools/CheckedSaveFile.h>
 #include <QMDrovebot/ids/WidgetIds.h>
+#include <QMWidgets/TopLevelOrder.h>
 
-#include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -62,7 +62,7 @@ QString Evidence::widgetTree()
 {
     const QHash<const QWidget *, QString> ids = WidgetIds::currentIds();
     QString out;
-    const QWidgetList topLevels = QApplication::topLevelWidgets();
+    const QWidgetList topLevels = QMWidgets::TopLevelOrder::topLevelWidgets();
     for (QWidget *top : topLevels)
         describe(top, 0, ids, out);
     return out;
@@ -88,7 +88,7 @@ QString Evidence::write(const QString &folder, const QString &scriptPath, const 
                                             nullptr) &&
          ok;
     int number = 0;
-    const QWidgetList topLevels = QApplication::topLevelWidgets();
+    const QWidgetList topLevels = QMWidgets::TopLevelOrder::topLevelWidgets();
     for (QWidget *top : topLevels) {
         if (!top->isVisible())
             continue;

@@ -5,8 +5,8 @@
 
 #include <QMDrovebot/engine/ScriptEngine.h>
 #include <QMDrovebot/ids/WidgetIds.h>
+#include <QMWidgets/TopLevelOrder.h>
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QMetaMethod>
 #include <QWidget>
@@ -57,7 +57,7 @@ QList<QWidget *> matches(Kind kind, const QString &text)
     QList<QWidget *> found;
     if (kind == Kind::Unknown)
         return found;
-    const QWidgetList topLevels = QApplication::topLevelWidgets();
+    const QWidgetList topLevels = QMWidgets::TopLevelOrder::topLevelWidgets();
     for (QWidget *top : topLevels) {
         QList<QWidget *> candidates{top};
         if (kind != Kind::WindowTitle)
@@ -194,8 +194,13 @@ QString timeoutReport(Kind kind, const QString &text, int milliseconds)
         QWidget *widget;
     };
     std::vector<Candidate> candidates;
-    const QWidgetList all = QApplication::allWidgets();
-    for (QWidget *widget : all) {
+    // Every widget in the order of the searches, so ties are listed alike in
+    // every run.
+    QWidgetList all;
+    const QWidgetList topLevels = QMWidgets::TopLevelOrder::topLevelWidgets();
+    for (QWidget *top : topLevels)
+        all += QWidgetList{top} + top->findChildren<QWidget *>();
+    for (QWidget *widget : qAsConst(all)) {
         if (!widget->isVisible())
             continue;
         const QString value = property(kind, widget, ids);

@@ -1,6 +1,7 @@
 #include "WidgetLookup.h"
 
-#include <QApplication>
+#include <QMWidgets/TopLevelOrder.h>
+
 #include <QDialog>
 #include <QMenu>
 #include <QWidget>
@@ -32,7 +33,7 @@ template <typename Match> QWidget *searchTopLevels(bool visibleOnly, Match match
 {
     const auto accepted = [&](QWidget *w) { return match(w) && (!visibleOnly || w->isVisible()); };
     QWidget *result = nullptr;
-    const QWidgetList topLevels = QApplication::topLevelWidgets();
+    const QWidgetList topLevels = QMWidgets::TopLevelOrder::topLevelWidgets();
     for (QWidget *top : topLevels) {
         if (accepted(top))
             return top;
@@ -70,7 +71,7 @@ QWidget *byToolTip(const QString &toolTip, bool visibleOnly)
 
 QObject *byObjectName(const QString &objectName)
 {
-    const QWidgetList topLevels = QApplication::topLevelWidgets();
+    const QWidgetList topLevels = QMWidgets::TopLevelOrder::topLevelWidgets();
     for (QWidget *top : topLevels) {
         if (top->objectName() == objectName)
             return top;
@@ -82,7 +83,7 @@ QObject *byObjectName(const QString &objectName)
 
 QWidget *byWindowTitle(const QString &title)
 {
-    const QWidgetList topLevels = QApplication::topLevelWidgets();
+    const QWidgetList topLevels = QMWidgets::TopLevelOrder::topLevelWidgets();
     for (QWidget *top : topLevels) {
         if (top->windowTitle() == title)
             return top;

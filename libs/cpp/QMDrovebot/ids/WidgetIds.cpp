@@ -4,8 +4,9 @@
 #include "EditorFilter.h"
 #include "IdNaming.h"
 
+#include <QMWidgets/TopLevelOrder.h>
+
 #include <QAbstractButton>
-#include <QApplication>
 #include <QLabel>
 #include <QLayout>
 #include <QPointer>
@@ -59,7 +60,7 @@ bool isToolWindow(const QWidget *topLevel)
 QVector<QWidget *> applicationWidgets()
 {
     QVector<QWidget *> widgets;
-    const QWidgetList topLevels = QApplication::topLevelWidgets();
+    const QWidgetList topLevels = QMWidgets::TopLevelOrder::topLevelWidgets();
     for (QWidget *top : topLevels) {
         if (isToolWindow(top))
             continue;
@@ -162,7 +163,7 @@ void WidgetIds::recordToolTips()
     if (!map.isEmpty())
         return;
     // Tool windows included: only generating IDs leaves them out.
-    const QWidgetList topLevels = QApplication::topLevelWidgets();
+    const QWidgetList topLevels = QMWidgets::TopLevelOrder::topLevelWidgets();
     for (QWidget *top : topLevels) {
         map.insert(top, {top, top->toolTip()});
         const QList<QWidget *> descendants = top->findChildren<QWidget *>();
@@ -173,7 +174,7 @@ void WidgetIds::recordToolTips()
 
 void WidgetIds::installHoverFilters()
 {
-    const QWidgetList topLevels = QApplication::topLevelWidgets();
+    const QWidgetList topLevels = QMWidgets::TopLevelOrder::topLevelWidgets();
     for (QWidget *top : topLevels) {
         if (className(top) == QLatin1String("QMenu") || isToolWindow(top))
             continue;
