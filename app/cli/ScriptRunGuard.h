@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 
@@ -40,5 +41,6 @@ private:
 
     int m_timeLimitSeconds;
     QTimer *m_timeLimit;
+    QElapsedTimer m_clock; // since the run started
     QPointer<QMDrovebot::Editor> m_editor;
 };

@@ -111,7 +111,7 @@ public slots:
 
 } // namespace
 
-bool until(ScriptEngine *engine, int milliseconds, const std::function<bool()> &ready)
+bool until(ScriptEngine *engine, qint64 milliseconds, const std::function<bool()> &ready)
 {
     QElapsedTimer clock;
     clock.start();
@@ -120,7 +120,7 @@ bool until(ScriptEngine *engine, int milliseconds, const std::function<bool()> &
             return true;
         if (interrupted(engine) || clock.elapsed() >= milliseconds)
             return false;
-        ScriptDialogs::delay(int(std::min<qint64>(kStepMs, milliseconds - clock.elapsed())));
+        ScriptDialogs::delay(std::min<qint64>(kStepMs, milliseconds - clock.elapsed()));
         if (interrupted(engine))
             return false;
     }
@@ -173,7 +173,7 @@ QWidget *readyWidget(Kind kind, const QString &text)
     return nullptr;
 }
 
-QString timeoutReport(Kind kind, const QString &text, int milliseconds)
+QString timeoutReport(Kind kind, const QString &text, qint64 milliseconds)
 {
     const QString what = kindText(kind) + QLatin1Char(' ') + quoted(text);
     const QList<QWidget *> found = matches(kind, text);
@@ -227,7 +227,7 @@ QString timeoutReport(Kind kind, const QString &text, int milliseconds)
     return report;
 }
 
-bool forSignal(ScriptEngine *engine, QObject *object, const QString &signal, int milliseconds)
+bool forSignal(ScriptEngine *engine, QObject *object, const QString &signal, qint64 milliseconds)
 {
     if (!object)
         return false;
