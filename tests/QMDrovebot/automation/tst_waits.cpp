@@ -75,6 +75,7 @@ void tst_Waits::waits_data()
     QTest::newRow("hidden match is named") << "w.hide(); printout(waitForWidget('objectName', 'late', 30));" << "waitForWidget: the widget with object name \"late\" (QWidget) is still hidden after 30 ms\nnull" << 1;
     QTest::newRow("disabled match is named") << "w.show(); w.enabled = false; printout(waitForWidget('objectName', 'late', 30));" << "waitForWidget: the widget with object name \"late\" (QWidget) is still disabled after 30 ms\nnull" << 1;
     QTest::newRow("near miss is named") << "w.show(); w.objectName = 'okButton'; waitForWidget('objectName', 'okButon', 30);" << "waitForWidget: no visible widget with object name \"okButon\" within 30 ms; nearest: \"okButton\" (QWidget" << 1;
+    QTest::newRow("IDs not shown") << "w.show(); waitForWidget('id', 'O#late', 30);" << "waitForWidget: no visible widget with ID \"O#late\" within 30 ms: IDs are not shown; call generateIDs() first" << 1;
     QTest::newRow("unknown kind") << "printout(waitForWidget('name', 'late', 30));" << "waitForWidget: unknown kind \"name\"; use objectName, windowTitle, className, toolTip or id\nnull" << 1;
     QTest::newRow("signal in time") << "var t = createTimer(); t.interval = 20; t.start(); printout(waitForSignal(t, 'timeout', 2000));" << "true" << 0;
     QTest::newRow("signal by signature") << "var t = createTimer(); t.interval = 20; t.start(); printout(waitForSignal(t, 'timeout()', 2000));" << "true" << 0;

@@ -187,6 +187,13 @@ QString timeoutReport(Kind kind, const QString &text, qint64 milliseconds)
     // The nearest visible widgets by the searched property, so a typo or a
     // renamed widget shows at once.
     const QHash<const QWidget *, QString> ids = WidgetIds::currentIds();
+    // An ID is found by the tool tip that shows it; with none shown, the
+    // nearest match would be the very ID asked for.
+    if (kind == Kind::Id &&
+        std::none_of(ids.keyBegin(), ids.keyEnd(), [&](const QWidget *w) { return w->toolTip() == ids.value(w); }))
+        return QStringLiteral("no visible widget with %1 within %2 ms: IDs are not shown; call generateIDs() first")
+            .arg(what)
+            .arg(milliseconds);
     struct Candidate
     {
         int distance;
