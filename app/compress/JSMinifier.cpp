@@ -771,21 +771,22 @@ private:
         return _mm_cmpeq_epi8(_mm_or_si128(v, _mm_set1_epi8(1)), _mm_set1_epi8(')'));
     }
 
-    // One bit per unit of v after the last two letters of if, for, while
-    // or with, or after a blank; the first two units' neighbours are not in
-    // v, so they count.
-    static unsigned conditionCandidates(__m128i v)
+    // Whether a "(" after these two units may open a condition: after the
+    // last two letters of if, for, while or with, or after a blank.
+    static bool mayFollowConditionKeyword(Unit beforeLast, Unit last)
     {
-        const __m128i one = _mm_slli_si128(v, 1);
-        const __m128i two = _mm_slli_si128(v, 2);
-        const auto ends = [&](char a, char b) {
-            return _mm_and_si128(_mm_cmpeq_epi8(two, _mm_set1_epi8(a)), _mm_cmpeq_epi8(one, _mm_set1_epi8(b)));
-        };
-        const auto is = [&](char c) { return _mm_cmpeq_epi8(one, _mm_set1_epi8(c)); };
-        const __m128i words =
-            _mm_or_si128(_mm_or_si128(ends('i', 'f'), ends('o', 'r')), _mm_or_si128(ends('l', 'e'), ends('t', 'h')));
-        const __m128i blanks = _mm_or_si128(_mm_or_si128(is(' '), is('\t')), _mm_or_si128(is('\n'), is('\r')));
-        return unsigned(_mm_movemask_epi8(_mm_or_si128(words, blanks))) | 3;
+        switch (last) {
+        case 'f':
+            return beforeLast == 'i';
+        case 'r':
+            return beforeLast == 'o';
+        case 'e':
+            return beforeLast == 'l';
+        case 'h':
+            return beforeLast == 't';
+        default:
+            return isBlankOrBreak(last);
+        }
     }
 
     // One bit per unit of the 16 at p that is not ordinary.
@@ -875,10 +876,15 @@ private:
                 _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('/')), _mm_cmpeq_epi8(v, _mm_set1_epi8('"'))),
                 _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\'')), _mm_cmpeq_epi8(v, _mm_set1_epi8('`'))));
             const unsigned allParens = unsigned(_mm_movemask_epi8(parens(v)));
-            unsigned parenBits = 0;
-            if (allParens) {
-                const unsigned opens = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('('))));
-                parenBits = conditions.empty() ? opens & conditionCandidates(v) : allParens;
+            unsigned parenBits = allParens;
+            if (allParens && conditions.empty()) {
+                parenBits = 0;
+                for (unsigned opens = allParens & unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('('))));
+                     opens; opens &= opens - 1) {
+                    const int k = __builtin_ctz(opens);
+                    if (k < 2 || mayFollowConditionKeyword(p[k - 2], p[k - 1]))
+                        parenBits |= 1u << k;
+                }
             }
             unsigned mask = unsigned(_mm_movemask_epi8(slashOrQuote)) | runStarts | parenBits;
             _mm_storeu_si128(reinterpret_cast<__m128i *>(out), v);
@@ -886,18 +892,18 @@ private:
             int done = 0;
             while (mask) {
                 const int k = __builtin_ctz(mask);
-                if (parenBits >> k & 1) { // copied like the units around it
-                    const bool outside = conditions.empty();
-                    paren(p[k], o + (k - done));
-                    if (outside && !conditions.empty()) {
-                        const unsigned rest = allParens & ~((2u << k) - 1);
-                        mask |= rest;
-                        parenBits |= rest;
-                    }
-                    mask &= mask - 1;
-                    continue;
-                }
                 if (Q_UNLIKELY(!(blanks >> k & 1))) {
+                    if (parenBits >> k & 1) { // copied like the units around it
+                        const bool outside = conditions.empty();
+                        paren(p[k], o + (k - done));
+                        if (outside && !conditions.empty()) {
+                            const unsigned rest = allParens & ~((2u << k) - 1);
+                            mask |= rest;
+                            parenBits |= rest;
+                        }
+                        mask &= mask - 1;
+                        continue;
+                    }
                     if (k > done)
                         lastOut = p[k - 1];
                     out = o + (k - done);
