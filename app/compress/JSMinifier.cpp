@@ -855,7 +855,7 @@ private:
     // from p + done on (vector copies store them ahead), so a kept unit is
     // already in place and a dropped one costs one more copy. Returns where
     // it stopped: at a unit left to step(), or with fewer than 32 units to go.
-    const Unit *plainBlocks(const Unit *p, const Unit *last, Unit *&out, char16_t &lastOut)
+    Q_ALWAYS_INLINE const Unit *plainBlocks(const Unit *p, const Unit *last, Unit *&out, char16_t &lastOut)
     {
         while (last - p >= 32) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
