@@ -6,6 +6,8 @@
 
 #include <QMDrovebot/editor/Editor.h>
 
+#include <algorithm>
+#include <climits>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -40,7 +42,15 @@ ScriptRunGuard::ScriptRunGuard(int timeLimitSeconds, QObject *parent)
     , m_timeLimit(new QTimer(this))
 {
     m_timeLimit->setSingleShot(true);
-    connect(m_timeLimit, &QTimer::timeout, this, [this] { stopRun(timeLimitText(m_timeLimitSeconds)); });
+    m_timeLimit->setTimerType(Qt::PreciseTimer);
+    connect(m_timeLimit, &QTimer::timeout, this, [this] {
+        // A timer may fire a little early: the clock decides.
+        const qint64 left = m_timeLimitSeconds * qint64(1000) - m_clock.elapsed();
+        if (left > 0)
+            m_timeLimit->start(int(std::min<qint64>(left, INT_MAX)));
+        else
+            stopRun(timeLimitText(m_timeLimitSeconds));
+    });
 
     static QPointer<QSocketNotifier> notifier;
     if (!notifier && ::pipe(g_signalPipe) == 0) {
@@ -95,8 +105,9 @@ void ScriptRunGuard::run(const std::function<void()> &body, const std::function<
     m_stop = stop;
     ScriptRunGuard *outer = g_activeGuard;
     g_activeGuard = this;
+    m_clock.start();
     if (m_timeLimitSeconds > 0)
-        m_timeLimit->start(m_timeLimitSeconds * 1000);
+        m_timeLimit->start(int(std::min<qint64>(m_timeLimitSeconds * qint64(1000), INT_MAX)));
     body();
     m_timeLimit->stop();
     g_activeGuard = outer;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 
@@ -47,4 +48,5 @@ private:
     int m_timeLimitSeconds;
     QTimer *m_timeLimit;
     std::function<void(const QString &)> m_stop;
+    QElapsedTimer m_clock; // since the run started
 };

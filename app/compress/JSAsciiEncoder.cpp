@@ -60,7 +60,7 @@ constexpr CodeTables makeCodeTables()
     }
     for (char c : {' ', '\t', '\n', '\r', '\v', '\f'})
         t.kind[int(c)] = Blank;
-    for (char c : {'/', '"', '\'', '`', '{', '}'})
+    for (char c : {'/', '"', '\'', '`', '{', '}', '(', ')'})
         t.kind[int(c)] = Special;
     return t;
 }
@@ -88,6 +88,21 @@ constexpr Keyword operandKeywords[] = {
     {packedWord("new"), 3},    {packedWord("throw"), 5},  {packedWord("void"), 4},
 };
 
+// The keywords whose "(" opens a statement's condition.
+constexpr Keyword conditionKeywords[] = {
+    {packedWord("if"), 2}, {packedWord("while"), 5}, {packedWord("for"), 3}, {packedWord("with"), 4}};
+
+template <typename Context, size_t n> bool lastWordIsOneOf(const Context &c, const Keyword (&keywords)[n])
+{
+    if (c.last != 'a' || c.wordAfterDot || c.wordLength > 10)
+        return false;
+    for (const Keyword &keyword : keywords) {
+        if (keyword.length == c.wordLength && keyword.bits == c.word)
+            return true;
+    }
+    return false;
+}
+
 // Brings the context up to date with one unit of code of the given kind (not
 // Special), for the units that codeRun() leaves to code() and for the
 // literals and comments that stand in for units. codeRun() reaches the same
@@ -105,6 +120,7 @@ template <typename Context> Q_ALWAYS_INLINE void track(Context &context, char c,
     context.word = word ? bits : context.word;
     context.wordLength = word ? (start ? 1 : context.wordLength + 1) : context.wordLength;
     context.previous = blank ? ' ' : c;
+    context.afterCondition = blank && context.afterCondition;
 }
 
 } // namespace
@@ -115,20 +131,14 @@ template <typename Context> Q_ALWAYS_INLINE void track(Context &context, char c,
 bool JSAsciiEncoder::slashStartsRegex() const
 {
     const Context &c = m_context;
-    if (JSMinifier::punctuatorPrecedesRegex(c.last))
+    if (JSMinifier::punctuatorPrecedesRegex(c.last) || c.afterCondition)
         return true;
     switch (c.last) {
     case '+':
     case '-':
         return c.beforeLast != c.last; // "++" and "--" end an operand
     case 'a':
-        if (c.wordAfterDot || c.wordLength > 10)
-            return false;
-        for (const Keyword &keyword : operandKeywords) {
-            if (keyword.length == c.wordLength && keyword.bits == c.word)
-                return true;
-        }
-        return false;
+        return lastWordIsOneOf(c, operandKeywords);
     default:
         return false;
     }
@@ -173,6 +183,20 @@ char *JSAsciiEncoder::code(ushort u, char *o)
         }
         if (m_braceDepth > 0)
             --m_braceDepth;
+        break;
+    case '(':
+        if (lastWordIsOneOf(m_context, conditionKeywords))
+            m_conditionDepths.push_back(m_parenDepth);
+        if (!m_conditionDepths.empty())
+            ++m_parenDepth;
+        break;
+    case ')':
+        if (!m_conditionDepths.empty() && --m_parenDepth == m_conditionDepths.back()) {
+            m_conditionDepths.pop_back();
+            track(m_context, c, Punctuation);
+            m_context.afterCondition = true;
+            return o;
+        }
         break;
     default:
         break;
@@ -319,6 +343,7 @@ const ushort *JSAsciiEncoder::codeRun(const ushort *p, const ushort *end, char *
     context.previous = last == p ? char(p[-1]) : ' ';
     if (last == begin)
         return p; // blanks only
+    context.afterCondition = false;
     const char unit = char(last[-1]);
     context.beforeLast = last - 1 > begin ? (kindOf(last[-2]) == Blank ? ' ' : char(last[-2])) : before;
     if (kindOf(unit) != WordUnit) {

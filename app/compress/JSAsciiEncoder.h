@@ -46,7 +46,8 @@ private:
         char beforeLast = 0;       // the unit right before `last`
         bool wordAfterDot = false; // the current word follows "." (a property name)
         int wordLength = 0;
-        std::uint64_t word = 0; // its last ten units, six bits each (letters only in keywords)
+        std::uint64_t word = 0;      // its last ten units, six bits each (letters only in keywords)
+        bool afterCondition = false; // `last` is the ")" of a statement's condition
     };
 
     const ushort *codeRun(const ushort *p, const ushort *end, char *&out);
@@ -68,7 +69,9 @@ private:
     bool m_slashStartsRegex = false;
     Context m_context;
     int m_braceDepth = 0;
-    std::vector<int> m_templateDepths; // the brace depth at each open "${"
+    std::vector<int> m_templateDepths;  // the brace depth at each open "${"
+    std::vector<int> m_conditionDepths; // the paren depth at each open condition of if, while, for or with
+    int m_parenDepth = 0;               // counted inside conditions only
 };
 
 // The whole of `text` through JSAsciiEncoder.

@@ -12,12 +12,13 @@
 // The rules, applied to each unit in order with the unit after it as look-ahead:
 //
 // Comments. In code, "/*" opens a block comment that ends with the next "*/"
-// after it, and "//" opens a line comment that ends before the next line feed;
-// inside a comment no other comment starts (a line comment holding "/*" is
-// common, for example in a comment that quotes code). Comments are dropped. A
-// block comment that held a line feed counts as one line feed when it closes
-// (that line feed is kept or dropped like any other), so a line break hidden in
-// a comment still ends a statement. A comment that separated two units which
+// after it, and "//" opens a line comment that ends before the next line
+// terminator (LF, CR, U+2028 or U+2029); inside a comment no other comment
+// starts (a line comment holding "/*" is common, for example in a comment that
+// quotes code). Comments are dropped. A block comment that held a line
+// terminator counts as one when it closes, so a line break hidden in a comment
+// still ends a statement: a line feed if it held one (kept or dropped like any
+// other), else the first terminator it held, written as code. A comment that separated two units which
 // would otherwise make one token (two identifier units, "+" and "+", "-" and
 // "-", "/" and "/" or "*", a digit and ".") leaves "/**/" behind, a
 // subsequence of every block comment, unless a blank between them is kept or
@@ -30,10 +31,11 @@
 // start and follows, blanks and comments ignored, the start of the text,
 // one of ( , = : [ ! & | ? { } ; * % < > ~ ^ / , a "+" or "-" that does not
 // end "++" or "--", or one of the keywords return typeof case delete do else
-// in instanceof new throw void (not as a property name) opens a
-// regular-expression literal that ends at the next unescaped "/" outside a
-// character class; any other "/" (after a word, a number, a literal, ")" or
-// "]") is division. What stands before the "/" is read back from the last
+// in instanceof new throw void (not as a property name), or the ")" that
+// closes the condition of if, while, for or with, opens a regular-expression
+// literal that ends at the next unescaped "/" outside a character class; any
+// other "/" (after a word, a number, a literal, another ")" or "]") is
+// division. What stands before the "/" is read back from the last
 // units written, so copying code keeps no record of it. Literals are copied
 // unchanged.
 //
@@ -46,8 +48,10 @@
 //   output ends with a space or a tab that is not one of the first three
 //   units, that blank goes instead and the line feed is judged again, so two
 //   lines never become one;
-// - a blank dropped between "+" and "+", "-" and "-", or "/" and "/" or "*"
-//   comes back, so no new operator or comment appears; so does a space
+// - a blank dropped between "+" and "+", "-" and "-", "/" and "/" or "*",
+//   "<" and "!", "<!" and "-", or "--" at the start of a line and ">", comes
+//   back, so no new operator or comment appears ("<!--" opens a line comment
+//   anywhere, "-->" at the start of a line); so does a space
 //   dropped between an identifier unit and a comment, when the comment goes
 //   and another identifier unit follows.
 // Everything else is copied.
@@ -55,7 +59,7 @@
 namespace {
 
 // Ordinary units are copied as they come; the others need a decision.
-enum CharClass : std::uint8_t { Word, Other, Space, Tab, LineFeed, Slash, Quote };
+enum CharClass : std::uint8_t { Word, Other, Space, Tab, LineFeed, Slash, Quote, Paren };
 
 struct Tables
 {
@@ -79,6 +83,8 @@ constexpr Tables makeTables()
     t.charClass[int('"')] = Quote;
     t.charClass[int('\'')] = Quote;
     t.charClass[int('`')] = Quote;
+    t.charClass[int('(')] = Paren;
+    t.charClass[int(')')] = Paren;
     for (char c : {' ', '\t', '+', '-', '=', '*', '/', ';', ',', '<', '>', ')', '('})
         t.delimiter[int(c)] = true;
     return t;
@@ -111,7 +117,7 @@ inline bool isDelimiter(int c)
 // unit written and, where that does not settle it, the unit after the blank
 // (the last of a run). Leave hands the unit to the full rules.
 enum BlankKind : std::uint8_t { SpaceBlank, TabBlank, LineFeedBlank, NoBlank };
-enum BlankDecision : std::uint8_t { Keep, Drop, Ask, Leave };
+enum BlankDecision : std::uint8_t { Keep, Drop, Ask, Leave, DropUnlessBang };
 
 struct BlankTables
 {
@@ -124,12 +130,15 @@ constexpr BlankTables makeBlankTables()
     BlankTables t{};
     for (int c = 0; c < 256; ++c) {
         const bool delimiter = tables.delimiter[c];
-        const bool sign = c == '+' || c == '-' || c == '/';
-        t.afterOutput[SpaceBlank][c] = sign ? Leave : (delimiter ? Drop : Ask); // after a sign it may come back
+        // After these a dropped space may have to come back: "+ +", "- -",
+        // "/ /", "< !--" and "<! --" must not become one token or a comment.
+        const bool sign = c == '+' || c == '-' || c == '/' || c == '!';
+        t.afterOutput[SpaceBlank][c] = sign ? Leave : (c == '<' ? DropUnlessBang : (delimiter ? Drop : Ask));
         // Before a "/" the space may have to come back, if a comment follows.
         t.beforeNext[SpaceBlank][c] = c == '/' ? Leave : ((delimiter || c == '\n') ? Drop : Keep);
         t.afterOutput[TabBlank][c] = (c == ' ' || c == '\t' || c == ';') ? Drop : Ask;
-        const bool writtenNext = tables.charClass[c] < Space || tables.charClass[c] == Quote;
+        const bool writtenNext =
+            tables.charClass[c] < Space || tables.charClass[c] == Quote || tables.charClass[c] == Paren;
         t.beforeNext[TabBlank][c] = writtenNext ? Keep : Leave;
         t.afterOutput[LineFeedBlank][c] = (c == ';' || c == '\n') ? Drop : Keep;
         t.beforeNext[LineFeedBlank][c] = Keep;
@@ -155,6 +164,25 @@ inline bool isBlankOrBreak(char16_t c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
+// Every line terminator of the language ends a line comment and makes a
+// block comment a line break. In UTF-8, U+2028 and U+2029 are E2 80 A8 and
+// E2 80 A9; their bytes are matched one at a time (see lineSeparatorByte()).
+template <typename Unit> inline bool isLineBreakUnit(Unit u)
+{
+    if constexpr (sizeof(Unit) == 1)
+        return u == '\n' || u == '\r';
+    else
+        return u == '\n' || u == '\r' || u == 0x2028 || u == 0x2029;
+}
+
+// Whether "(" after this word opens a statement's condition, after whose
+// ")" a "/" opens a regex literal.
+bool isConditionKeyword(QLatin1String word)
+{
+    return word == QLatin1String("if") || word == QLatin1String("while") || word == QLatin1String("for") ||
+           word == QLatin1String("with");
+}
+
 // How many UTF-16 units the character starting with this unit takes.
 inline int utf16Width(unsigned char c)
 {
@@ -178,9 +206,10 @@ template <typename Unit> class MinifierPass
 public:
     using State = JSMinifier::State;
 
-    MinifierPass(const State &state, std::vector<int> &templateDepths, Unit *out)
+    MinifierPass(const State &state, std::vector<int> &templateDepths, std::vector<int> &conditionDepths, Unit *out)
         : s(state)
         , templates(templateDepths)
+        , conditions(conditionDepths)
         , o(out)
         , outStart(out)
     {
@@ -251,6 +280,7 @@ public:
             write(s.pending);
         state = State();
         templates.clear();
+        conditions.clear();
         return o;
     }
 
@@ -262,13 +292,16 @@ private:
     // The unit written `back` units before the end of the output (1: the
     // last one), also by earlier calls; 0 before the start and beyond
     // lookBehind.
-    char16_t written(int back) const
+    char16_t written(int back) const { return writtenBefore(o, back); }
+
+    // The same, counted back from `end` in this call's output.
+    char16_t writtenBefore(const Unit *end, int back) const
     {
         if (back > JSMinifier::lookBehind)
             return 0;
-        const qsizetype here = o - outStart;
+        const qsizetype here = end - outStart;
         if (back <= here)
-            return o[-back];
+            return end[-back];
         const qsizetype inTail = back - here;
         return inTail <= s.tailSize ? s.tail[s.tailSize - inTail] : 0;
     }
@@ -286,13 +319,27 @@ private:
 
     static bool isWordUnit(char16_t c) { return charClass(ushort(c)) == Word; }
 
-    // Whether `before` and `after` written next to each other would make one
-    // token where a separator stood.
-    static bool fuses(char16_t before, char16_t after)
+    // Whether `before` (the last unit written) and `after` written next to
+    // each other would make one token, or a comment, where a separator
+    // stood. "<!--" opens a line comment anywhere, "-->" at the start of a
+    // line.
+    bool fuses(char16_t before, char16_t after) const
     {
         return (before == after && (before == '+' || before == '-' || before == '/')) ||
                (before == '/' && after == '*') || (isWordUnit(before) && isWordUnit(after)) ||
-               (before >= '0' && before <= '9' && after == '.');
+               (before >= '0' && before <= '9' && after == '.') || (before == '<' && after == '!') ||
+               (before == '!' && after == '-' && written(2) == '<') ||
+               (before == '-' && after == '>' && written(2) == '-' && startsLine(3));
+    }
+
+    // Whether only blanks stand between the unit written `back` units ago
+    // and the start of its line.
+    bool startsLine(int back) const
+    {
+        char16_t c = written(back);
+        while (c == ' ' || c == '\t')
+            c = written(++back);
+        return c == 0 || c == '\n' || c == '\r' || c == 0x2028 || c == 0x2029 || c == 0xA8 || c == 0xA9;
     }
 
     // Writes what an appended unit needs written before it.
@@ -323,20 +370,28 @@ private:
         s.last = c;
     }
 
+    // The word that ends at `back` units before `end`, when it may be a
+    // keyword: at most ten ASCII units and no property name. `word` holds it.
+    QLatin1String keywordBefore(const Unit *end, int back, char (&word)[10]) const
+    {
+        int length = 0;
+        for (char16_t c = writtenBefore(end, back); c != 0 && charClass(ushort(c)) == Word;
+             c = writtenBefore(end, ++back)) {
+            if (length == 10 || c >= 0x80)
+                return QLatin1String();
+            word[9 - length++] = char(c);
+        }
+        if (writtenBefore(end, back) == '.') // a property name
+            return QLatin1String();
+        return QLatin1String(word + 10 - length, length);
+    }
+
     // Whether the word that ends the output at `back` is a keyword after
     // which an operand starts.
     bool isKeywordAt(int back) const
     {
         char word[10];
-        int length = 0;
-        for (char16_t c = written(back); c != 0 && charClass(ushort(c)) == Word; c = written(++back)) {
-            if (length == 10 || c >= 0x80)
-                return false;
-            word[9 - length++] = char(c);
-        }
-        if (written(back) == '.') // a property name
-            return false;
-        const QLatin1String text(word + 10 - length, length);
+        const QLatin1String text = keywordBefore(o, back, word);
         for (const char *keyword :
              {"return", "typeof", "case", "delete", "do", "else", "in", "instanceof", "new", "throw", "void"}) {
             if (text == QLatin1String(keyword))
@@ -355,6 +410,8 @@ private:
         const char16_t c = written(back);
         if (outputPosition() - back == s.regexEnd)
             return false; // a regex literal ends an operand
+        if (outputPosition() - back == s.conditionEnd)
+            return true; // a statement starts after its condition
         if (JSMinifier::punctuatorPrecedesRegex(c))
             return true;
         switch (c) {
@@ -392,7 +449,8 @@ private:
         if (!isDelimiter(s.last) && !isDelimiter(next))
             keepBlank(c);
         else if ((!s.fuse || s.fuse == JSMinifier::commentFuse) &&
-                 (s.last == '+' || s.last == '-' || s.last == '/' || (next == '/' && isWordUnit(s.last))))
+                 (s.last == '+' || s.last == '-' || s.last == '/' || s.last == '<' || s.last == '!' ||
+                  (next == '/' && isWordUnit(s.last))))
             s.fuse = c; // a blank is the shorter separator
     }
 
@@ -423,6 +481,10 @@ private:
         case LineFeed:
             special ? append(c) : lineFeed();
             return;
+        case Paren:
+            append(c);
+            paren(c, o - 1);
+            return;
         case Quote:
             append(c);
             s.escaped = false;
@@ -433,9 +495,11 @@ private:
         case Slash:
             if (next == '*') {
                 s.mode = JSMinifier::BlockCommentOpen;
-                s.blockHadLF = false;
+                s.blockBreak = 0;
+                s.separatorBytes = 0;
             } else if (next == '/') {
                 s.mode = JSMinifier::LineCommentOpen;
+                s.separatorBytes = 0;
             } else {
                 const bool regex = regexAllowed();
                 append(c);
@@ -446,6 +510,67 @@ private:
                 }
             }
             return;
+        }
+    }
+
+    // A parenthesis written at `at`. Depths are counted only inside a
+    // condition, since only the ")" that closes one matters.
+    Q_ALWAYS_INLINE void paren(char16_t c, const Unit *at)
+    {
+        if (c == '(') {
+            if (Q_UNLIKELY(opensCondition(at)))
+                conditions.push_back(s.parenDepth);
+            if (!conditions.empty())
+                ++s.parenDepth;
+        } else if (!conditions.empty() && --s.parenDepth == conditions.back()) {
+            conditions.pop_back();
+            s.conditionEnd = s.outputSize + (at - outStart);
+        }
+    }
+
+    // Whether `word`, the units before `end`, is a whole word that is no
+    // property name.
+    static bool endsWithWord(const Unit *end, const char *word, int length)
+    {
+        for (int i = 1; i <= length; ++i) {
+            if (end[-i] != Unit(word[length - i]))
+                return false;
+        }
+        const Unit before = end[-length - 1];
+        return charClass(before) != Word && before != '.';
+    }
+
+    bool opensCondition(const Unit *at) const
+    {
+        // Most "(" follow a name in this call's output, with no blank
+        // between: compared in place.
+        if (Q_LIKELY(at - outStart > 6 && !isBlankOrBreak(at[-1]))) {
+            switch (at[-1]) {
+            case 'f':
+                return endsWithWord(at, "if", 2);
+            case 'r':
+                return endsWithWord(at, "for", 3);
+            case 'e':
+                return endsWithWord(at, "while", 5);
+            case 'h':
+                return endsWithWord(at, "with", 4);
+            default:
+                return false;
+            }
+        }
+        int back = 1;
+        while (isBlankOrBreak(writtenBefore(at, back)))
+            ++back;
+        switch (writtenBefore(at, back)) { // the last letters of if, while, for and with
+        case 'f':
+        case 'e':
+        case 'r':
+        case 'h': {
+            char word[10];
+            return isConditionKeyword(keywordBefore(at, back, word));
+        }
+        default:
+            return false;
         }
     }
 
@@ -520,26 +645,78 @@ private:
         }
     }
 
+    // A line terminator other than a line feed is written as it came, as
+    // code: a carriage return, or U+2028 or U+2029 (three bytes in UTF-8).
+    void appendLineBreak(char16_t c)
+    {
+        if constexpr (sizeof(Unit) == 1) {
+            if (c > 0xFF) {
+                append(0xE2);
+                write(0x80);
+                c = c == 0x2028 ? 0xA8 : 0xA9;
+                write(c);
+                s.last = c;
+                return;
+            }
+        }
+        append(c);
+    }
+
     void closeBlockComment()
     {
         s.star = false;
         s.mode = JSMinifier::Code;
-        if (s.blockHadLF && s.last != 0)
+        if (s.blockBreak == '\n' && s.last != 0)
             lineFeed();
+        else if (s.blockBreak && s.last != 0)
+            appendLineBreak(s.blockBreak);
         else if (!s.pending && !s.fuse && s.last != 0)
             s.fuse = JSMinifier::commentFuse;
+    }
+
+    // The last unit of U+2028 or U+2029 in UTF-8 (A8 or A9 after E2 80) as
+    // that character, else 0; in UTF-16, 0 always.
+    char16_t lineSeparatorByte(Unit u)
+    {
+        if constexpr (sizeof(Unit) == 1) {
+            const std::uint8_t seen = s.separatorBytes;
+            s.separatorBytes = u == 0xE2 ? 1 : (u == 0x80 && seen == 1 ? 2 : 0);
+            if (seen == 2 && (u == 0xA8 || u == 0xA9))
+                return u == 0xA8 ? 0x2028 : 0x2029;
+        }
+        Q_UNUSED(u)
+        return 0;
+    }
+
+    // Notes a line terminator inside a block comment.
+    Q_ALWAYS_INLINE void blockCommentBreak(Unit u)
+    {
+        char16_t c = isLineBreakUnit(u) ? char16_t(u) : lineSeparatorByte(u);
+        if (c && (!s.blockBreak || c == '\n'))
+            s.blockBreak = c;
     }
 
     void blockComment(Unit u)
     {
         if (u == '*') {
             s.star = true;
+            s.separatorBytes = 0;
         } else if (u == '/' && s.star) {
             closeBlockComment();
         } else {
             s.star = false;
-            if (u == '\n')
-                s.blockHadLF = true;
+            blockCommentBreak(u);
+        }
+    }
+
+    void lineComment(Unit u, int next, bool special)
+    {
+        if (isLineBreakUnit(u)) { // the line terminator itself is code
+            s.mode = JSMinifier::Code;
+            code(u, next, special);
+        } else if (const char16_t separator = lineSeparatorByte(u)) {
+            s.mode = JSMinifier::Code;
+            appendLineBreak(separator);
         }
     }
 
@@ -553,10 +730,7 @@ private:
             s.mode = JSMinifier::InLineComment;
             return;
         case JSMinifier::InLineComment:
-            if (u == '\n') {
-                s.mode = JSMinifier::Code;
-                code(u, next, special);
-            }
+            lineComment(u, next, special);
             return;
         case JSMinifier::BlockCommentOpen:
             s.mode = JSMinifier::InBlockComment;
@@ -591,6 +765,30 @@ private:
     // return where they stopped: at `last` or where the mode changed.
 
 #ifdef __SSE2__
+    // "(" and ")" differ in their last bit only.
+    static __m128i parens(__m128i v)
+    {
+        return _mm_cmpeq_epi8(_mm_or_si128(v, _mm_set1_epi8(1)), _mm_set1_epi8(')'));
+    }
+
+    // Whether a "(" after these two units may open a condition: after the
+    // last two letters of if, for, while or with, or after a blank.
+    static bool mayFollowConditionKeyword(Unit beforeLast, Unit last)
+    {
+        switch (last) {
+        case 'f':
+            return beforeLast == 'i';
+        case 'r':
+            return beforeLast == 'o';
+        case 'e':
+            return beforeLast == 'l';
+        case 'h':
+            return beforeLast == 't';
+        default:
+            return isBlankOrBreak(last);
+        }
+    }
+
     // One bit per unit of the 16 at p that is not ordinary.
     static unsigned otherUnits(const unsigned char *p)
     {
@@ -599,7 +797,7 @@ private:
             _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(' ')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\t'))),
                          _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')), _mm_cmpeq_epi8(v, _mm_set1_epi8('/')))),
             _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\''))),
-                         _mm_cmpeq_epi8(v, _mm_set1_epi8('`'))));
+                         _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('`')), parens(v))));
         return unsigned(_mm_movemask_epi8(hits));
     }
 
@@ -645,6 +843,8 @@ private:
         // A line feed takes a kept space back, unless it is the text's last
         // unit, which might come next.
         const bool lineFeedIsLast = end + 1 == last && end[1] == '\n';
+        if (Q_UNLIKELY(first == DropUnlessBang))
+            return end[1] == '!' ? Leave : Drop;
         return first == Ask ? (lineFeedIsLast ? int(Leave) : second) : first;
     }
 
@@ -655,14 +855,16 @@ private:
     // from p + done on (vector copies store them ahead), so a kept unit is
     // already in place and a dropped one costs one more copy. Returns where
     // it stopped: at a unit left to step(), or with fewer than 32 units to go.
-    const Unit *plainBlocks(const Unit *p, const Unit *last, Unit *&out, char16_t &lastOut)
+    Q_ALWAYS_INLINE const Unit *plainBlocks(const Unit *p, const Unit *last, Unit *&out, char16_t &lastOut)
     {
         while (last - p >= 32) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
             const unsigned spaces = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(' '))));
             const unsigned tabs = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('\t'))));
             const unsigned lineFeeds = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))));
-            // The events: a "/" or a quote, and the first blank of each run.
+            // The events: a "/" or a quote, the first blank of each run, and
+            // the parentheses that paren() must see: inside a condition all,
+            // else a "(" that may follow if, while, for or with.
             // Bit masks rather than loads of the units keep each event's
             // work short and independent of the one before.
             const unsigned blanks = spaces | tabs | lineFeeds;
@@ -673,13 +875,35 @@ private:
             const __m128i slashOrQuote = _mm_or_si128(
                 _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('/')), _mm_cmpeq_epi8(v, _mm_set1_epi8('"'))),
                 _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\'')), _mm_cmpeq_epi8(v, _mm_set1_epi8('`'))));
-            unsigned mask = unsigned(_mm_movemask_epi8(slashOrQuote)) | runStarts;
+            const unsigned allParens = unsigned(_mm_movemask_epi8(parens(v)));
+            unsigned parenBits = allParens;
+            if (allParens && conditions.empty()) {
+                parenBits = 0;
+                for (unsigned opens = allParens & unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('('))));
+                     opens; opens &= opens - 1) {
+                    const int k = __builtin_ctz(opens);
+                    if (k < 2 || mayFollowConditionKeyword(p[k - 2], p[k - 1]))
+                        parenBits |= 1u << k;
+                }
+            }
+            unsigned mask = unsigned(_mm_movemask_epi8(slashOrQuote)) | runStarts | parenBits;
             _mm_storeu_si128(reinterpret_cast<__m128i *>(out), v);
             Unit *o = out;
             int done = 0;
             while (mask) {
                 const int k = __builtin_ctz(mask);
                 if (Q_UNLIKELY(!(blanks >> k & 1))) {
+                    if (parenBits >> k & 1) { // copied like the units around it
+                        const bool outside = conditions.empty();
+                        paren(p[k], o + (k - done));
+                        if (outside && !conditions.empty()) {
+                            const unsigned rest = allParens & ~((2u << k) - 1);
+                            mask |= rest;
+                            parenBits |= rest;
+                        }
+                        mask &= mask - 1;
+                        continue;
+                    }
                     if (k > done)
                         lastOut = p[k - 1];
                     out = o + (k - done);
@@ -747,6 +971,13 @@ private:
             if (p == last)
                 break;
             const Unit u = *p;
+            if (u == '(' || u == ')') {
+                *out++ = u;
+                lastOut = u;
+                paren(u, out - 1);
+                ++p;
+                continue;
+            }
             const int kind = blankKind(u);
             if (Q_UNLIKELY(kind == NoBlank))
                 break;
@@ -814,12 +1045,65 @@ private:
         }
     }
 
+    // A unit that is, or in UTF-8 starts, a line terminator.
+    static bool breakCandidate(Unit u)
+    {
+        if constexpr (sizeof(Unit) == 1)
+            return u == '\n' || u == '\r' || u == 0xE2;
+        else
+            return isLineBreakUnit(u);
+    }
+
+    static const Unit *findBreakCandidate(const Unit *p, const Unit *end)
+    {
+#ifdef __SSE2__
+        if constexpr (sizeof(Unit) == 1) {
+            for (; end - p >= 16; p += 16) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+                const __m128i hits = _mm_or_si128(
+                    _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\r'))),
+                    _mm_cmpeq_epi8(v, _mm_set1_epi8(char(0xE2))));
+                if (const unsigned mask = unsigned(_mm_movemask_epi8(hits)))
+                    return p + __builtin_ctz(mask);
+            }
+        }
+#endif
+        while (p < end && !breakCandidate(*p))
+            ++p;
+        return p;
+    }
+
     const Unit *lineCommentRun(const Unit *p, const Unit *last)
     {
-        p = find(p, last, '\n');
-        if (p < last)
-            s.mode = JSMinifier::Code; // the line feed is code
+        while (p < last) {
+            if (!s.separatorBytes) {
+                p = findBreakCandidate(p, last);
+                if (p == last)
+                    return p;
+                if (sizeof(Unit) == 2 || isLineBreakUnit(*p)) {
+                    s.mode = JSMinifier::Code; // the line terminator is code
+                    return p;
+                }
+            }
+            lineComment(*p, p[1], false);
+            ++p;
+            if (s.mode != JSMinifier::InLineComment)
+                return p;
+        }
         return p;
+    }
+
+    // Notes the line terminators in a stretch of a block comment without "*".
+    void blockCommentBreaks(const Unit *p, const Unit *end)
+    {
+        while (p < end && s.blockBreak != '\n') {
+            if (!s.separatorBytes) {
+                p = findBreakCandidate(p, end);
+                if (p == end)
+                    return;
+            }
+            blockCommentBreak(*p++);
+        }
     }
 
     const Unit *blockCommentRun(const Unit *p, const Unit *last)
@@ -827,8 +1111,7 @@ private:
         while (p < last) {
             if (!s.star) {
                 const Unit *star = find(p, last, '*');
-                if (!s.blockHadLF)
-                    s.blockHadLF = find(p, star, '\n') != star;
+                blockCommentBreaks(p, star);
                 p = star;
                 if (p == last)
                     return p;
@@ -865,6 +1148,7 @@ private:
 
     State s;
     std::vector<int> &templates;
+    std::vector<int> &conditions;
     Unit *o;
     Unit *const outStart;
 };
@@ -896,7 +1180,7 @@ char *JSMinifier::feed(const char *in, qsizetype size, char *out)
 char *JSMinifier::feedBytes(const char *in, qsizetype size, char *out)
 {
     auto *o = reinterpret_cast<unsigned char *>(out);
-    MinifierPass<unsigned char> pass(m_state, m_templateDepths, o);
+    MinifierPass<unsigned char> pass(m_state, m_templateDepths, m_conditionDepths, o);
     return reinterpret_cast<char *>(pass.run(m_state, reinterpret_cast<const unsigned char *>(in), size));
 }
 
@@ -907,7 +1191,8 @@ char *JSMinifier::finish(char *out)
         m_state.bomSettled = true;
         out = feedBytes(bomStart, m_state.bomSeen, out);
     }
-    MinifierPass<unsigned char> pass(m_state, m_templateDepths, reinterpret_cast<unsigned char *>(out));
+    MinifierPass<unsigned char> pass(m_state, m_templateDepths, m_conditionDepths,
+                                     reinterpret_cast<unsigned char *>(out));
     return reinterpret_cast<char *>(pass.finish(m_state));
 }
 
@@ -920,13 +1205,13 @@ QChar *JSMinifier::feed(const QChar *in, qsizetype size, QChar *out)
             --size;
         }
     }
-    MinifierPass<ushort> pass(m_state, m_templateDepths, reinterpret_cast<ushort *>(out));
+    MinifierPass<ushort> pass(m_state, m_templateDepths, m_conditionDepths, reinterpret_cast<ushort *>(out));
     return reinterpret_cast<QChar *>(pass.run(m_state, reinterpret_cast<const ushort *>(in), size));
 }
 
 QChar *JSMinifier::finish(QChar *out)
 {
-    MinifierPass<ushort> pass(m_state, m_templateDepths, reinterpret_cast<ushort *>(out));
+    MinifierPass<ushort> pass(m_state, m_templateDepths, m_conditionDepths, reinterpret_cast<ushort *>(out));
     return reinterpret_cast<QChar *>(pass.finish(m_state));
 }
 

@@ -80,13 +80,15 @@ private:
     struct State
     {
         Mode mode = Code;
-        bool escaped = false;    // in a literal or regex: the previous unit was an unescaped backslash
-        bool regexClass = false; // in a regex: inside [...]
-        bool star = false;       // in a block comment: the previous unit was "*"
-        bool blockHadLF = false; // the block comment holds a line feed
-        bool dollar = false;     // in a template: an unescaped "$" came last
-        int braceDepth = 0;      // in a template's "${...}": the braces open in its code
-        bool hasHeld = false;    // a unit waits for its look-ahead
+        bool escaped = false;            // in a literal or regex: the previous unit was an unescaped backslash
+        bool regexClass = false;         // in a regex: inside [...]
+        bool star = false;               // in a block comment: the previous unit was "*"
+        char16_t blockBreak = 0;         // the line terminator a block comment stands for: a line feed if it holds
+                                         // one, else the first other one; 0 while it holds none
+        std::uint8_t separatorBytes = 0; // in a comment, bytes path: E2 80 of U+2028 or U+2029 seen so far
+        bool dollar = false;             // in a template: an unescaped "$" came last
+        int braceDepth = 0;              // in a template's "${...}": the braces open in its code
+        bool hasHeld = false;            // a unit waits for its look-ahead
         char16_t held = 0;
         char16_t last = 0;              // last output unit, a pending blank included; 0 while empty
         char16_t beforePending = 0;     // last output unit before the pending blank
@@ -98,6 +100,8 @@ private:
         qint64 position = 0;            // input units consumed, in UTF-16 units, counted only up to 3
         qint64 outputSize = 0;          // units written by earlier calls
         qint64 regexEnd = -1;           // output position of the "/" that closed the latest regex literal
+        qint64 conditionEnd = -1;       // output position of the ")" that closed the latest statement condition
+        int parenDepth = 0;             // "(" open inside the innermost statement condition
         char16_t tail[lookBehind] = {}; // the last units written by earlier calls, oldest first
         int tailSize = 0;
     };
@@ -107,6 +111,10 @@ private:
     // being read; empty outside templates. Kept apart from the state, which
     // is copied at every call.
     std::vector<int> m_templateDepths;
+    // The paren depth around each open condition of if, while, for and
+    // with, innermost last; a "/" after the ")" that closes one opens a
+    // regex literal (the statement's body starts there).
+    std::vector<int> m_conditionDepths;
 };
 
 // The minified form of `text`, through the same pass as the byte path.

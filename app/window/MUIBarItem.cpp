@@ -1,5 +1,7 @@
 #include "MUIBarItem.h"
 
+#include <algorithm>
+
 MUIBarItem::MUIBarItem(QWidget *parent)
     : QPushButton(parent)
 {
@@ -11,10 +13,16 @@ void MUIBarItem::setCaption(const QString &caption)
     // Scripts and screen readers find tool-bar buttons by what the user reads
     // on them; the accessible name carries it without widening the button.
     setAccessibleName(caption);
+    updateMinimumWidth();
+    update();
+}
+
+void MUIBarItem::updateMinimumWidth()
+{
     // Measured in the font the style sheet gives the item, not the default.
     ensurePolished();
-    setMinimumWidth(fontMetrics().horizontalAdvance(caption));
-    update();
+    const int picture = m_pixmap.isNull() ? 0 : pictureSide;
+    setMinimumWidth(std::max(fontMetrics().horizontalAdvance(m_caption), picture) + 2 * sideGap);
 }
 
 QString MUIBarItem::caption() const
@@ -25,6 +33,7 @@ QString MUIBarItem::caption() const
 void MUIBarItem::setPixmap(const QPixmap &pixmap)
 {
     m_pixmap = pixmap;
+    updateMinimumWidth();
     update();
 }
 

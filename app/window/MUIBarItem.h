@@ -18,7 +18,17 @@ public:
     void setPixmap(const QPixmap &pixmap);
     QPixmap pixmap() const;
 
+    // The side of the square the picture is drawn in: half the height of the
+    // 48-pixel bar.
+    static constexpr int pictureSide = 24;
+    // Kept free on either side of the caption and the picture, so neither
+    // touches a neighbour or a separator.
+    static constexpr int sideGap = 2;
+
 protected:
     QString m_caption;
     QPixmap m_pixmap;
+
+private:
+    void updateMinimumWidth();
 };

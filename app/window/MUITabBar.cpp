@@ -21,11 +21,8 @@ MUITabBarItem *MUITabBar::addButton(const QString &text, const QPixmap &pixmap)
     item->setPixmap(pixmap);
     item->setCaption(text);
     item->setFlat(true);
-    // Buttons side by side keep a gap, so their captions never run together
-    // when the bar is at its narrowest; a separator parts its neighbours.
-    const int count = m_layout->count();
-    if (count > 0 && qobject_cast<MUITabBarItem *>(m_layout->itemAt(count - 1)->widget()))
-        m_layout->addSpacing(buttonGap);
+    // Each button keeps a gap on both sides of its caption and picture
+    // itself, so neighbours never run together, at the bar's narrowest too.
     m_layout->addWidget(item);
     return item;
 }

@@ -19,6 +19,5 @@ public:
     void addStretch(int factor);
 
 private:
-    static constexpr int buttonGap = 4;
     QHBoxLayout *m_layout;
 };

@@ -3,6 +3,26 @@
 #include <QPainter>
 #include <QStyleOptionButton>
 
+namespace {
+
+// The smallest rectangle around the pixels that are at least half opaque;
+// the whole picture when all are.
+QRectF drawnPart(const QPixmap &pixmap)
+{
+    const QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+    QRect part;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(line[x]) >= 128)
+                part |= QRect(x, y, 1, 1);
+        }
+    }
+    return part.isEmpty() ? QRectF(image.rect()) : QRectF(part);
+}
+
+} // namespace
+
 MUITabBarItem::MUITabBarItem(QWidget *parent)
     : MUIBarItem(parent)
 {
@@ -33,8 +53,12 @@ void MUITabBarItem::paintEvent(QPaintEvent *event)
             m_scaled = m_pixmap.scaled(h / 2, h / 2, Qt::KeepAspectRatio, Qt::SmoothTransformation);
             m_scaledSide = h / 2;
             m_scaledKey = m_pixmap.cacheKey();
+            m_drawn = drawnPart(m_scaled);
         }
-        painter.drawPixmap(w / 2 - h / 4, h / 4 - m_scaled.height() / 2 + 3, m_scaled);
+        // What the picture draws, not its transparent border, is centred
+        // over the caption, so pictures drawn off-centre line up with the
+        // others.
+        painter.drawPixmap((QPointF(w / 2.0, h / 4.0 + 3) - m_drawn.center()).toPoint(), m_scaled);
     }
     const int flags = Qt::AlignHCenter | Qt::AlignVCenter;
     painter.setPen(QColor(0, 0, 0, 160));

@@ -20,4 +20,5 @@ private:
     QPixmap m_scaled;
     qint64 m_scaledKey = 0;
     int m_scaledSide = -1;
+    QRectF m_drawn; // the part of m_scaled that is not transparent
 };

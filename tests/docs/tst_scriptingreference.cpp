@@ -94,6 +94,27 @@ private slots:
                             listed(helped - documented) + "] and has more [" + listed(documented - helped) + "]"));
     }
 
+    // The Wait section's examples run one after another in the real
+    // window, and the dialog that the waitFor example waits for is found.
+    void waitExamplesRun()
+    {
+        const int start = m_doc.indexOf(QLatin1String("\n## Wait\n"));
+        QVERIFY(start >= 0);
+        const QString section = m_doc.mid(start, m_doc.indexOf(QLatin1String("\n## "), start + 1) - start);
+        QString script; // in the order they are written
+        QRegularExpressionMatchIterator it =
+            QRegularExpression(QStringLiteral("```js\n([^`]*)```")).globalMatch(section);
+        while (it.hasNext())
+            script += it.next().captured(1);
+        QVERIFY(script.contains(QLatin1String("var dialog = waitFor(")));
+        QTemporaryDir dir;
+        const QString path =
+            TestSupport::writeFile(dir.filePath(QStringLiteral("waits.js")),
+                                   (script + QStringLiteral("Test.verify(dialog != null);\n")).toUtf8());
+        const TestSupport::Run run = TestSupport::corvella({QStringLiteral("--run"), path});
+        QVERIFY2(run.status == 0, run.out.constData());
+    }
+
 private:
     QString m_doc;
     QMDrovebot::Editor m_editor;

@@ -1,28 +1,46 @@
 #include "Delay.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTimer>
+
+#include <algorithm>
+#include <climits>
 
 namespace MTools {
 
-void Delay::delay(int milliseconds)
+void Delay::delay(qint64 milliseconds)
 {
     QEventLoop loop;
     wait(loop, milliseconds);
 }
 
-void Delay::wait(QEventLoop &loop, int milliseconds)
+void Delay::wait(QEventLoop &loop, qint64 milliseconds)
 {
-    if (milliseconds < 0)
-        milliseconds = 0;
     if (!QCoreApplication::instance())
         return;
+    milliseconds = std::max<qint64>(milliseconds, 0);
+    QElapsedTimer clock;
+    clock.start();
     QTimer timer;
     timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    timer.start(milliseconds);
-    // A zero-time timer still lets one full pass of pending events through.
-    loop.exec();
+    timer.setTimerType(Qt::PreciseTimer);
+    bool due = false;
+    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
+        due = true;
+        loop.quit();
+    });
+    // A timer takes at most INT_MAX ms and may still fire a little early:
+    // the clock decides, and a wait that is not over yet goes on. elapsed()
+    // rounds down, so it never claims more time than has passed.
+    for (;;) {
+        due = false;
+        timer.start(int(std::min<qint64>(milliseconds - clock.elapsed(), INT_MAX)));
+        // A zero-time timer still lets one full pass of pending events through.
+        loop.exec();
+        if (!due || clock.elapsed() >= milliseconds)
+            return; // ended by the sender or by the application quitting, or over
+    }
 }
 
 } // namespace MTools

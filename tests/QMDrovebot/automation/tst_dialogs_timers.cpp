@@ -133,6 +133,8 @@ private slots:
         QTest::newRow("passing checks are silent") << "Test.compare(1, 1);\nTest.compare('a', 'a');\nTest.verify(true);" << 0 << "";
         QTest::newRow("numbers differ") << "var x = 1;\nTest.compare(x + 1, 3);" << 1 << "Test.compare failed: actual 2, expected 3 (line 2)";
         QTest::newRow("texts differ, shown literally") << "Test.compare('<b>', 'b')" << 1 << "Test.compare failed: actual \"<b>\", expected \"b\" (line 1)";
+        QTest::newRow("control characters escaped") << "Test.compare('a\\nb\\t\\u0001', 'ab')" << 1 << "Test.compare failed: actual \"a\\nb\\t\\x01\", expected \"ab\" (line 1)";
+        QTest::newRow("backslash escaped") << "Test.compare('a\\\\nb', 'a\\nb')" << 1 << "Test.compare failed: actual \"a\\\\nb\", expected \"a\\nb\" (line 1)";
         QTest::newRow("booleans differ") << "\n\nTest.compare(true, false)" << 1 << "Test.compare failed: actual true, expected false (line 3)";
         QTest::newRow("the run goes on after a failure") << "function check() {\n  Test.verify(1 > 2);\n}\ncheck();\nprintout('after');" << 1 << "Test.verify failed: the condition is false (line 2)\nafter";
         // clang-format on

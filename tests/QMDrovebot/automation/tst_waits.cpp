@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "TestSupport.h"
+#include "cli/ScriptRunGuard.h"
 
 #include <QMDrovebot/automation/Evidence.h>
 #include <QMDrovebot/editor/DocWindow.h>
@@ -24,6 +25,9 @@ private slots:
     void waits();
     void cleanup();
     void stopEndsAWait();
+    void longWaitsLast_data();
+    void longWaitsLast();
+    void noWaitEndsEarly();
     void evidence();
 
 private:
@@ -58,6 +62,7 @@ void tst_Waits::waits_data()
     // clang-format off
     QTest::newRow("waitFor: first truthy value") << "var n = 0; printout(waitFor(function(){ return ++n > 3 ? 'v' + n : 0; }, 1000));" << "v4" << 0;
     QTest::newRow("waitFor: null after the time") << "printout(waitFor(function(){ return ''; }, 30));" << "null" << 0;
+    QTest::newRow("waitFor: Infinity until it holds") << "later(50, function(){ w.show(); }); printout(waitFor(function(){ return w.visible; }, Infinity));" << "true" << 0;
     QTest::newRow("waitFor: events run meanwhile") << "later(50, function(){ w.show(); }); printout(waitFor(function(){ return w.visible; }, 2000));" << "true" << 0;
     QTest::newRow("waitFor: posted input arrives") << "var d = getWidgetByClassName('QMDrovebot::DocWindow'), c = String.fromCharCode(126); keyPress(d, c); printout(d.plainText.indexOf(c)); printout(waitFor(function(){ return d.plainText.indexOf(c) >= 0; }, 2000));" << "-1\ntrue" << 0;
     QTest::newRow("waitFor: an exception propagates") << "try { waitFor(function(){ throw new Error('inside'); }, 500); } catch (e) { printout('caught ' + e.message); }" << "caught inside" << 0;
@@ -70,6 +75,7 @@ void tst_Waits::waits_data()
     QTest::newRow("hidden match is named") << "w.hide(); printout(waitForWidget('objectName', 'late', 30));" << "waitForWidget: the widget with object name \"late\" (QWidget) is still hidden after 30 ms\nnull" << 1;
     QTest::newRow("disabled match is named") << "w.show(); w.enabled = false; printout(waitForWidget('objectName', 'late', 30));" << "waitForWidget: the widget with object name \"late\" (QWidget) is still disabled after 30 ms\nnull" << 1;
     QTest::newRow("near miss is named") << "w.show(); w.objectName = 'okButton'; waitForWidget('objectName', 'okButon', 30);" << "waitForWidget: no visible widget with object name \"okButon\" within 30 ms; nearest: \"okButton\" (QWidget" << 1;
+    QTest::newRow("IDs not shown") << "w.show(); waitForWidget('id', 'O#late', 30);" << "waitForWidget: no visible widget with ID \"O#late\" within 30 ms: IDs are not shown; call generateIDs() first" << 1;
     QTest::newRow("unknown kind") << "printout(waitForWidget('name', 'late', 30));" << "waitForWidget: unknown kind \"name\"; use objectName, windowTitle, className, toolTip or id\nnull" << 1;
     QTest::newRow("signal in time") << "var t = createTimer(); t.interval = 20; t.start(); printout(waitForSignal(t, 'timeout', 2000));" << "true" << 0;
     QTest::newRow("signal by signature") << "var t = createTimer(); t.interval = 20; t.start(); printout(waitForSignal(t, 'timeout()', 2000));" << "true" << 0;
@@ -108,6 +114,47 @@ void tst_Waits::stopEndsAWait()
     QVERIFY2(clock.elapsed() < 5000, "the wait went on after Stop");
     QVERIFY(!shown.contains(QLatin1String("after")));
     QVERIFY(shown.contains(QLatin1String("Script evaluation is stopped by user")));
+}
+
+// Times past 32 bits, and Infinity, wait until Stop ends them (after 600 ms
+// here): none returns at once or wraps around to a short wait.
+void tst_Waits::longWaitsLast_data()
+{
+    QTest::addColumn<QString>("wait");
+    // clang-format off
+    for (const char *time : {"Infinity", "2147483648", "1e12", "4294967296 + 300"})
+        QTest::newRow(time) << QStringLiteral("delay(%1)").arg(time);
+    QTest::newRow("waitFor") << "waitFor(function(){ return false; }, Infinity)";
+    QTest::newRow("waitForSignal") << "waitForSignal(createTimer(), 'timeout', 4294967296 + 300)";
+    QTest::newRow("waitForWidget") << "waitForWidget('objectName', 'nothing', 2147483648)";
+    // clang-format on
+}
+
+void tst_Waits::longWaitsLast()
+{
+    QFETCH(QString, wait);
+    QElapsedTimer clock;
+    clock.start();
+    QTimer::singleShot(600, m_editor.get(), &Editor::stopEvaluation);
+    const QString shown = run(wait + QStringLiteral(";\nprintout('after');"));
+    QVERIFY2(clock.elapsed() >= 600 && !shown.contains(QLatin1String("after")), qPrintable(shown));
+    QVERIFY2(shown.contains(QLatin1String("Script evaluation is stopped by user")) && !shown.contains("within"),
+             qPrintable(shown));
+}
+
+// Coarse timers may fire up to 5% early; a wait and a time limit never do.
+void tst_Waits::noWaitEndsEarly()
+{
+    QElapsedTimer clock;
+    clock.start();
+    run(QStringLiteral("delay(1000);"));
+    QVERIFY2(clock.elapsed() >= 1000, qPrintable(QString::number(clock.elapsed())));
+    ScriptRunGuard guard(1);
+    m_editor->textEdit()->setPlainText(QStringLiteral("delay(Infinity);"));
+    clock.restart();
+    guard.run(m_editor.get());
+    QVERIFY2(clock.elapsed() >= 1000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(m_editor->outputArea()->toPlainText().contains(ScriptRunGuard::timeLimitText(1)));
 }
 
 void tst_Waits::evidence()

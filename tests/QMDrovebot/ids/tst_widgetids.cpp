@@ -133,6 +133,10 @@ private slots:
         QPushButton *dup1 = addButton(left, QStringLiteral("Apply"));
         QPushButton *dup2 = addButton(left, QStringLiteral("Apply"));
         auto *doomed = addButton(right, QStringLiteral("Doomed"));
+        // Its handles have equal full names and equal signatures.
+        auto *splitter = new QSplitter(&window);
+        for (int i = 0; i < 3; ++i)
+            splitter->addWidget(new QWidget);
 
         WidgetIds::recordToolTips();
         leftOk->setToolTip(QStringLiteral("changed after recording"));
@@ -156,6 +160,10 @@ private slots:
         QVERIFY(twinId1 != twinId2); // their layout positions differ
         QCOMPARE(dup1->toolTip(), twinId1);
         QCOMPARE(Support().getWidgetByToolTip(WidgetIds::id(rightOk)), rightOk);
+        const QString handleId = twinId(splitter->handle(0)).replace("L#Apply", "O#qt_splithandle_");
+        QCOMPARE(WidgetIds::id(splitter->handle(0)), handleId); // the first keeps the sum
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(Support().getWidgetByToolTip(WidgetIds::id(splitter->handle(i))), splitter->handle(i));
 
         // Restore: the recorded tool tips come back, IDs no longer find widgets.
         delete doomed;
@@ -278,6 +286,30 @@ private slots:
 
         const IdNaming::NameMap result = IdNaming::shorten(names(fullNames));
         QCOMPARE(result.values(), shortNames);
+    }
+
+    // Names in walk order, "|" between them; signatures likewise.
+    void resolveMarkers_data()
+    {
+        QTest::addColumn<QString>("names");
+        QTest::addColumn<QString>("signatures");
+        QTest::addColumn<QString>("resolved");
+        // clang-format off
+        QTest::newRow("distinct sums") << "?/QFrame|?/QFrame" << "a0|a1" << "F#2N/QFrame|F#2O/QFrame";
+        QTest::newRow("equal sums: the later counts up") << "?/QFrame|?/QFrame" << "ab|ba" << "F#3C/QFrame|F#3D/QFrame";
+        QTest::newRow("counting skips a taken name") << "?/X|?/X|?/X" << "ab|ba|ac" << "F#3C/X|F#3E/X|F#3D/X";
+        QTest::newRow("other last segment, no clash") << "?/X|?/Y" << "ab|ba" << "F#3C/X|F#3C/Y";
+        QTest::newRow("unmarked names stay") << "L#OK|?/X|L#OK" << "|ab|" << "L#OK|F#3C/X|L#OK";
+        // clang-format on
+    }
+
+    void resolveMarkers()
+    {
+        QFETCH(QString, names);
+        QFETCH(QString, signatures);
+        QFETCH(QString, resolved);
+        const QChar bar = QLatin1Char('|');
+        QCOMPARE(IdNaming::resolveMarkers(names.split(bar), signatures.split(bar)).join(bar), resolved);
     }
 
     void resolveMarker()

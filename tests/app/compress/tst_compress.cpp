@@ -2,6 +2,8 @@
 #include "compress/JSAsciiEncoder.h"
 #include "compress/JSMinifier.h"
 
+#include <QStandardPaths>
+
 #include <sys/stat.h>
 
 #include <vector>
@@ -237,6 +239,20 @@ private slots:
         row("division after ++", "y = i++ / 2 / 3;", "y =i++/2/3;");
         row("division after a property called return", "x = y.return / 2 / 3;", "x =y.return/2/3;");
         row("division after a regex", "x = /a/.source / /b/.source;", "x =/a/.source/ /b/.source;");
+        row("regex after the condition of if", "if (a(b)) /  x/g.test(s);", "if (a(b))/  x/g.test(s);");
+        row("regex on the line after while", "while (x)\n/ a /.exec(s);", "while(x)\n/ a /.exec(s);");
+        row("regex after for and with", "for (;;) / a /g; with (o) / a /;", "for(;;)/ a /g;with(o)/ a /;");
+        row("division after a call named like if", "x = y.if(1) / 2 / 3;", "x =y.if(1)/2/3;");
+        row("block comment holding a CR", "return/*\r*/a", "return\ra");
+        row("block comment holding CR LF", "return /*\r\n*/ a", "return\n a");
+        row("block comment holding U+2028", "return/*\xe2\x80\xa8*/a", "return\xe2\x80\xa8" "a");
+        row("line comment ended by a CR", "// c\rx = 1;\r", "\rx=1;\r");
+        row("line comment ended by U+2028", "// c\xe2\x80\xa8x = 1;", "\xe2\x80\xa8x=1;");
+        row("line comment ended by U+2029", "// c\xe2\x80\xa9x = 1;", "\xe2\x80\xa9x=1;");
+        row("no <!-- from a dropped space", "var x = b < !--c;", "var x=b< !--c;");
+        row("no <!-- from a space after !", "var x = b <! --c;", "var x=b<! --c;");
+        row("no <!-- from a dropped comment", "var x = b </**/!--c;", "var x=b</**/!--c;");
+        row("no --> at the start of a line", "x\n  -- > y", "x\n -- >y");
         row("line break inside a block comment", "a = b /* x\n */ c = d", "a =b\n c=d");
         row("block comment over lines at the start", "/* a\n b */\nx = 1;", "\nx=1;");
         row("plus plus", "a = b + +c;", "a =b+ +c;");
@@ -311,6 +327,9 @@ private slots:
         QTest::newRow("line continuation") << QStringLiteral("'a\\\u2028b'.length");
         QTest::newRow("no-break space between tokens") << QStringLiteral("var\u00A0b\u00A0=\u00A02;\u00A0b");
         QTest::newRow("division before a no-break space") << QStringLiteral("var a = 4, b = 2; var x = a / b;var\u00A0z = 1 / 2; x + z");
+        QTest::newRow("regex after a condition") << QStringLiteral("var n = 0; if (n < 1) /a  b/.test('a  b') && n++; n");
+        QTest::newRow("CR-only lines") << QStringLiteral("// one\rvar a = 1; // two\ra + 1");
+        QTest::newRow("less than not") << QStringLiteral("var b = 2, c = 3, x = b < !--c; String(x) + c");
         // clang-format on
     }
 
@@ -336,10 +355,12 @@ private slots:
     void randomTextsAgreeAcrossPaths()
     {
         QRandomGenerator random(20240611);
-        const QStringList pieces = QString::fromUtf8("a~b1~ ~  ~\t~\n~\r~;~/~*~'~\"~`~\\~+~-~=~(~)~[~]~{~}~,~.~:~?~!~"
-                                                     "return ~é~😀~abcdefghijklmnopqrstuvwxyz~\t\t\t\t~/**/~/* x */~7")
-                                       .split(QLatin1Char('~'))
-                                   << QStringLiteral("\uFEFF"); // fromUtf8() would drop it
+        const QStringList pieces =
+            QString::fromUtf8("a~b1~ ~  ~\t~\n~\r~;~/~*~'~\"~`~\\~+~-~=~(~)~[~]~{~}~,~.~:~?~!~"
+                              "return ~é~😀~abcdefghijklmnopqrstuvwxyz~\t\t\t\t~/**/~/* x */~7~if ~while(~<~\u2028~"
+                              "abcdefghijklmnopqrstuvw(~.for(")
+                .split(QLatin1Char('~'))
+            << QStringLiteral("\uFEFF"); // fromUtf8() would drop it
         for (int round = 0; round < 20000; ++round) {
             const QString text = randomText(random, pieces, round % 2 ? 30 : 120);
             const QString whole = compressJavaScriptText(text);
@@ -350,6 +371,51 @@ private slots:
                 minifyInChunks(bytes, {1}) != whole.toUtf8() || minifyInChunks(bytes, chunks) != whole.toUtf8())
                 QFAIL(qPrintable(QStringLiteral("paths disagree on «%1»").arg(visible(text))));
         }
+    }
+
+    // Real libraries, fetched with npm when the test runs (never kept in the
+    // repository), with LF and with CR-only line ends: the syntax tree of
+    // each, as the fetched parser builds it, is the same after minifying and
+    // after the ASCII export. Without npm or the registry the check skips.
+    void realLibrariesKeepTheirSyntaxTree()
+    {
+        const QString npm = QStandardPaths::findExecutable(QStringLiteral("npm"));
+        const QString node = QStandardPaths::findExecutable(QStringLiteral("node"));
+        if (npm.isEmpty() || node.isEmpty())
+            QSKIP("npm or node is not installed, so the real libraries cannot be checked");
+        const QString dir = m_dir.filePath(QStringLiteral("npm"));
+        // Pinned, and without retries: with no registry npm would try for minutes.
+        const TestSupport::Run fetch = TestSupport::runProgram(
+            npm,
+            QStringLiteral("install --no-save --no-audit --no-fund --ignore-scripts --no-package-lock "
+                           "--fetch-retries=0 --fetch-timeout=30000 --prefix %1 lodash@4.17.21 "
+                           "jquery@1.12.4 d3@3.5.17 esprima@4.0.1")
+                .arg(dir)
+                .split(QLatin1Char(' ')),
+            120000);
+        if (fetch.status != 0)
+            QSKIP(qPrintable("npm could not fetch the libraries (no network?): " + fetch.err.left(200)));
+        QStringList pairs;
+        for (const char *path : {"lodash/lodash.js", "jquery/dist/jquery.js", "d3/d3.js", "esprima/dist/esprima.js"}) {
+            const QString original = QString::fromUtf8(readFile(dir + "/node_modules/" + path));
+            QVERIFY2(!original.isEmpty(), path);
+            for (const QString &text : {original, QString(original).replace(QLatin1Char('\n'), QLatin1Char('\r'))}) {
+                const QString name = QString::number(pairs.size());
+                pairs << file(name + ".js", text.toUtf8())
+                      << file(name + ".min.js", compressJavaScriptText(text).toUtf8())
+                      << file(name + ".js", text.toUtf8())
+                      << file(name + ".ascii.js", toJavaScriptAscii(compressJavaScriptText(text)));
+            }
+        }
+        const char *compare =
+            "const p = require(process.argv[1] + '/node_modules/esprima'), fs = require('fs');"
+            "const tree = f => { try { return JSON.stringify(p.parseScript(fs.readFileSync(f, 'utf8')),"
+            "  (k, v) => k === 'raw' ? undefined : v); } catch (e) { return e.message; } };"
+            "for (let i = 2; i < process.argv.length; i += 2)"
+            "  if (tree(process.argv[i]) !== tree(process.argv[i + 1])) console.log(process.argv[i + 1]);";
+        const TestSupport::Run run = TestSupport::runProgram(node, QStringList{"-e", compare, dir} + pairs, 120000);
+        QVERIFY2(run.status == 0, run.err.constData());
+        QCOMPARE(run.out, QByteArray()); // the files whose tree differs
     }
 
     void asciiExport_data()
@@ -369,6 +435,7 @@ private slots:
         QTest::newRow("unclosed string ends at the line") << QStringLiteral("s = 'a\n\u00A0b") << QByteArray("s = 'a\n b");
         QTest::newRow("regex") << QStringLiteral("r = /\u00A0[/\u00A0]\u00A0/;\u00A0") << QByteArray("r = /\\u00A0[/\\u00A0]\\u00A0/; ");
         QTest::newRow("division after ++") << QStringLiteral("x = a++ / 2;\u00A0y = 1 / 2") << QByteArray("x = a++ / 2; y = 1 / 2");
+        QTest::newRow("regex after a condition") << QStringLiteral("if (f(a)) /\u00A0/.test(s)") << QByteArray("if (f(a)) /\\u00A0/.test(s)");
         QTest::newRow("template literal") << QStringLiteral("t = `\u00A0${\u00A0a + {b: 1}.b\u00A0}\u00A0`;\u00A0") << QByteArray("t = `\\u00A0${ a + {b: 1}.b }\\u00A0`; ");
         // clang-format on
     }

@@ -1,8 +1,10 @@
 #include "AutomationFunctions.h"
 
+#include "ScriptDialogs.h"
 #include "Support.h"
 #include "Timer.h"
 #include "Waits.h"
+#include <MTools/Delay.h>
 #include <QMDrovebot/engine/OutputArea.h>
 #include <QMDrovebot/engine/ScriptEngine.h>
 #include <QMDrovebot/ids/WidgetIds.h>
@@ -65,6 +67,19 @@ int integerArg(QScriptContext *context, int index)
 int int32Arg(QScriptContext *context, int index)
 {
     return context->argument(index).toInt32();
+}
+
+// A time to wait, as a number of milliseconds: rounded up, so no wait ends
+// early; NaN (a missing argument) and negative times as 0; Infinity, and
+// anything far beyond any real wait, as forever.
+qint64 millisecondsArg(QScriptContext *context, int index)
+{
+    const qsreal value = context->argument(index).toNumber();
+    if (std::isnan(value) || value <= 0)
+        return 0;
+    if (value >= qsreal(qint64(1) << 62))
+        return MTools::Delay::kForever;
+    return qint64(std::ceil(value));
 }
 
 QScriptValue objectResult(QScriptEngine *engine, QObject *object)
@@ -430,7 +445,7 @@ QScriptValue generateIDsForWidget(QScriptContext *context, QScriptEngine *engine
 
 QScriptValue delay(QScriptContext *context, QScriptEngine *engine)
 {
-    Support().delay(int32Arg(context, 0));
+    ScriptDialogs::delay(millisecondsArg(context, 0));
     return engine->nullValue();
 }
 
@@ -441,7 +456,7 @@ QScriptValue waitFor(QScriptContext *context, QScriptEngine *engine)
         return engine->nullValue();
     QScriptValue result;
     bool threw = false;
-    Waits::until(ownEngine(engine), int32Arg(context, 1), [&] {
+    Waits::until(ownEngine(engine), millisecondsArg(context, 1), [&] {
         result = condition.call();
         threw = engine->hasUncaughtException();
         return threw || result.toBool();
@@ -459,7 +474,7 @@ QScriptValue waitForWidget(QScriptContext *context, QScriptEngine *engine)
     const QString kindName = textArg(context, 0);
     const Waits::Kind kind = Waits::kindFromName(kindName);
     const QString text = textArg(context, 1);
-    const int milliseconds = int32Arg(context, 2);
+    const qint64 milliseconds = millisecondsArg(context, 2);
     if (kind == Waits::Kind::Unknown) {
         if (own)
             own->reportError(QStringLiteral("waitForWidget: unknown kind \"%1\"; use objectName, windowTitle, "
@@ -472,7 +487,7 @@ QScriptValue waitForWidget(QScriptContext *context, QScriptEngine *engine)
     Waits::until(own, milliseconds, [&] { return (found = Waits::readyWidget(kind, text)) != nullptr; });
     if (found)
         return objectResult(engine, found);
-    if (own && !engine->hasUncaughtException())
+    if (own && !engine->hasUncaughtException() && !own->isInterrupted())
         own->reportError(
             (QStringLiteral("waitForWidget: ") + Waits::timeoutReport(kind, text, milliseconds)).toHtmlEscaped());
     return engine->nullValue();
@@ -481,7 +496,7 @@ QScriptValue waitForWidget(QScriptContext *context, QScriptEngine *engine)
 QScriptValue waitForSignal(QScriptContext *context, QScriptEngine *engine)
 {
     return QScriptValue(
-        Waits::forSignal(ownEngine(engine), objectArg(context, 0), textArg(context, 1), int32Arg(context, 2)));
+        Waits::forSignal(ownEngine(engine), objectArg(context, 0), textArg(context, 1), millisecondsArg(context, 2)));
 }
 
 } // namespace AutomationFunctions

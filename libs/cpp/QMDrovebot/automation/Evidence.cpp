@@ -3,13 +3,11 @@
 #include "ScriptDialogs.h"
 
 #include <MTools/CheckedSaveFile.h>
-#include <QMDrovebot/ids/ScriptWindows.h>
-#include <QMDrovebot/ids/WidgetIds.h>
-
-#include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QMDrovebot/ids/ScriptWindows.h>
+#include <QMDrovebot/ids/WidgetIds.h>
 #include <QPixmap>
 #include <QRegularExpression>
 #include <QWidget>

@@ -64,7 +64,7 @@ int askInt(const QString &label, int value)
     return QInputDialog::getInt(nullptr, QStringLiteral("Script Text Dialog"), label, value, -INT_MAX, INT_MAX, 1);
 }
 
-void delay(int milliseconds)
+void delay(qint64 milliseconds)
 {
     if (!beginWait())
         return;

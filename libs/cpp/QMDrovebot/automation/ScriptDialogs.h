@@ -17,8 +17,9 @@ void information(const QString &text);
 void message(int milliseconds, const QString &text);
 QString askText(const QString &label, const QString &text);
 int askInt(const QString &label, int value);
-// Runs the event loop for the given time; a negative time counts as 0.
-void delay(int milliseconds);
+// Runs the event loop for the given time (MTools::Delay::kForever: until
+// the script is stopped); a negative time counts as 0.
+void delay(qint64 milliseconds);
 // Lets the pending events through once.
 void processPendingEvents();
 

@@ -9,9 +9,27 @@ namespace QMDrovebot {
 
 namespace {
 
+// As a script would write the text: a line break, a tab or another control
+// character would be invisible or break the line, so they are escaped, and so
+// is the backslash, so "a\\nb" and "a" line feed "b" read differently.
 QString quoted(const QString &text)
 {
-    return QLatin1Char('"') + text + QLatin1Char('"');
+    QString out = QStringLiteral("\"");
+    for (const QChar c : text) {
+        static const char names[] = "btnvfr"; // \b \t \n \v \f \r: codes 8 to 13
+        const ushort u = c.unicode();
+        if (u == '\\')
+            out += QLatin1String("\\\\");
+        else if (u >= 8 && u <= 13)
+            out += QLatin1String("\\") + QLatin1Char(names[u - 8]);
+        else if (u < 0x20 || (u >= 0x7F && u <= 0x9F))
+            out += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
+        else if (u == 0x2028 || u == 0x2029)
+            out += QStringLiteral("\\u%1").arg(u, 4, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out + QLatin1Char('"');
 }
 
 QString boolText(bool value)

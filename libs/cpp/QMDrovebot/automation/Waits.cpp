@@ -7,7 +7,6 @@
 #include <QMDrovebot/ids/ScriptWindows.h>
 #include <QMDrovebot/ids/WidgetIds.h>
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QMetaMethod>
 #include <QWidget>
@@ -112,7 +111,7 @@ public slots:
 
 } // namespace
 
-bool until(ScriptEngine *engine, int milliseconds, const std::function<bool()> &ready)
+bool until(ScriptEngine *engine, qint64 milliseconds, const std::function<bool()> &ready)
 {
     QElapsedTimer clock;
     clock.start();
@@ -121,7 +120,7 @@ bool until(ScriptEngine *engine, int milliseconds, const std::function<bool()> &
             return true;
         if (interrupted(engine) || clock.elapsed() >= milliseconds)
             return false;
-        ScriptDialogs::delay(int(std::min<qint64>(kStepMs, milliseconds - clock.elapsed())));
+        ScriptDialogs::delay(std::min<qint64>(kStepMs, milliseconds - clock.elapsed()));
         if (interrupted(engine))
             return false;
     }
@@ -174,7 +173,7 @@ QWidget *readyWidget(Kind kind, const QString &text)
     return nullptr;
 }
 
-QString timeoutReport(Kind kind, const QString &text, int milliseconds)
+QString timeoutReport(Kind kind, const QString &text, qint64 milliseconds)
 {
     const QString what = kindText(kind) + QLatin1Char(' ') + quoted(text);
     const QList<QWidget *> found = matches(kind, text);
@@ -188,6 +187,13 @@ QString timeoutReport(Kind kind, const QString &text, int milliseconds)
     // The nearest visible widgets by the searched property, so a typo or a
     // renamed widget shows at once.
     const QHash<const QWidget *, QString> ids = WidgetIds::currentIds();
+    // An ID is found by the tool tip that shows it; with none shown, the
+    // nearest match would be the very ID asked for.
+    if (kind == Kind::Id &&
+        std::none_of(ids.keyBegin(), ids.keyEnd(), [&](const QWidget *w) { return w->toolTip() == ids.value(w); }))
+        return QStringLiteral("no visible widget with %1 within %2 ms: IDs are not shown; call generateIDs() first")
+            .arg(what)
+            .arg(milliseconds);
     struct Candidate
     {
         int distance;
@@ -195,9 +201,14 @@ QString timeoutReport(Kind kind, const QString &text, int milliseconds)
         QWidget *widget;
     };
     std::vector<Candidate> candidates;
-    const QWidgetList all = QApplication::allWidgets();
-    for (QWidget *widget : all) {
-        if (!widget->isVisible() || (ScriptWindows::hidesOwnWindows() && ScriptWindows::isOwn(widget)))
+    // Every widget in the order of the searches, so ties are listed alike in
+    // every run.
+    QWidgetList all;
+    const QWidgetList topLevels = ScriptWindows::topLevels();
+    for (QWidget *top : topLevels)
+        all += QWidgetList{top} + top->findChildren<QWidget *>();
+    for (QWidget *widget : qAsConst(all)) {
+        if (!widget->isVisible())
             continue;
         const QString value = property(kind, widget, ids);
         if (!value.isEmpty())
@@ -223,7 +234,7 @@ QString timeoutReport(Kind kind, const QString &text, int milliseconds)
     return report;
 }
 
-bool forSignal(ScriptEngine *engine, QObject *object, const QString &signal, int milliseconds)
+bool forSignal(ScriptEngine *engine, QObject *object, const QString &signal, qint64 milliseconds)
 {
     if (!object)
         return false;

@@ -22,8 +22,9 @@ namespace Waits {
 constexpr int kStepMs = 5;
 
 // Calls `ready` now and after each step until it returns true, the time is up
-// or `engine` (may be null) has an error pending. True when ready.
-bool until(ScriptEngine *engine, int milliseconds, const std::function<bool()> &ready);
+// or `engine` (may be null) has an error pending. True when ready. A time of
+// MTools::Delay::kForever waits until one of the others.
+bool until(ScriptEngine *engine, qint64 milliseconds, const std::function<bool()> &ready);
 
 // What waitForWidget() searches by.
 enum class Kind { ObjectName, WindowTitle, ClassName, ToolTip, Id, Unknown };
@@ -36,11 +37,11 @@ QWidget *readyWidget(Kind kind, const QString &text);
 
 // Why no widget was ready: a match that is hidden or disabled, else the few
 // visible widgets whose searched property is most like `text`.
-QString timeoutReport(Kind kind, const QString &text, int milliseconds);
+QString timeoutReport(Kind kind, const QString &text, qint64 milliseconds);
 
 // True once `object` emits the signal named `signal` (a bare name, or a full
 // signature) within the time. False when it has no such signal.
-bool forSignal(ScriptEngine *engine, QObject *object, const QString &signal, int milliseconds);
+bool forSignal(ScriptEngine *engine, QObject *object, const QString &signal, qint64 milliseconds);
 
 } // namespace Waits
 

@@ -2,7 +2,6 @@
 
 #include <QMDrovebot/ids/ScriptWindows.h>
 
-#include <QApplication>
 #include <QDialog>
 #include <QMenu>
 #include <QWidget>

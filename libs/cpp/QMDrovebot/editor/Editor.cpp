@@ -383,7 +383,7 @@ QString Editor::programPrefix()
     prefix += included;
     if (m_embeddedFunctionsEnabled || !included.isEmpty())
         prefix += QStringLiteral("// --------- Main Program ----------\n");
-    m_engine->setMainProgramLineOffset(prefix.count(QLatin1Char('\n')));
+    m_engine->setMainProgramLineOffset(IncludeExpander::lineCount(prefix));
     return prefix;
 }
 

@@ -199,6 +199,29 @@ QString IncludeExpander::fileBlock(const QString &path, const QString &contents)
            QLatin1Char('\n');
 }
 
+int IncludeExpander::lineCount(const QString &text)
+{
+    int lines = 0;
+    const int size = text.size();
+    for (int i = 0; i < size; ++i) {
+        const ushort c = text.at(i).unicode();
+        if (c == '\n' || c == '\r') {
+            ++lines;
+            if (i + 1 < size && text.at(i + 1).unicode() == (c == '\n' ? '\r' : '\n'))
+                ++i;
+        } else if (c == 0x2028 || c == 0x2029) {
+            ++lines;
+        }
+    }
+    return lines;
+}
+
+void IncludeExpander::ignoreIncludes(QScriptEngine *engine)
+{
+    engine->globalObject().setProperty(
+        kInclude, engine->newFunction([](QScriptContext *, QScriptEngine *e) { return e->nullValue(); }));
+}
+
 QString IncludeExpander::missingFileText(const QString &path)
 {
     return QStringLiteral("Error: The included file\"") + path.toHtmlEscaped() + QStringLiteral("\" does not exist");
@@ -225,6 +248,7 @@ QString checkContents(const QString &path, const QString &contents, bool *timedO
     }
 
     QScriptEngine engine;
+    IncludeExpander::ignoreIncludes(&engine);
     TimeLimitAgent agent(&engine);
     engine.setAgent(&agent);
     engine.evaluate(contents, QString(), 1);
@@ -238,6 +262,7 @@ QString checkContents(const QString &path, const QString &contents, bool *timedO
     // limit) fails alike without one, so it runs once more in a fresh engine
     // whose report carries the engine's own line and backtrace.
     QScriptEngine plain;
+    IncludeExpander::ignoreIncludes(&plain);
     const QScriptEngine *reporter = &engine;
     if (!agent.timedOut()) {
         plain.evaluate(contents, QString(), 1);

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+class QScriptEngine;
+
 namespace QMDrovebot {
 
 // The textual side of include(): which files a document names, where they
@@ -27,6 +29,13 @@ public:
     // regular file (a folder, a pipe, a device).
     static bool readFile(const QString &path, QString *contents);
     static QString fileBlock(const QString &path, const QString &contents);
+    // The line breaks in `text` as the engine counts them for its line
+    // numbers: LF, CR, U+2028 and U+2029, with a CR LF or LF CR pair as one.
+    static int lineCount(const QString &text);
+    // Makes include() a call that does nothing, as it is in a run, in an
+    // engine that checks an included file on its own: an include inside an
+    // included file includes nothing and is no error.
+    static void ignoreIncludes(QScriptEngine *engine);
 
     static QString missingFileText(const QString &path);
     static QString unreadableFileText(const QString &path);

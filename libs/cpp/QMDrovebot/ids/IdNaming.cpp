@@ -1,5 +1,6 @@
 #include "IdNaming.h"
 
+#include <QHash>
 #include <QSet>
 #include <QVector>
 
@@ -192,10 +193,50 @@ bool IdNaming::hasMarker(const QString &name)
     return name.startsWith(kMarker);
 }
 
+namespace {
+
+QString withNumber(const QString &name, qint64 number)
+{
+    return QString(name).replace(kMarker, QStringLiteral("F#") + IdNaming::base61(number) + QLatin1Char('/'));
+}
+
+} // namespace
+
 QString IdNaming::resolveMarker(const QString &name, const QString &signature)
 {
-    const QString id = QStringLiteral("F#") + base61(signatureSum(signature)) + QLatin1Char('/');
-    return QString(name).replace(kMarker, id);
+    return withNumber(name, signatureSum(signature));
+}
+
+QStringList IdNaming::resolveMarkers(const QStringList &names, const QStringList &signatures)
+{
+    QStringList result = names;
+    QHash<QString, int> uses;
+    QSet<QString> owned; // names already given for good
+    for (int i = 0; i < names.size(); ++i) {
+        if (hasMarker(names.at(i)))
+            result[i] = resolveMarker(names.at(i), signatures.value(i));
+        else
+            owned.insert(names.at(i));
+        ++uses[result.at(i)];
+    }
+    QSet<QString> taken(result.cbegin(), result.cend());
+    for (int i = 0; i < names.size(); ++i) {
+        if (!hasMarker(names.at(i)) || uses.value(result.at(i)) == 1)
+            continue;
+        if (!owned.contains(result.at(i))) {
+            owned.insert(result.at(i));
+            continue;
+        }
+        qint64 number = signatureSum(signatures.value(i));
+        QString free;
+        do
+            free = withNumber(names.at(i), ++number);
+        while (taken.contains(free));
+        taken.insert(free);
+        owned.insert(free);
+        result[i] = free;
+    }
+    return result;
 }
 
 } // namespace QMDrovebot

@@ -38,6 +38,14 @@ public:
     // "?/" becomes "F#" + the base-61 signature sum + "/".
     static QString resolveMarker(const QString &name, const QString &signature);
     static bool hasMarker(const QString &name);
+
+    // Resolves every marker of `names`, given in the order the widgets are
+    // walked, with `signatures` holding the signature of each marked name.
+    // Sums can collide: when a resolved name is one that another widget's
+    // name also is, the widget first in the walk keeps it (an unmarked name
+    // always does), and each later one counts its number up by one until
+    // the name is nobody's. Every other name stays as it is.
+    static QStringList resolveMarkers(const QStringList &names, const QStringList &signatures);
 };
 
 } // namespace QMDrovebot

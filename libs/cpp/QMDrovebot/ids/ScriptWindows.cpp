@@ -1,6 +1,7 @@
 #include "ScriptWindows.h"
 
-#include <QApplication>
+#include <QMWidgets/TopLevelOrder.h>
+
 #include <QWidget>
 
 #include <algorithm>
@@ -17,7 +18,7 @@ const char ownProperty[] = "corvellaOwnWindow";
 
 QWidgetList topLevels()
 {
-    QWidgetList windows = QApplication::topLevelWidgets();
+    QWidgetList windows = QMWidgets::TopLevelOrder::topLevelWidgets();
     if (g_hidesOwnWindows)
         windows.erase(std::remove_if(windows.begin(), windows.end(), isOwn), windows.end());
     return windows;

@@ -4,7 +4,8 @@
 
 namespace QMDrovebot {
 
-// The top-level windows that scripts search, wait for, name and picture.
+// The top-level windows that scripts search, wait for, name and picture, in
+// the order they were made (QMWidgets::TopLevelOrder).
 //
 // Inside another program (attached, or linked in through the library),
 // Corvella's own windows are tools beside that program: the searches leave

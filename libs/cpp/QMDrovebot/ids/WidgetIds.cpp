@@ -6,7 +6,6 @@
 #include "ScriptWindows.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QLabel>
 #include <QLayout>
 #include <QPointer>
@@ -163,7 +162,7 @@ void WidgetIds::recordToolTips()
     if (!map.isEmpty())
         return;
     // Tool windows included: only generating IDs leaves them out.
-    const QWidgetList topLevels = QApplication::topLevelWidgets();
+    const QWidgetList topLevels = QMWidgets::TopLevelOrder::topLevelWidgets();
     for (QWidget *top : topLevels) {
         map.insert(top, {top, top->toolTip()});
         const QList<QWidget *> descendants = top->findChildren<QWidget *>();
@@ -200,12 +199,18 @@ EntryMap computeIds(const QVector<QWidget *> &widgets)
     for (QWidget *widget : widgets)
         names.insert(reinterpret_cast<IdNaming::Key>(widget), builder.fullName(widget));
     const IdNaming::NameMap shortened = IdNaming::shorten(names);
-    EntryMap ids;
-    for (auto it = shortened.cbegin(); it != shortened.cend(); ++it) {
-        auto *widget = reinterpret_cast<QWidget *>(it.key());
-        ids.insert(widget, {widget, it.value()});
+    // Resolved in the walk's order, which is the same in every run, so the
+    // same widget keeps a contested ID.
+    QStringList ordered;
+    QStringList signatures;
+    for (QWidget *widget : widgets) {
+        ordered.append(shortened.value(reinterpret_cast<IdNaming::Key>(widget)));
+        signatures.append(IdNaming::hasMarker(ordered.last()) ? WidgetIds::signature(widget) : QString());
     }
-    resolveMarkers(ids);
+    const QStringList resolved = IdNaming::resolveMarkers(ordered, signatures);
+    EntryMap ids;
+    for (int i = 0; i < widgets.size(); ++i)
+        ids.insert(widgets.at(i), {widgets.at(i), resolved.at(i)});
     return ids;
 }
 
