@@ -47,6 +47,9 @@ private slots:
         QTest::newRow("CR LF") << QByteArray("a();\r\nb();\r\n\r\nc();");
         QTest::newRow("lone CR") << QByteArray("a();\rb();\r");
         QTest::newRow("UTF-16 LE with CR LF") << QByteArray("\xFF\xFEx\0\r\0\n\0y\0", 10);
+        QTest::newRow("NUL byte") << QByteArray("var a = 1;\0var b = 2; // after the NUL\n", 39);
+        QTest::newRow("UTF-16 LE without mark") << QByteArray("v\0=\0'\0x\0'\0;\0\n\0", 14);
+        QTest::newRow("UTF-16 BE without mark") << QByteArray("\0v\0=\0'\0y\0'\0;\0\n", 14);
         // clang-format on
     }
 
@@ -68,7 +71,6 @@ private slots:
         QTest::addColumn<bool>("noted");
         // clang-format off
         QTest::newRow("CR LF") << QByteArray("a();\r\nb();") << QStringLiteral("\nc();") << QByteArray("a();\r\nb();\r\nc();") << false;
-        QTest::newRow("mostly CR LF") << QByteArray("a();\r\nb();\r\nc();\nd();") << QStringLiteral("\n") << QByteArray("a();\r\nb();\r\nc();\r\nd();\r\n") << false;
         QTest::newRow("UTF-16 BE") << QByteArray("\xFE\xFF\0a", 4) << QStringLiteral("\xE9") << QByteArray("\xFE\xFF\0a\0\xE9", 6) << false;
         QTest::newRow("Latin-1 keeps what it can store") << QByteArray("s='\xE9';") << QStringLiteral("\xFC") << QByteArray("s='\xE9';\xFC") << false;
         QTest::newRow("Latin-1 becomes UTF-8, never '?'") << QByteArray("s='\xE9';\r\n") << QStringLiteral("\x20AC") << QByteArray("s='\xC3\xA9';\r\n\xE2\x82\xAC") << true;
@@ -91,6 +93,45 @@ private slots:
         QCOMPARE(readFile(path), expected);
         QCOMPARE(status.size(), 1);
         QCOMPARE(!status.first().first().toString().isEmpty(), noted);
+    }
+
+    void lossyFileWarnsAndAsks_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QByteArray>("saved");
+        // clang-format off
+        QTest::newRow("U+2029") << QByteArray("a\xE2\x80\xA9" "b") << "U+2029" << QByteArray("a\nb");
+        QTest::newRow("U+FDD0") << QByteArray("a\xEF\xB7\x90" "b") << "U+FDD0" << QByteArray("a\nb");
+        QTest::newRow("U+FDD1") << QByteArray("a\xEF\xB7\x91" "b") << "U+FDD1" << QByteArray("a\nb");
+        QTest::newRow("invalid byte after UTF-8 mark") << QByteArray("\xEF\xBB\xBF" "a\xFF" "b") << "not valid UTF-8" << QByteArray("\xEF\xBB\xBF" "a\xEF\xBF\xBD" "b");
+        QTest::newRow("odd UTF-16 byte") << QByteArray("\xFF\xFEx\0y", 5) << "not valid UTF-16 LE" << QByteArray("\xFF\xFEx\0", 4);
+        QTest::newRow("mostly CR LF") << QByteArray("a();\r\nb();\r\nc();\nd();") << "mixed and will all be CR LF" << QByteArray("a();\r\nb();\r\nc();\r\nd();");
+        // clang-format on
+    }
+
+    void lossyFileWarnsAndAsks()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, reason);
+        QFETCH(QByteArray, saved);
+        const QString path = write(QStringLiteral("lossy.js"), bytes);
+        DocWindow doc;
+        QSignalSpy status(&doc, &DocWindow::fileStatus);
+        QVERIFY(doc.openFile(path));
+        const QString warning = status.last().first().toString();
+        QVERIFY2(warning.startsWith(QStringLiteral("Saving will change ") + path) && warning.contains(reason),
+                 qPrintable(warning));
+        QString asked;
+        TestSupport::whenMessageBox(QMessageBox::No, &asked);
+        QVERIFY(!doc.saveFile());
+        QVERIFY(asked.contains(warning));
+        QCOMPARE(readFile(path), bytes);
+        TestSupport::whenMessageBox(QMessageBox::Yes);
+        QVERIFY(doc.saveFile());
+        QCOMPARE(readFile(path), saved);
+        TestSupport::whenMessageBox(QMessageBox::No); // only the first save asks
+        QVERIFY(doc.saveFile());
     }
 
     void fullDiskKeepsTheOldFile()
