@@ -182,6 +182,7 @@ private slots:
         QTest::newRow("unwritable output") << "\"$0\" --compress in.js -o no/folder/out.js" << "corvella: cannot write no/folder/out.js: " << "out.js" << QByteArray("old();");
         QTest::newRow("full standard output") << "\"$0\" --compress in.js > /dev/full" << "corvella: cannot write standard output: " << "out.js" << QByteArray("old();");
         QTest::newRow("full disk") << "trap '' XFSZ; ulimit -f 16; \"$0\" --compress big.js -o out.js" << "corvella: cannot write out.js: " << "out.js" << QByteArray("old();");
+        QTest::newRow("appended through standard output") << "\"$0\" --compress in.js -o /dev/stdout >> out.js" << "" << "out.js" << "old();" + toJavaScriptAscii(compressJavaScriptText(QString::fromUtf8(m_script)));
         QTest::newRow("read-only folder") << "\"$0\" --compress in.js -o locked/out.js" << "" << "locked/out.js" << toJavaScriptAscii(compressJavaScriptText(QString::fromUtf8(m_script)));
         // clang-format on
     }
