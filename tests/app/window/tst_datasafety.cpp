@@ -219,26 +219,26 @@ private slots:
 
     void scriptsCannotDeleteOwnWindows_data()
     {
-        QTest::addColumn<QString>("className");
+        QTest::addColumn<QString>("widget");
         QTest::addColumn<bool>("refused");
-        QTest::newRow("frame") << QStringLiteral("JavaScriptEvaluator") << true;
-        QTest::newRow("document window") << QStringLiteral("JSMainWindow") << true;
-        QTest::newRow("document") << QStringLiteral("QMDrovebot::DocWindow") << true;
-        QTest::newRow("a script's own label") << QStringLiteral("QLabel") << false;
+        // clang-format off
+        QTest::newRow("frame") << "getWidgetByClassName('JavaScriptEvaluator')" << true;
+        QTest::newRow("document window") << "getWidgetByClassName('JSMainWindow')" << true;
+        QTest::newRow("document") << "getWidgetByClassName('QMDrovebot::DocWindow')" << true;
+        QTest::newRow("splitter holding the output") << "parent(output)" << true;
+        QTest::newRow("pane holding the document") << "parent(getWidgetByClassName('QMDrovebot::DocWindow'))" << true;
+        QTest::newRow("a script's own label") << "grab(output)" << false;
+        // clang-format on
     }
 
     void scriptsCannotDeleteOwnWindows()
     {
-        QFETCH(QString, className);
+        QFETCH(QString, widget);
         QFETCH(bool, refused);
         JavaScriptEvaluator frame;
         frame.show();
         QMDrovebot::Editor *editor = frame.mainWindow()->editor();
-        editor->textEdit()->setPlainText(
-            QStringLiteral("var own = grab(output);\n"
-                           "var w = \"%1\" == \"QLabel\" ? own : getWidgetByClassName(\"%1\");\n"
-                           "w.deleteLater();\n")
-                .arg(className));
+        editor->textEdit()->setPlainText(widget + QStringLiteral(".deleteLater();"));
         editor->run();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(editor->outputArea()->toPlainText().contains(QStringLiteral("deleteLater() refused")), refused);
