@@ -23,8 +23,8 @@ bool isValidUtf8(const char *data, int size)
     return state.invalidChars == 0 && state.remainingChars == 0;
 }
 
-// Decodes UTF-16 after its mark (if any); `valid` is false when some unit
-// was an unpaired surrogate or a last byte was left over.
+// Decodes UTF-16 after its mark (if any); `valid` is false when the codec
+// met something it could not decode or a last byte was left over.
 QString fromUtf16(const char *data, int size, bool little, bool *valid)
 {
     QTextCodec *codec = QTextCodec::codecForName(little ? "UTF-16LE" : "UTF-16BE");
