@@ -12,6 +12,7 @@
 #include <csignal>
 #include <functional>
 #include <memory>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -174,6 +175,38 @@ public:
 
 private:
     rlimit m_old{};
+};
+
+// A file system of its own: 64 KiB and `inodes` inodes, its root among them.
+// Only root can mount one; mounted() is false elsewhere.
+class SmallDisk
+{
+public:
+    explicit SmallDisk(int inodes)
+    {
+        const QByteArray options = "size=64k,nr_inodes=" + QByteArray::number(inodes);
+        m_mounted = m_dir.isValid() && mount("tmpfs", QFile::encodeName(m_dir.path()), "tmpfs", 0, options) == 0;
+    }
+    ~SmallDisk()
+    {
+        if (m_mounted)
+            umount(QFile::encodeName(m_dir.path()));
+    }
+    bool mounted() const { return m_mounted; }
+    QString filePath(const QString &name) const { return m_dir.filePath(name); }
+    // Takes every free block, and an inode.
+    void fill()
+    {
+        QFile filler(filePath(QStringLiteral("filler")));
+        const QByteArray page(4096, 'f');
+        if (filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            while (filler.write(page) == page.size()) {
+            }
+    }
+
+private:
+    QTemporaryDir m_dir;
+    bool m_mounted = false;
 };
 
 // A folder in which nothing can be created while its files stay writable.

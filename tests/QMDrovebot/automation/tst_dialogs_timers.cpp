@@ -4,6 +4,7 @@
 
 #include <QMDrovebot/automation/AutomationFunctions.h>
 #include <QMDrovebot/automation/Support.h>
+#include <QMDrovebot/batch/ScriptRunner.h>
 #include <QMDrovebot/editor/DocWindow.h>
 #include <QMDrovebot/editor/Editor.h>
 #include <QMDrovebot/engine/OutputArea.h>
@@ -70,6 +71,26 @@ private slots:
         QCOMPARE(evaluate(QStringLiteral("[once, never, negative, started, idle.singleShot, parent(idle)].join()"))
                      .toString(),
                  QStringLiteral("1,0,1,1,true,"));
+    }
+
+    // A batch row's timers end with it; what else scripts made goes with
+    // the engine.
+    void batchRowTimersEndWithTheRow()
+    {
+        QTemporaryDir dir;
+        auto editor = std::make_unique<Editor>();
+        QMDrovebot::ScriptRunner runner(editor.get());
+        runner.run(
+            TestSupport::writeFile(dir.filePath("first.js"),
+                                   "var t = createTimer(); t.singleShot = false; t.start(10);"
+                                   "t.timeout.connect(function () { printout('tick'); }); var l = grab(output);"
+                                   "singleShotTimer(100).timeout.connect(function () { throw new Error('late'); });"));
+        QPointer<QObject> label = editor->engine()->globalObject().property("l").toQObject();
+        QVERIFY(label && !editor->engine()->globalObject().property("t").toQObject());
+        const auto second = runner.run(TestSupport::writeFile(dir.filePath("second.js"), "delay(300); printout(2);"));
+        QCOMPARE(second.outputText, QStringLiteral("2"));
+        editor.reset();
+        QVERIFY(label.isNull());
     }
 
     void grab()

@@ -185,6 +185,12 @@ void tst_Waits::evidence()
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     QVERIFY(QMDrovebot::Evidence::write(blocker.fileName(), QStringLiteral("x.js"), QString(), &error).isEmpty());
     QVERIFY(error.startsWith(QLatin1String("cannot create")));
+    {
+        TestSupport::FullDisk disk(16);
+        QVERIFY(QMDrovebot::Evidence::write(dir.path(), QStringLiteral("full.js"), "pane", &error).isEmpty());
+    }
+    QVERIFY2(error.startsWith(QLatin1String("cannot write ")) && error.endsWith(QLatin1String(": File too large")),
+             qPrintable(error));
 }
 
 QTEST_MAIN(tst_Waits)

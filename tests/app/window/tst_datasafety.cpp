@@ -33,30 +33,49 @@ private slots:
         QDir(RecoveryFile::folder()).removeRecursively();
     }
 
+    // Bytes that cannot come back are named as the file opens, and its
+    // first save asks; No keeps the file.
     void unchangedFileRoundTrips_data()
     {
         QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("warning"); // empty: none, and Save gives back the bytes
         // clang-format off
-        QTest::newRow("UTF-8") << QByteArray("var s = 'Grüße €';\nf(s);\n");
-        QTest::newRow("UTF-8 with mark") << QByteArray("\xEF\xBB\xBFvar s = 'Grüße';\n");
-        QTest::newRow("UTF-16 LE with mark") << QByteArray("\xFF\xFEv\0=\0'\0\xFC\0'\0;\0\n\0", 16);
-        QTest::newRow("UTF-16 BE with mark") << QByteArray("\xFE\xFF\0v\0=\0'\0\xFC\0'\0;\0\n", 16);
-        QTest::newRow("Latin-1") << QByteArray("var s = 'Gr\xFC\xDF" "e';\n");
-        QTest::newRow("Latin-1 with no-break space") << QByteArray("a =\xA0" "1; // \xE9t\xE9\n");
-        QTest::newRow("invalid UTF-8 sequences") << QByteArray("ok \xC3\xA9 bad \xC3( \xFF\xFE tail\n");
-        QTest::newRow("CR LF") << QByteArray("a();\r\nb();\r\n\r\nc();");
-        QTest::newRow("lone CR") << QByteArray("a();\rb();\r");
-        QTest::newRow("UTF-16 LE with CR LF") << QByteArray("\xFF\xFEx\0\r\0\n\0y\0", 10);
+        QTest::newRow("UTF-8") << QByteArray("var s = 'Grüße €';\nf(s);\n") << "";
+        QTest::newRow("UTF-8 with mark") << QByteArray("\xEF\xBB\xBFvar s = 'Grüße';\n") << "";
+        QTest::newRow("UTF-16 LE with mark") << QByteArray("\xFF\xFEv\0=\0'\0\xFC\0'\0;\0\n\0", 16) << "";
+        QTest::newRow("UTF-16 BE with mark") << QByteArray("\xFE\xFF\0v\0=\0'\0\xFC\0'\0;\0\n", 16) << "";
+        QTest::newRow("Latin-1") << QByteArray("var s = 'Gr\xFC\xDF" "e';\n") << "";
+        QTest::newRow("Latin-1 with no-break space") << QByteArray("a =\xA0" "1; // \xE9t\xE9\n") << "";
+        QTest::newRow("invalid UTF-8 sequences") << QByteArray("ok \xC3\xA9 bad \xC3( \xFF\xFE tail\n") << "";
+        QTest::newRow("CR LF") << QByteArray("a();\r\nb();\r\n\r\nc();") << "";
+        QTest::newRow("lone CR") << QByteArray("a();\rb();\r") << "";
+        QTest::newRow("UTF-16 LE with CR LF") << QByteArray("\xFF\xFEx\0\r\0\n\0y\0", 10) << "";
+        QTest::newRow("NUL byte") << QByteArray("var a = 1;\0var b = 2; // after the NUL\n", 39) << "";
+        QTest::newRow("UTF-16 LE without mark") << QByteArray("v\0=\0'\0x\0'\0;\0\n\0", 14) << "";
+        QTest::newRow("UTF-16 BE without mark") << QByteArray("\0v\0=\0'\0y\0'\0;\0\n", 14) << "";
+        QTest::newRow("U+2029") << QByteArray("a\xE2\x80\xA9" "b") << "U+2029";
+        QTest::newRow("U+FDD0") << QByteArray("a\xEF\xB7\x90" "b") << "U+FDD0";
+        QTest::newRow("U+FDD1") << QByteArray("a\xEF\xB7\x91" "b") << "U+FDD1";
+        QTest::newRow("invalid byte after UTF-8 mark") << QByteArray("\xEF\xBB\xBF" "a\xFF" "b") << "not valid UTF-8";
+        QTest::newRow("odd UTF-16 byte") << QByteArray("\xFF\xFEx\0y", 5) << "not valid UTF-16 LE";
+        QTest::newRow("mostly CR LF") << QByteArray("a();\r\nb();\r\nc();\nd();") << "mixed and will all be CR LF";
         // clang-format on
     }
 
     void unchangedFileRoundTrips()
     {
         QFETCH(QByteArray, bytes);
+        QFETCH(QString, warning);
         const QString path = write(QStringLiteral("round.js"), bytes);
         DocWindow doc;
+        QSignalSpy status(&doc, &DocWindow::fileStatus);
         QVERIFY(doc.openFile(path));
-        QVERIFY(doc.saveFile());
+        const QString shown = status.last().first().toString();
+        QVERIFY2(warning.isEmpty() ? shown.isEmpty()
+                                   : shown.startsWith("Saving will change " + path) && shown.contains(warning),
+                 qPrintable(shown));
+        TestSupport::whenMessageBox(QMessageBox::No);
+        QCOMPARE(doc.saveFile(), warning.isEmpty());
         QCOMPARE(readFile(path), bytes);
     }
 
@@ -68,7 +87,6 @@ private slots:
         QTest::addColumn<bool>("noted");
         // clang-format off
         QTest::newRow("CR LF") << QByteArray("a();\r\nb();") << QStringLiteral("\nc();") << QByteArray("a();\r\nb();\r\nc();") << false;
-        QTest::newRow("mostly CR LF") << QByteArray("a();\r\nb();\r\nc();\nd();") << QStringLiteral("\n") << QByteArray("a();\r\nb();\r\nc();\r\nd();\r\n") << false;
         QTest::newRow("UTF-16 BE") << QByteArray("\xFE\xFF\0a", 4) << QStringLiteral("\xE9") << QByteArray("\xFE\xFF\0a\0\xE9", 6) << false;
         QTest::newRow("Latin-1 keeps what it can store") << QByteArray("s='\xE9';") << QStringLiteral("\xFC") << QByteArray("s='\xE9';\xFC") << false;
         QTest::newRow("Latin-1 becomes UTF-8, never '?'") << QByteArray("s='\xE9';\r\n") << QStringLiteral("\x20AC") << QByteArray("s='\xC3\xA9';\r\n\xE2\x82\xAC") << true;
@@ -116,6 +134,38 @@ private slots:
         QVERIFY(doc.saveFile());
         QCOMPARE(readFile(path).size(), 12000);
         QCOMPARE(status.last().first().toString(), QString());
+    }
+
+    void fullFileSystemKeepsTheOldFile_data()
+    {
+        QTest::addColumn<int>("inodes"); // 3: the root, the file and the filler; none for a temporary file
+        QTest::addColumn<int>("size");
+        QTest::addColumn<bool>("saved");
+        // clang-format off
+        QTest::newRow("no inode, no room to grow") << 3 << 12000 << false;
+        QTest::newRow("no inode, the same pages") << 3 << 8000 << true;
+        QTest::newRow("no room") << 16 << 12000 << false;
+        // clang-format on
+    }
+
+    void fullFileSystemKeepsTheOldFile()
+    {
+        QFETCH(int, inodes);
+        QFETCH(int, size);
+        QFETCH(bool, saved);
+        TestSupport::SmallDisk disk(inodes);
+        if (!disk.mounted())
+            QSKIP("cannot mount a small file system here (needs root)");
+        const QString path = TestSupport::writeFile(disk.filePath(QStringLiteral("doc.js")), QByteArray(5000, 'o'));
+        DocWindow doc;
+        QVERIFY(doc.openFile(path));
+        doc.setPlainText(QString(size, QLatin1Char('n')));
+        disk.fill();
+        QSignalSpy status(&doc, &DocWindow::fileStatus);
+        QCOMPARE(doc.saveFile(), saved);
+        QCOMPARE(readFile(path), saved ? QByteArray(size, 'n') : QByteArray(5000, 'o'));
+        QCOMPARE(status.last().first().toString(),
+                 saved ? QString() : QStringLiteral("Cannot save %1: No space left on device").arg(path));
     }
 
     void copyWrittenBeforeRunAndRemovedOnSave()
@@ -178,26 +228,26 @@ private slots:
 
     void scriptsCannotDeleteOwnWindows_data()
     {
-        QTest::addColumn<QString>("className");
+        QTest::addColumn<QString>("widget");
         QTest::addColumn<bool>("refused");
-        QTest::newRow("frame") << QStringLiteral("JavaScriptEvaluator") << true;
-        QTest::newRow("document window") << QStringLiteral("JSMainWindow") << true;
-        QTest::newRow("document") << QStringLiteral("QMDrovebot::DocWindow") << true;
-        QTest::newRow("a script's own label") << QStringLiteral("QLabel") << false;
+        // clang-format off
+        QTest::newRow("frame") << "getWidgetByClassName('JavaScriptEvaluator')" << true;
+        QTest::newRow("document window") << "getWidgetByClassName('JSMainWindow')" << true;
+        QTest::newRow("document") << "getWidgetByClassName('QMDrovebot::DocWindow')" << true;
+        QTest::newRow("splitter holding the output") << "parent(output)" << true;
+        QTest::newRow("pane holding the document") << "parent(getWidgetByClassName('QMDrovebot::DocWindow'))" << true;
+        QTest::newRow("a script's own label") << "grab(output)" << false;
+        // clang-format on
     }
 
     void scriptsCannotDeleteOwnWindows()
     {
-        QFETCH(QString, className);
+        QFETCH(QString, widget);
         QFETCH(bool, refused);
         JavaScriptEvaluator frame;
         frame.show();
         QMDrovebot::Editor *editor = frame.mainWindow()->editor();
-        editor->textEdit()->setPlainText(
-            QStringLiteral("var own = grab(output);\n"
-                           "var w = \"%1\" == \"QLabel\" ? own : getWidgetByClassName(\"%1\");\n"
-                           "w.deleteLater();\n")
-                .arg(className));
+        editor->textEdit()->setPlainText(widget + QStringLiteral(".deleteLater();"));
         editor->run();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(editor->outputArea()->toPlainText().contains(QStringLiteral("deleteLater() refused")), refused);

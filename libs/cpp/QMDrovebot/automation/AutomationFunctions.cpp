@@ -87,6 +87,14 @@ QScriptValue objectResult(QScriptEngine *engine, QObject *object)
     return object ? engine->newQObject(object, QScriptEngine::QtOwnership) : engine->nullValue();
 }
 
+// An object the script made: its engine frees it when nothing else did.
+QScriptValue createdResult(QScriptEngine *engine, QObject *object)
+{
+    if (ScriptEngine *own = ScriptEngine::from(engine))
+        own->adopt(object);
+    return objectResult(engine, object);
+}
+
 using MouseOperation = void (Support::*)(QWidget *, int, int, int, int);
 
 // The global mouse functions take (widget [, button [, x, y]]) and default to
@@ -221,7 +229,7 @@ QScriptValue grab(QScriptContext *context, QScriptEngine *engine)
     auto *label = new QLabel;
     label->setPixmap(pixmap);
     label->setFixedSize(pixmap.size());
-    return objectResult(engine, label);
+    return createdResult(engine, label);
 }
 
 QScriptValue grabAndSave(QScriptContext *context, QScriptEngine *engine)
@@ -337,16 +345,16 @@ QScriptValue createTimer(QScriptContext *, QScriptEngine *engine)
 {
     auto *timer = new Timer;
     timer->setEngine(ownEngine(engine));
-    return objectResult(engine, timer);
+    return createdResult(engine, timer);
 }
 
 QScriptValue newObject(QScriptContext *context, QScriptEngine *engine)
 {
     const QString type = textArg(context, 0);
     if (type == QLatin1String("QWidget"))
-        return objectResult(engine, new QWidget);
+        return createdResult(engine, new QWidget);
     if (type == QLatin1String("QLabel"))
-        return objectResult(engine, new QLabel);
+        return createdResult(engine, new QLabel);
     return engine->nullValue();
 }
 
@@ -357,7 +365,7 @@ QScriptValue singleShotTimer(QScriptContext *context, QScriptEngine *engine)
     // A negative interval would leave the timer stopped for good, and the
     // dialog handler a script hangs on it would never run.
     timer->start(qMax(0, int32Arg(context, 0)));
-    return objectResult(engine, timer);
+    return createdResult(engine, timer);
 }
 
 QScriptValue parent(QScriptContext *context, QScriptEngine *engine)

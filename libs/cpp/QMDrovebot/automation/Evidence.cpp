@@ -3,11 +3,13 @@
 #include "ScriptDialogs.h"
 
 #include <MTools/CheckedSaveFile.h>
+#include <QMDrovebot/ids/ScriptWindows.h>
+#include <QMDrovebot/ids/WidgetIds.h>
+
+#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QMDrovebot/ids/ScriptWindows.h>
-#include <QMDrovebot/ids/WidgetIds.h>
 #include <QPixmap>
 #include <QRegularExpression>
 #include <QWidget>
@@ -81,22 +83,34 @@ QString Evidence::write(const QString &folder, const QString &scriptPath, const 
         return QString();
     }
     const QDir dir(root.filePath(name));
-    bool ok = MTools::CheckedSaveFile::writeFile(dir.filePath(QStringLiteral("output-pane.txt")), outputText.toUtf8(),
-                                                 nullptr);
-    ok = MTools::CheckedSaveFile::writeFile(dir.filePath(QStringLiteral("widgets.txt")), widgetTree().toUtf8(),
-                                            nullptr) &&
-         ok;
+    // The first file that could not be written, and why: a folder that holds
+    // half the evidence (or an empty picture) is no evidence.
+    QString failure;
+    const auto save = [&dir, &failure](const QString &file, const QByteArray &bytes) {
+        QString reason;
+        if (failure.isEmpty() && !MTools::CheckedSaveFile::writeFile(dir.filePath(file), bytes, &reason))
+            failure = QStringLiteral("cannot write %1: %2").arg(dir.filePath(file), reason);
+    };
+    save(QStringLiteral("output-pane.txt"), outputText.toUtf8());
+    save(QStringLiteral("widgets.txt"), widgetTree().toUtf8());
     int number = 0;
     const QWidgetList topLevels = ScriptWindows::topLevels();
     for (QWidget *top : topLevels) {
         if (!top->isVisible())
             continue;
-        // Light compression: the pictures are read once, and writing them
-        // must not hold up a failing suite.
-        ok = ScriptDialogs::grab(top).save(dir.filePath(pictureName(++number, top)), "PNG", 90) && ok;
+        // Encoded in memory and saved like the texts: the image writer's own
+        // file reports no failed flush. Light compression: the pictures are
+        // read once, and writing them must not hold up a failing suite.
+        QBuffer picture;
+        picture.open(QIODevice::WriteOnly);
+        ScriptDialogs::grab(top).save(&picture, "PNG", 90);
+        save(pictureName(++number, top), picture.data());
     }
-    if (!ok && error)
-        *error = QStringLiteral("cannot write every file into %1").arg(dir.path());
+    if (!failure.isEmpty()) {
+        if (error)
+            *error = failure;
+        return QString();
+    }
     return QFileInfo(dir.path()).absoluteFilePath();
 }
 

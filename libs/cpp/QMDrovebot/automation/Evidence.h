@@ -14,7 +14,8 @@ class Evidence
 public:
     // Writes into `folder`/<script base name>-<date and time>/ (made unique
     // with a number when a script fails twice within a second) and returns
-    // that folder's path; on failure returns an empty text and sets `error`.
+    // that folder's path. When any file cannot be written, returns an empty
+    // text and sets `error` to the first such file and the reason.
     static QString write(const QString &folder, const QString &scriptPath, const QString &outputText,
                          QString *error = nullptr);
 

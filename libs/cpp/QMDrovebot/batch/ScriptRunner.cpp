@@ -65,10 +65,14 @@ ScriptRun ScriptRunner::run(const QString &path)
     clock.start();
     result.opened = open(path);
     if (result.opened) {
+        const quint64 created = m_editor->engine()->adoptedCount();
         m_runStep(m_editor);
         // What the script posted last (a click, a key) still takes effect
         // before its output is read, as after a run from the command line.
         QCoreApplication::processEvents();
+        // A row's timers end with it: none fires into the next row.
+        if (m_editor)
+            m_editor->engine()->freeTimersSince(created);
         result.error = !m_editor || m_editor->errorStatus() != 0;
     } else {
         result.error = true;

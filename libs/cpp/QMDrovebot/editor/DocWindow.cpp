@@ -70,6 +70,7 @@ void DocWindow::restore(const QString &path, const QString &text)
     if (!path.isEmpty() && MTools::BoundedFile::read(path, maximumFileSize, &bytes) == MTools::BoundedFile::Ok)
         TextFileFormat::decode(bytes, &m_format);
     m_fileName = path;
+    m_saveWarning.clear();
     setPlainText(text);
 }
 
@@ -108,8 +109,16 @@ bool DocWindow::openFile(const QString &path)
     m_fileName = path;
     m_format = format;
     m_modified = false;
+    // What the text widget holds, written back, must be the file: else the
+    // user learns now, and the first save asks, before bytes they never
+    // touched change.
+    QByteArray back;
+    m_saveWarning.clear();
+    m_warnedFile = path;
+    if (!format.encode(savedText(), &back) || back != bytes)
+        m_saveWarning = tr("Saving will change %1: %2").arg(path, format.lossReason(text));
     emit changeWindowTitle(path);
-    emit fileStatus(QString());
+    emit fileStatus(m_saveWarning);
     if (format.encoding == TextFileFormat::EightBit)
         emit statusMessage(tr("%1 is not UTF-8: read as %2").arg(path, format.encodingName()));
     return true;
@@ -136,6 +145,13 @@ bool DocWindow::saveFile()
 {
     if (m_fileName.isEmpty())
         return saveFileAs();
+    if (!m_saveWarning.isEmpty() && m_fileName == m_warnedFile) {
+        const auto answer =
+            QMessageBox::warning(this, QStringLiteral("Warning"), m_saveWarning + QStringLiteral(".\nSave anyway?"),
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes)
+            return false;
+    }
     TextFileFormat format = m_format;
     const QString text = savedText();
     QByteArray bytes;
@@ -155,6 +171,7 @@ bool DocWindow::saveFile()
     }
     m_format = format;
     m_modified = false;
+    m_saveWarning.clear();
     emit changeWindowTitle(m_fileName);
     emit fileStatus(note);
     return true;
@@ -211,6 +228,7 @@ void DocWindow::newFile()
     setPlainText(defaultText());
     m_fileName.clear();
     m_format = TextFileFormat::utf8();
+    m_saveWarning.clear();
     emit changeWindowTitle(QString());
 }
 

@@ -46,9 +46,10 @@ signals:
     void changeWindowTitle(const QString &title);
     // Explains a failed file operation (file name and the system's reason).
     void statusMessage(const QString &message);
-    // What the user must not miss about the file: a failed save, or a save
-    // that had to change the encoding. It stays until the next successful
-    // Save or Open, which report an empty text.
+    // What the user must not miss about the file: a failed save, a save
+    // that had to change the encoding, or an opened file that saving would
+    // change. It stays until the next successful Save or Open, which report
+    // an empty text (or the next such warning).
     void fileStatus(const QString &message);
 
 public slots:
@@ -64,6 +65,10 @@ private:
     bool m_modified = false;
     QString m_lastDirectory;
     TextFileFormat m_format;
+    // Set when the opened file's bytes cannot come back exactly: shown as
+    // the file status, and asked about by the first save over that file.
+    QString m_saveWarning;
+    QString m_warnedFile;
 };
 
 } // namespace QMDrovebot

@@ -97,6 +97,17 @@ public:
     // The engine of a native function's call, when it is one of ours.
     static ScriptEngine *from(QScriptEngine *engine);
 
+    // Objects scripts create (timers, labels, widgets) have no parent: the
+    // engine that made them frees what is left of them when it goes.
+    void adopt(QObject *object);
+    // How many objects scripts have created so far: a mark for
+    // freeTimersSince().
+    quint64 adoptedCount() const;
+    // Stops and frees the timers scripts created since `mark`, with the
+    // handlers connected to them. A batch row ends so: nothing it started
+    // fires into the next row, and a row's timers cost nothing later.
+    void freeTimersSince(quint64 mark);
+
 signals:
     // A red error text for the output pane; the host marks its run failed.
     void errorReported(const QString &html);
@@ -132,6 +143,17 @@ private:
     // Lets deferred work through at the first pass of events that is not the
     // engine's own while the script computes.
     QTimer m_releaseTrigger;
+
+    struct Adopted
+    {
+        quint64 serial;
+        QPointer<QObject> object;
+    };
+    std::vector<Adopted> m_adopted;
+    quint64 m_adoptedCount = 0;
+    // Entries of objects deleted meanwhile are dropped once the list reaches
+    // this size, so it stays in proportion to what lives.
+    size_t m_adoptedPruneAt = 1024;
 };
 
 } // namespace QMDrovebot
