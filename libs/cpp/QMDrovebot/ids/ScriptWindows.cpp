@@ -2,6 +2,7 @@
 
 #include <QMWidgets/TopLevelOrder.h>
 
+#include <QVariant>
 #include <QWidget>
 
 #include <algorithm>

@@ -5,6 +5,8 @@
 #include "IdNaming.h"
 #include "ScriptWindows.h"
 
+#include <QMWidgets/TopLevelOrder.h>
+
 #include <QAbstractButton>
 #include <QLabel>
 #include <QLayout>
