@@ -1,11 +1,15 @@
 #include "ScriptCommand.h"
 
 #include "CommandLine.h"
-#include "JUnitReport.h"
+#include "OutputMirror.h"
+#include "ReportFile.h"
+#include "ResultPrinter.h"
+#include "RunWatchdog.h"
 #include "ScriptRunGuard.h"
 #include "window/JSMainWindow.h"
 #include "window/JavaScriptEvaluator.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QVector>
 
@@ -14,10 +18,13 @@
 #include <QMDrovebot/automation/Evidence.h>
 #include <QMDrovebot/batch/ScriptList.h>
 #include <QMDrovebot/batch/ScriptRunner.h>
+#include <QMDrovebot/editor/Editor.h>
+#include <QMDrovebot/engine/OutputArea.h>
 #include <QMWidgets/App.h>
 
 using CommandLine::fail;
-using CommandLine::printLine;
+using QMDrovebot::Evidence;
+using QMDrovebot::ScriptRun;
 
 namespace {
 
@@ -30,6 +37,8 @@ struct Row
 struct Batch
 {
     QString suiteName;
+    // The folder the report's class names start from.
+    QString baseFolder;
     QVector<Row> rows;
     ScriptCommandOptions options;
     // One script from --run: its pane is printed exactly as --run prints
@@ -37,120 +46,180 @@ struct Batch
     bool single = false;
 };
 
-class ReportFile
+QVector<JUnitReport::Case> namedCases(const Batch &batch)
 {
-public:
-    ReportFile(const Batch &batch)
-        : m_report(batch.suiteName)
-        , m_path(batch.options.reportPath)
-    {
-        for (const Row &row : batch.rows) {
-            const QFileInfo info(row.shown);
-            m_report.cases().append({info.fileName(), info.path(), 0, JUnitReport::Outcome::NotRun, {}, {}});
-        }
-    }
-
-    JUnitReport::Case &operator[](int i) { return m_report.cases()[i]; }
-
-    // After the first failure it stops writing: the command ends with 2.
-    bool write()
-    {
-        if (m_path.isEmpty() || m_failed)
-            return !m_failed;
-        QString error;
-        if (!m_report.write(m_path, &error)) {
-            m_failed = true;
-            fail(QStringLiteral("cannot write %1: %2").arg(m_path, error), 2);
-        }
-        return !m_failed;
-    }
-    bool failed() const { return m_failed; }
-
-private:
-    JUnitReport m_report;
-    QString m_path;
-    bool m_failed = false;
-};
-
-QString counted(int count, const char *singular, const char *plural)
-{
-    return QString::number(count) + QLatin1Char(' ') + QLatin1String(count == 1 ? singular : plural);
+    QStringList scripts;
+    for (const Row &row : batch.rows)
+        scripts << row.run;
+    return JUnitReport::namedCases(batch.suiteName, batch.baseFolder, scripts);
 }
 
-// Taken right after the failure, while the windows still show it; the
-// folder's path ends the script's output and its failure text, so whoever
-// reads either finds the evidence.
-void addEvidence(const QString &folder, const QString &scriptPath, QMDrovebot::ScriptRun *result)
+// An output that would replace an input is refused before anything is
+// written, the report included.
+QString overwrittenInput(const Batch &batch, const QStringList &inputs)
+{
+    QString refusal = CommandLine::overwritesInput(QStringLiteral("--junit"), batch.options.reportPath, inputs);
+    if (refusal.isEmpty())
+        refusal = CommandLine::overwritesInput(QStringLiteral("--evidence"), batch.options.evidenceFolder, inputs);
+    return refusal;
+}
+
+// The folder's path ends the script's output and its failure text, so
+// whoever reads either finds the evidence.
+void addEvidence(const QString &folder, const QString &name, const Evidence::Snapshot &snapshot, ScriptRun *result)
 {
     QString error;
-    const QString path = QMDrovebot::Evidence::write(folder, scriptPath, result->outputText, &error);
+    const QString path = Evidence::write(folder, name, result->outputText, snapshot, &error);
     const QString line = path.isEmpty() ? QStringLiteral("No evidence: ") + error : QStringLiteral("Evidence: ") + path;
     for (QString *text : {&result->outputText, &result->errorText})
         *text += (text->isEmpty() ? QString() : QStringLiteral("\n")) + line;
 }
 
-int runBatch(int argc, char **argv, const Batch &batch)
+JUnitReport::Outcome outcomeOf(const ScriptRun &result, bool failed)
 {
-    CommandLine::chooseHeadlessPlatform();
-    QMWidgets::App app(argc, argv, QLatin1String(CommandLine::organization), QLatin1String(CommandLine::application));
-    CommandLine::setUpApplication(app);
-    // Nobody is there to answer the unsaved-changes question.
-    QMDrovebot::AutomationState::setQuitsDirectly(true);
-    ScriptRunGuard guard(batch.options.timeLimitSeconds);
-    // The scripts see the same application as the editor: the frame with its
-    // document window, whose editor runs them one after another.
-    JavaScriptEvaluator frame;
-    frame.showAtStartUp();
-    app.setMainWidget(&frame);
-    frame.mainWindow()->registerApplicationWidget(&frame);
-
-    ReportFile report(batch);
-    if (!report.write())
-        return 2;
-
-    CommandLine::waitUntilActive(&frame);
-    QMDrovebot::ScriptRunner runner(frame.mainWindow()->editor());
-    runner.setRunStep([&guard](QMDrovebot::Editor *editor) { guard.run(editor); });
-    int errors = 0;
-    int ran = 0;
-    for (int i = 0; i < batch.rows.size() && !ScriptRunGuard::signalReceived(); ++i, ++ran) {
-        const Row &row = batch.rows.at(i);
-        if (!batch.single)
-            printLine(stdout, QStringLiteral("== ") + row.shown);
-        report[i].outcome = JUnitReport::Outcome::Unfinished;
-        report.write();
-
-        QMDrovebot::ScriptRun result = runner.run(row.run);
-        if (batch.single && !result.opened)
-            return fail(QStringLiteral("cannot read %1: %2").arg(row.shown, result.errorText), 2);
-        const bool failed = result.error || ScriptRunGuard::signalReceived();
-        if (failed && !batch.options.evidenceFolder.isEmpty())
-            addEvidence(batch.options.evidenceFolder, row.run, &result);
-        errors += failed ? 1 : 0;
-        if (batch.single || !result.outputText.isEmpty())
-            printLine(stdout, result.outputText);
-        if (!batch.single)
-            printLine(stdout, failed ? QStringLiteral("-- Error") : QStringLiteral("-- Done"));
-
-        report[i].outcome = failed ? JUnitReport::Outcome::Failed : JUnitReport::Outcome::Passed;
-        report[i].seconds = result.milliseconds / 1000.0;
-        report[i].failureText = result.errorText;
-        report[i].systemOut = result.outputText;
-        report.write();
-    }
-    if (!batch.single) {
-        const int count = batch.rows.size();
-        QString summary = counted(count, "script", "scripts") + QStringLiteral(": ") + QString::number(ran - errors) +
-                          QStringLiteral(" done, ") + counted(errors, "error", "errors");
-        // A signal ends the suite early; the rows it skipped are named.
-        if (ran < count)
-            summary += QStringLiteral(", ") + QString::number(count - ran) + QStringLiteral(" not run");
-        printLine(stdout, summary);
-    }
-    if (report.failed())
-        return 2;
-    return errors == 0 && ran == batch.rows.size() ? 0 : 1;
+    if (!failed)
+        return JUnitReport::Outcome::Passed;
+    return result.endedEarly || ScriptRunGuard::signalReceived() ? JUnitReport::Outcome::Error
+                                                                  : JUnitReport::Outcome::Failed;
 }
+
+// The scripts run in the editor of a frame like the one the user sees, one
+// after another; the frame lives as long as the run.
+class Run
+{
+public:
+    explicit Run(const Batch &batch)
+        : m_batch(batch)
+        , m_report(batch.options.reportPath, batch.suiteName, namedCases(batch))
+        , m_printer(batch.single ? ResultPrinter::Style::PaneOnly : ResultPrinter::Style::Blocks)
+    {
+    }
+
+    int exec(int argc, char **argv)
+    {
+        // In place before anything that takes time: a job killed while the
+        // program starts must not leave the previous run's report behind.
+        if (!m_report.writeNow())
+            return 2;
+        CommandLine::chooseHeadlessPlatform();
+        QMWidgets::App app(argc, argv, QLatin1String(CommandLine::organization),
+                           QLatin1String(CommandLine::application));
+        CommandLine::setUpApplication(app);
+        // Nobody is there to answer the unsaved-changes question.
+        QMDrovebot::AutomationState::setQuitsDirectly(true);
+        ScriptRunGuard guard(m_batch.options.timeLimitSeconds);
+        // The scripts see the same application as the editor: the frame with
+        // its document window, whose editor runs them.
+        JavaScriptEvaluator frame;
+        frame.showAtStartUp();
+        app.setMainWidget(&frame);
+        frame.mainWindow()->registerApplicationWidget(&frame);
+        CommandLine::waitUntilActive(&frame);
+
+        QMDrovebot::Editor *editor = frame.mainWindow()->editor();
+        QMDrovebot::ScriptRunner runner(editor);
+        runner.setRunStep([&guard](QMDrovebot::Editor *e) { guard.run(e); });
+        guard.setBeforeStop([this] {
+            if (!m_batch.options.evidenceFolder.isEmpty())
+                m_stopSnapshot.reset(new Evidence::Snapshot(Evidence::capture()));
+        });
+        OutputMirror mirror(editor->outputArea()->document());
+        const int status = runRows(runner, mirror);
+        if (status != 0)
+            return status;
+        const int total = m_batch.rows.size();
+        const bool complete = m_printer.printedRows() == total;
+        m_printer.printSummary(total, m_whyNotRun);
+        const QString stop = QStringLiteral("The run ended early (%1): %2 of %3 scripts did not run")
+                                 .arg(m_whyNotRun)
+                                 .arg(total - m_printer.printedRows())
+                                 .arg(total);
+        if (!m_report.finish(complete ? QString() : stop))
+            return 2;
+        return complete && m_printer.failedRows() == 0 ? 0 : 1;
+    }
+
+private:
+    // 0, or the status to end with at once.
+    int runRows(QMDrovebot::ScriptRunner &runner, const OutputMirror &mirror)
+    {
+        RunWatchdog watchdog(m_batch.options.timeLimitSeconds,
+                             [this, &mirror](int row, const QString &lines) { abandon(row, mirror.text(), lines); });
+        for (int i = 0; i < m_batch.rows.size(); ++i) {
+            if (ScriptRunGuard::signalReceived()) {
+                m_whyNotRun = QStringLiteral("interrupted by ") + ScriptRunGuard::signalName();
+                break;
+            }
+            const Row &row = m_batch.rows.at(i);
+            JUnitReport::Case c = m_report.at(i);
+            c.outcome = JUnitReport::Outcome::Unfinished;
+            m_report.setCase(i, c);
+            m_stopSnapshot.reset();
+
+            watchdog.rowStarted(i);
+            ScriptRun result = runner.run(row.run);
+            watchdog.rowFinished();
+
+            const bool failed = result.error || ScriptRunGuard::signalReceived();
+            c.outcome = outcomeOf(result, failed);
+            if (m_batch.single && !result.opened) {
+                c.failureText = result.errorText;
+                m_report.setCase(i, c);
+                m_report.finish(QString());
+                return fail(QStringLiteral("cannot read %1: %2").arg(row.shown, result.errorText), 2);
+            }
+            if (failed && !m_batch.options.evidenceFolder.isEmpty()) {
+                // A row that never ran has no windows of its own to show.
+                const QString name = row.run.isEmpty() ? QStringLiteral("empty-row-%1").arg(i + 1) : row.run;
+                addEvidence(m_batch.options.evidenceFolder, name,
+                            !result.opened   ? Evidence::Snapshot()
+                            : m_stopSnapshot ? *m_stopSnapshot
+                                             : Evidence::capture(),
+                            &result);
+            }
+            m_printer.printRow(row.shown, result.outputText, failed);
+            c.seconds = result.milliseconds / 1000.0;
+            c.failureText = result.errorText;
+            c.systemOut = result.outputText;
+            m_report.setCase(i, c);
+            if (result.quitRequested) {
+                m_whyNotRun = QStringLiteral("quitApplication() ended the batch");
+                break;
+            }
+        }
+        if (m_whyNotRun.isEmpty() && ScriptRunGuard::signalReceived())
+            m_whyNotRun = QStringLiteral("interrupted by ") + ScriptRunGuard::signalName();
+        return 0;
+    }
+
+    // On the watchdog's thread, with the GUI thread stuck: what the row
+    // printed so far, why it ends, the report, and nothing more.
+    void abandon(int row, const QString &printed, const QString &lines)
+    {
+        QString pane = printed;
+        if (!pane.contains(lines.section(QLatin1Char('\n'), 0, 0)))
+            pane += (pane.isEmpty() ? QString() : QStringLiteral("\n")) + lines;
+        JUnitReport::Case c;
+        if (row >= 0) {
+            c = m_report.at(row);
+            c.outcome = JUnitReport::Outcome::Error;
+            c.failureText = lines;
+            c.systemOut = pane;
+        }
+        m_printer.printLast(row >= 0 ? m_batch.rows.at(row).shown : QString(), pane, m_batch.rows.size(),
+                            QStringLiteral("a script did not stop"));
+        m_report.abandon(row, c,
+                         QStringLiteral("The run was ended: a script did not stop within %1 seconds of its time "
+                                        "limit or a signal")
+                             .arg(RunWatchdog::graceSeconds));
+    }
+
+    const Batch &m_batch;
+    ReportFile m_report;
+    ResultPrinter m_printer;
+    QString m_whyNotRun;
+    std::unique_ptr<Evidence::Snapshot> m_stopSnapshot;
+};
 
 } // namespace
 
@@ -168,24 +237,47 @@ int runBatchCommand(int argc, char **argv, const QString &listPath, const Script
     default:
         return fail(QStringLiteral("cannot read %1: not a list file").arg(listPath), 2);
     }
+    const QStringList paths = QMDrovebot::ScriptList::parse(bytes);
+    // Most likely the wrong file, or one truncated on its way to the job; a
+    // green run of nothing would hide either.
+    if (paths.isEmpty())
+        return fail(QStringLiteral("cannot run %1: the list holds no scripts").arg(listPath), 2);
     Batch batch;
     batch.suiteName = QFileInfo(listPath).completeBaseName();
+    batch.baseFolder = QFileInfo(listPath).absolutePath();
     batch.options = options;
-    const QStringList paths = QMDrovebot::ScriptList::parse(bytes);
-    for (const QString &path : paths)
+    QStringList inputs{listPath};
+    for (const QString &path : paths) {
         batch.rows.append({path, QMDrovebot::ScriptList::resolve(path, listPath)});
-    return runBatch(argc, argv, batch);
+        inputs << batch.rows.last().run;
+    }
+    const QString refusal = overwrittenInput(batch, inputs);
+    if (!refusal.isEmpty())
+        return fail(refusal, 2);
+    return Run(batch).exec(argc, argv);
 }
 
 int runScriptCommand(int argc, char **argv, const QString &scriptPath, const ScriptCommandOptions &options)
 {
     const QFileInfo info(scriptPath);
-    if (!info.isFile() || !info.isReadable())
-        return fail(QStringLiteral("cannot read %1").arg(scriptPath), 2);
     Batch batch;
     batch.suiteName = info.completeBaseName();
+    batch.baseFolder = info.absolutePath();
     batch.options = options;
     batch.single = true;
     batch.rows.append({scriptPath, info.absoluteFilePath()});
-    return runBatch(argc, argv, batch);
+    const QString refusal = overwrittenInput(batch, {scriptPath});
+    if (!refusal.isEmpty())
+        return fail(refusal, 2);
+    if (!info.isFile() || !info.isReadable()) {
+        const QString message = QStringLiteral("cannot read %1").arg(scriptPath);
+        // The CI server still learns which script it was.
+        QVector<JUnitReport::Case> cases = namedCases(batch);
+        cases[0].outcome = JUnitReport::Outcome::Error;
+        cases[0].failureText = message;
+        ReportFile report(options.reportPath, batch.suiteName, cases);
+        report.finish(QString());
+        return fail(message, 2);
+    }
+    return Run(batch).exec(argc, argv);
 }

@@ -1,11 +1,13 @@
 #include "ScriptRunGuard.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QDialog>
 #include <QSocketNotifier>
 #include <QTimer>
 
 #include <QMDrovebot/editor/Editor.h>
 
+#include <atomic>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -15,7 +17,9 @@ namespace {
 // The handler only writes a byte; the event loop, which the engine keeps
 // running even while a script computes, reads it and stops the run.
 int g_signalPipe[2] = {-1, -1};
-volatile sig_atomic_t g_signalNumber = 0;
+// Read by the watchdog's thread too.
+std::atomic<int> g_signalNumber{0};
+static_assert(std::atomic<int>::is_always_lock_free, "the signal handler may only touch lock-free atomics");
 ScriptRunGuard *g_activeGuard = nullptr;
 
 void onSignal(int number)
@@ -38,7 +42,10 @@ ScriptRunGuard::ScriptRunGuard(int timeLimitSeconds, QObject *parent)
     : QObject(parent)
     , m_timeLimitSeconds(timeLimitSeconds)
     , m_timeLimit(new QTimer(this))
+    , m_lateDialogs(new QTimer(this))
 {
+    m_lateDialogs->setInterval(10);
+    connect(m_lateDialogs, &QTimer::timeout, this, &ScriptRunGuard::closeLateDialog);
     m_timeLimit->setSingleShot(true);
     connect(m_timeLimit, &QTimer::timeout, this, [this] { stopRun(timeLimitText(m_timeLimitSeconds)); });
 
@@ -80,6 +87,7 @@ void ScriptRunGuard::run(QMDrovebot::Editor *editor)
     if (m_timeLimitSeconds > 0)
         m_timeLimit->start(m_timeLimitSeconds * 1000);
     editor->run();
+    settle();
     m_timeLimit->stop();
     g_activeGuard = outer;
     m_editor = nullptr;
@@ -90,6 +98,51 @@ bool ScriptRunGuard::signalReceived()
     return g_signalNumber != 0;
 }
 
+void ScriptRunGuard::setBeforeStop(std::function<void()> beforeStop)
+{
+    m_beforeStop = std::move(beforeStop);
+}
+
+QString ScriptRunGuard::signalName()
+{
+    const int number = g_signalNumber;
+    if (number == 0)
+        return QString();
+    return number == SIGINT ? QStringLiteral("SIGINT") : QStringLiteral("SIGTERM");
+}
+
+QString ScriptRunGuard::signalText()
+{
+    const QString name = signalName();
+    return name.isEmpty() ? QString() : QStringLiteral("Error: the run was interrupted by %1").arg(name);
+}
+
+void ScriptRunGuard::settle()
+{
+    if (!m_editor)
+        return;
+    m_lateDialogs->start();
+    QCoreApplication::processEvents();
+    m_lateDialogs->stop();
+}
+
+void ScriptRunGuard::closeLateDialog()
+{
+    QWidget *modal = QApplication::activeModalWidget();
+    if (!modal || !m_editor || m_editor->isEvaluating())
+        return;
+    const QString name = modal->windowTitle().isEmpty() ? QString::fromLatin1(modal->metaObject()->className())
+                                                        : modal->windowTitle();
+    m_editor->appendError(
+        QStringLiteral("Error: the dialog \"%1\" opened after the script ended; it was closed").arg(name).toHtmlEscaped());
+    if (m_beforeStop)
+        m_beforeStop();
+    if (auto *dialog = qobject_cast<QDialog *>(modal))
+        dialog->reject();
+    else
+        modal->close();
+}
+
 QString ScriptRunGuard::timeLimitText(int seconds)
 {
     return seconds == 1 ? QStringLiteral("Error: the script ran into its time limit of 1 second")
@@ -98,14 +151,21 @@ QString ScriptRunGuard::timeLimitText(int seconds)
 
 void ScriptRunGuard::signalArrived()
 {
-    const QString name = g_signalNumber == SIGINT ? QStringLiteral("SIGINT") : QStringLiteral("SIGTERM");
-    stopRun(QStringLiteral("Error: the run was interrupted by %1").arg(name));
+    stopRun(signalText());
 }
 
 void ScriptRunGuard::stopRun(const QString &reason)
 {
-    if (!m_editor || !m_editor->isEvaluating())
+    if (!m_editor)
         return;
+    if (!m_editor->isEvaluating()) {
+        // The script has ended; what holds the run up now is what it set in
+        // motion last.
+        closeLateDialog();
+        return;
+    }
     m_editor->appendError(reason);
+    if (m_beforeStop)
+        m_beforeStop();
     m_editor->stopEvaluation();
 }

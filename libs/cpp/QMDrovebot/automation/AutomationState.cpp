@@ -13,6 +13,7 @@ namespace {
 
 QPointer<QWidget> g_applicationWidget;
 bool g_quitsDirectly = false;
+bool g_quitRequested = false;
 
 } // namespace
 
@@ -42,6 +43,16 @@ void AutomationState::setQuitsDirectly(bool direct)
 bool AutomationState::quitsDirectly()
 {
     return g_quitsDirectly;
+}
+
+void AutomationState::setQuitRequested(bool requested)
+{
+    g_quitRequested = requested;
+}
+
+bool AutomationState::quitRequested()
+{
+    return g_quitRequested;
 }
 
 } // namespace QMDrovebot

@@ -68,9 +68,31 @@ QString Evidence::widgetTree()
     return out;
 }
 
+Evidence::Snapshot Evidence::capture()
+{
+    Snapshot snapshot;
+    snapshot.widgetTree = widgetTree();
+    const QWidgetList topLevels = QApplication::topLevelWidgets();
+    for (QWidget *top : topLevels) {
+        if (top->isVisible())
+            snapshot.pictures.append({pictureName(snapshot.pictures.size() + 1, top), ScriptDialogs::grab(top)});
+    }
+    return snapshot;
+}
+
 QString Evidence::write(const QString &folder, const QString &scriptPath, const QString &outputText, QString *error)
 {
-    const QString base = QFileInfo(scriptPath).completeBaseName();
+    return write(folder, scriptPath, outputText, capture(), error);
+}
+
+QString Evidence::write(const QString &folder, const QString &scriptPath, const QString &outputText,
+                        const Snapshot &snapshot, QString *error)
+{
+    QString base = QFileInfo(scriptPath).completeBaseName();
+    // A name that starts with "-" reads as an option to the tools that
+    // handle the folder later.
+    if (base.isEmpty() || base.startsWith(QLatin1Char('-')))
+        base.prepend(QLatin1Char('_'));
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
     QDir root(folder);
     QString name = base + QLatin1Char('-') + stamp;
@@ -84,18 +106,15 @@ QString Evidence::write(const QString &folder, const QString &scriptPath, const 
     const QDir dir(root.filePath(name));
     bool ok = MTools::CheckedSaveFile::writeFile(dir.filePath(QStringLiteral("output-pane.txt")), outputText.toUtf8(),
                                                  nullptr);
-    ok = MTools::CheckedSaveFile::writeFile(dir.filePath(QStringLiteral("widgets.txt")), widgetTree().toUtf8(),
-                                            nullptr) &&
-         ok;
-    int number = 0;
-    const QWidgetList topLevels = QApplication::topLevelWidgets();
-    for (QWidget *top : topLevels) {
-        if (!top->isVisible())
-            continue;
-        // Light compression: the pictures are read once, and writing them
-        // must not hold up a failing suite.
-        ok = ScriptDialogs::grab(top).save(dir.filePath(pictureName(++number, top)), "PNG", 90) && ok;
+    if (!snapshot.widgetTree.isEmpty()) {
+        ok = MTools::CheckedSaveFile::writeFile(dir.filePath(QStringLiteral("widgets.txt")),
+                                                snapshot.widgetTree.toUtf8(), nullptr) &&
+             ok;
     }
+    // Light compression: the pictures are read once, and writing them must
+    // not hold up a failing suite.
+    for (const auto &picture : snapshot.pictures)
+        ok = picture.second.save(dir.filePath(picture.first), "PNG", 90) && ok;
     if (!ok && error)
         *error = QStringLiteral("cannot write every file into %1").arg(dir.path());
     return QFileInfo(dir.path()).absoluteFilePath();

@@ -1,21 +1,16 @@
 #include "ScriptRunner.h"
 
+#include <QMDrovebot/automation/AutomationState.h>
 #include <QMDrovebot/editor/DocWindow.h>
 #include <QMDrovebot/editor/Editor.h>
 #include <QMDrovebot/engine/OutputArea.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTextBlock>
-#include <QTextDocument>
+#include <QRegularExpression>
+#include <QTextDocumentFragment>
 
 namespace QMDrovebot {
-
-namespace {
-
-const QColor errorColour(0xAA, 0x00, 0x00);
-
-} // namespace
 
 ScriptRunner::ScriptRunner(Editor *editor)
     : m_editor(editor)
@@ -56,12 +51,20 @@ ScriptRun ScriptRunner::run(const QString &path)
         // The editor would refuse the run and keep the previous outcome; its
         // text and pane belong to the script that is still running.
         result.error = true;
+        result.endedEarly = true;
         result.errorText =
             QCoreApplication::translate("QMDrovebot::ScriptRunner", "Another script is still running in this editor");
         return result;
     }
     QElapsedTimer clock;
     clock.start();
+    m_editor->outputArea()->clear();
+    AutomationState::setQuitRequested(false);
+    QStringList errors;
+    const QMetaObject::Connection recording =
+        QObject::connect(m_editor, &Editor::errorAppended, [&errors](const QString &html) {
+            errors << QTextDocumentFragment::fromHtml(html).toPlainText();
+        });
     result.opened = open(path);
     if (result.opened) {
         m_runStep(m_editor);
@@ -69,36 +72,28 @@ ScriptRun ScriptRunner::run(const QString &path)
         // before its output is read, as after a run from the command line.
         QCoreApplication::processEvents();
         result.error = !m_editor || m_editor->errorStatus() != 0;
+        result.endedEarly = !m_editor || !m_editor->ranToEnd();
     } else {
         result.error = true;
+        result.endedEarly = true;
     }
+    QObject::disconnect(recording);
+    result.quitRequested = AutomationState::quitRequested();
     result.milliseconds = clock.elapsed();
+    result.errorText = errors.join(QLatin1Char('\n'));
     if (!m_editor)
         return result;
     result.outputHtml = m_editor->outputHtml();
     result.outputText = m_editor->outputArea()->toPlainText();
-    result.errorText = errorText(m_editor->outputArea()->document());
-    // An error shown without colour (displayError) still needs a text.
-    if (result.error && result.errorText.isEmpty())
-        result.errorText = result.outputText;
-    return result;
-}
-
-QString ScriptRunner::errorText(const QTextDocument *document)
-{
-    QStringList lines;
-    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
-        QString line;
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            if (fragment.charFormat().foreground().color() == errorColour)
-                line += fragment.text();
-        }
-        if (!line.isEmpty())
-            lines.append(line);
+    // An error shown without colour (displayError) still needs a text, and
+    // never one the script printed.
+    if (result.error && result.errorText.isEmpty()) {
+        const QStringList lines = result.outputText.split(QLatin1Char('\n')).filter(QRegularExpression("^Error:"));
+        result.errorText = lines.isEmpty() ? QCoreApplication::translate("QMDrovebot::ScriptRunner",
+                                                                         "The script failed without an error text")
+                                           : lines.join(QLatin1Char('\n'));
     }
-    // A <BR> inside a red text is a line separator within one block.
-    return lines.join(QLatin1Char('\n')).replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return result;
 }
 
 } // namespace QMDrovebot

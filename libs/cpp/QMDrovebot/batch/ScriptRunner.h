@@ -5,8 +5,6 @@
 
 #include <functional>
 
-class QTextDocument;
-
 namespace QMDrovebot {
 
 class Editor;
@@ -18,9 +16,16 @@ struct ScriptRun
     // False when the file could not be opened; the pane then says why.
     bool opened = false;
     bool error = false;
+    // The script did not run to its end: it could not be opened, had a
+    // syntax error or an uncaught exception, or was stopped. A failed check
+    // is an error that does not end the script.
+    bool endedEarly = false;
+    // The script called quitApplication(): a batch ends after it.
+    bool quitRequested = false;
     QString outputHtml;
     QString outputText;
-    // The red texts of the output pane as plain text, one a line.
+    // The red texts this run added to the pane, as plain text in the order
+    // they came, whatever the script did to the pane afterwards.
     QString errorText;
     qint64 milliseconds = 0;
 };
@@ -40,12 +45,10 @@ public:
 
     void setRunStep(RunStep step);
 
-    // A file that cannot be opened does not fall back to the text the editor
+    // Each row starts with an empty pane, so it shows only its own texts. A
+    // file that cannot be opened does not fall back to the text the editor
     // already holds: the row fails with the reason in red in the pane.
     ScriptRun run(const QString &path);
-
-    // The red texts of a pane: what a failed run reports.
-    static QString errorText(const QTextDocument *document);
 
 private:
     bool open(const QString &path);
