@@ -75,8 +75,8 @@ int main(int argc, char **argv)
         const QStringList batch{QStringLiteral("--batch"), dir.filePath(QLatin1String(list) + ".jslst")};
         const int status = QByteArray(list) == "print" ? 0 : 1;
         const double without = medianMs(program, batch, repetitions, status);
-        const double with =
-            medianMs(program, batch + QStringList{QStringLiteral("--junit"), dir.filePath("r.xml")}, repetitions, status);
+        const double with = medianMs(program, batch + QStringList{QStringLiteral("--junit"), dir.filePath("r.xml")},
+                                     repetitions, status);
         std::printf("%-32s %12.0f %12.0f %8.2f\n",
                     QByteArray(list) == "print" ? "400 scripts, 50 KB output each" : "2,000 unopenable rows", without,
                     with, with / without);

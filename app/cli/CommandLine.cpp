@@ -3,8 +3,8 @@
 #include "window/JavaScriptEvaluator.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QEventLoop>
+#include <QFile>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>

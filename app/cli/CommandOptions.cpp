@@ -138,24 +138,23 @@ struct Parser
     }
 };
 
-const char helpEpilogue[] =
-    "Exit status: 0 success; 1 a script failed, was stopped or did not run;\n"
-    "2 unreadable input (a script, a list, a file to compress), bad arguments,\n"
-    "or a report or output that cannot be written, or would overwrite an input.\n"
-    "\n"
-    "SIGINT or SIGTERM stops the running script as Stop does: its output so far\n"
-    "is printed, no further script runs, the report is written, and the exit\n"
-    "status is 1; a second one ends the program at once. A script that has not\n"
-    "stopped 5 seconds after its time limit or a signal is abandoned that way.\n"
-    "\n"
-    "List file (.jslst): one script path per line (UTF-8; LF, CR LF or CR line\n"
-    "ends), relative to the list's folder; an empty line is a row that fails.\n"
-    "\n"
-    "Environment: DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM (with none of them\n"
-    "set, --run and --batch draw off screen); XDG_CONFIG_HOME (settings);\n"
-    "XDG_DATA_HOME (recovery copies of unsaved text); CORVELLA_SHOW_QT_MESSAGES\n"
-    "(not empty: the toolkit's messages on standard error);\n"
-    "CORVELLA_NON_NATIVE_DIALOGS (set: the toolkit's own file dialogs).";
+const char helpEpilogue[] = "Exit status: 0 success; 1 a script failed, was stopped or did not run;\n"
+                            "2 unreadable input (a script, a list, a file to compress), bad arguments,\n"
+                            "or a report or output that cannot be written, or would overwrite an input.\n"
+                            "\n"
+                            "SIGINT or SIGTERM stops the running script as Stop does: its output so far\n"
+                            "is printed, no further script runs, the report is written, and the exit\n"
+                            "status is 1; a second one ends the program at once. A script that has not\n"
+                            "stopped 5 seconds after its time limit or a signal is abandoned that way.\n"
+                            "\n"
+                            "List file (.jslst): one script path per line (UTF-8; LF, CR LF or CR line\n"
+                            "ends), relative to the list's folder; an empty line is a row that fails.\n"
+                            "\n"
+                            "Environment: DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM (with none of them\n"
+                            "set, --run and --batch draw off screen); XDG_CONFIG_HOME (settings);\n"
+                            "XDG_DATA_HOME (recovery copies of unsaved text); CORVELLA_SHOW_QT_MESSAGES\n"
+                            "(not empty: the toolkit's messages on standard error);\n"
+                            "CORVELLA_NON_NATIVE_DIALOGS (set: the toolkit's own file dialogs).";
 
 } // namespace
 
@@ -190,8 +189,8 @@ bool CommandOptions::parse(const QStringList &arguments, CommandOptions *options
     for (int i = 0; i < rows.size(); ++i) {
         if (rows[i].command == Command::Editor && p.parser.isSet(p.options[i]) &&
             !(rows[i].usedWith & bitOf(options->command))) {
-            *error = dashed(rows[i].names.first()) + QStringLiteral(" is only used with ") +
-                     commandsText(rows[i].usedWith);
+            *error =
+                dashed(rows[i].names.first()) + QStringLiteral(" is only used with ") + commandsText(rows[i].usedWith);
             return false;
         }
     }

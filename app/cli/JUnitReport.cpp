@@ -107,7 +107,7 @@ JUnitReport::JUnitReport(const QString &suiteName)
 }
 
 QVector<JUnitReport::Case> JUnitReport::namedCases(const QString &suiteName, const QString &baseFolder,
-                                                    const QStringList &scripts)
+                                                   const QStringList &scripts)
 {
     QVector<Case> cases;
     QHash<QString, int> seen;
@@ -184,8 +184,8 @@ QByteArray JUnitReport::toXml() const
                            attribute("errors", QString::number(errors));
     const QString head =
         QLatin1String("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites") + counts +
-        attribute("time", seconds(total)) + QLatin1String(">\n  <testsuite") + attribute("name", m_suiteName) +
-        counts + attribute("skipped", QString::number(skipped)) + attribute("time", seconds(total)) +
+        attribute("time", seconds(total)) + QLatin1String(">\n  <testsuite") + attribute("name", m_suiteName) + counts +
+        attribute("skipped", QString::number(skipped)) + attribute("time", seconds(total)) +
         attribute("timestamp", QDateTime::currentDateTime().toString(Qt::ISODate)) + QLatin1String(">\n");
     const QByteArray tail("  </testsuite>\n</testsuites>\n");
 

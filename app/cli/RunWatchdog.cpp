@@ -53,7 +53,8 @@ void RunWatchdog::watch()
             signalTime = now;
         }
         QString why;
-        if (m_row >= 0 && m_timeLimitSeconds > 0 && now >= m_rowStart + std::chrono::seconds(m_timeLimitSeconds) + grace)
+        if (m_row >= 0 && m_timeLimitSeconds > 0 &&
+            now >= m_rowStart + std::chrono::seconds(m_timeLimitSeconds) + grace)
             why = ScriptRunGuard::timeLimitText(m_timeLimitSeconds);
         else if (signalSeen && now >= signalTime + grace)
             why = ScriptRunGuard::signalText();

@@ -80,7 +80,7 @@ JUnitReport::Outcome outcomeOf(const ScriptRun &result, bool failed)
     if (!failed)
         return JUnitReport::Outcome::Passed;
     return result.endedEarly || ScriptRunGuard::signalReceived() ? JUnitReport::Outcome::Error
-                                                                  : JUnitReport::Outcome::Failed;
+                                                                 : JUnitReport::Outcome::Failed;
 }
 
 // The scripts run in the editor of a frame like the one the user sees, one

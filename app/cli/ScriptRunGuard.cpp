@@ -131,10 +131,11 @@ void ScriptRunGuard::closeLateDialog()
     QWidget *modal = QApplication::activeModalWidget();
     if (!modal || !m_editor || m_editor->isEvaluating())
         return;
-    const QString name = modal->windowTitle().isEmpty() ? QString::fromLatin1(modal->metaObject()->className())
-                                                        : modal->windowTitle();
-    m_editor->appendError(
-        QStringLiteral("Error: the dialog \"%1\" opened after the script ended; it was closed").arg(name).toHtmlEscaped());
+    const QString name =
+        modal->windowTitle().isEmpty() ? QString::fromLatin1(modal->metaObject()->className()) : modal->windowTitle();
+    m_editor->appendError(QStringLiteral("Error: the dialog \"%1\" opened after the script ended; it was closed")
+                              .arg(name)
+                              .toHtmlEscaped());
     if (m_beforeStop)
         m_beforeStop();
     if (auto *dialog = qobject_cast<QDialog *>(modal))

@@ -47,7 +47,8 @@ private slots:
         click("Load List");
         QCOMPARE(m_area->paths(), (QStringList{a, QString(), QStringLiteral("/x/c.js")}));
         QCOMPARE(stored(), a + ";;/x/c.js");
-        QVERIFY2(m_window->windowTitle().startsWith(u8"Batch Runner \u2014 l.jslst"), qPrintable(m_window->windowTitle()));
+        QVERIFY2(m_window->windowTitle().startsWith(u8"Batch Runner \u2014 l.jslst"),
+                 qPrintable(m_window->windowTitle()));
         QCOMPARE(BatchArea(m_window->editor()).paths(), m_area->paths());
     }
 

@@ -133,7 +133,8 @@ void tst_BatchCommand::commandLine_data()
                        "2 scripts: 0 done, 1 error, 1 not run (a script did not stop)\n",
                        ""};
     QTest::newRow("empty list") << QByteArray() << batch
-                                << QStringList{"2", "", "corvella: cannot run sub/l.jslst: the list holds no scripts\n"};
+                                << QStringList{"2", "",
+                                               "corvella: cannot run sub/l.jslst: the list holds no scripts\n"};
     QTest::newRow("missing list") << QByteArray() << QStringList{"--batch", "no.jslst"}
                                   << QStringList{"2", "", "corvella: cannot read no.jslst: no such file\n"};
     QTest::newRow("with --run") << QByteArray() << (batch + QStringList{"--run", "a.js"})
@@ -243,9 +244,9 @@ void tst_BatchCommand::evidence_data()
 {
     QTest::addColumn<QByteArray>("list");
     QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("folder");   // how the one folder's name starts
-    QTest::addColumn<int>("pictures");     // -1: no widget tree either
-    QTest::addColumn<QString>("showing");  // in widgets.txt and a picture's name
+    QTest::addColumn<QString>("folder");  // how the one folder's name starts
+    QTest::addColumn<int>("pictures");    // -1: no widget tree either
+    QTest::addColumn<QString>("showing"); // in widgets.txt and a picture's name
     // clang-format off
     QTest::newRow("failed check") << QByteArray("a.js\naborts.js\n") << QStringList() << "aborts-" << 1 << "";
     // Taken before the stop closes what the script was waiting for.
@@ -266,8 +267,9 @@ void tst_BatchCommand::evidence()
     QFETCH(int, pictures);
     QFETCH(QString, showing);
     write(QStringLiteral("l.jslst"), list);
-    const QStringList result = run(QStringLiteral(CORVELLA_BINARY),
-                                   arguments + QStringList{"--batch", "l.jslst", "--evidence", "ev", "--junit", "r.xml"});
+    const QStringList result =
+        run(QStringLiteral(CORVELLA_BINARY),
+            arguments + QStringList{"--batch", "l.jslst", "--evidence", "ev", "--junit", "r.xml"});
     const QStringList folders =
         QDir(m_dir->filePath(QStringLiteral("ev"))).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     QCOMPARE(folders.size(), 1);

@@ -189,8 +189,11 @@ bool BatchArea::mayReplaceEdits()
 void BatchArea::showProgress()
 {
     const int finished = m_done + m_errors;
-    QString text = tr("%1 of %2: %3 done, %4").arg(finished).arg(m_total).arg(m_done).arg(
-        m_errors == 1 ? tr("1 error") : tr("%1 errors").arg(m_errors));
+    QString text = tr("%1 of %2: %3 done, %4")
+                       .arg(finished)
+                       .arg(m_total)
+                       .arg(m_done)
+                       .arg(m_errors == 1 ? tr("1 error") : tr("%1 errors").arg(m_errors));
     if (!m_running && finished < m_total)
         text += tr(", %1 not run").arg(m_total - finished);
     const qint64 seconds = m_sinceStart.isValid() ? m_sinceStart.elapsed() / 1000 : 0;
