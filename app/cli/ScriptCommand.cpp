@@ -196,9 +196,13 @@ private:
     // printed so far, why it ends, the report, and nothing more.
     void abandon(int row, const QString &printed, const QString &lines)
     {
+        // The time limit's own line is there when the limit struck between
+        // two native calls.
         QString pane = printed;
-        if (!pane.contains(lines.section(QLatin1Char('\n'), 0, 0)))
-            pane += (pane.isEmpty() ? QString() : QStringLiteral("\n")) + lines;
+        for (const QString &line : lines.split(QLatin1Char('\n'))) {
+            if (!pane.contains(line))
+                pane += (pane.isEmpty() ? QString() : QStringLiteral("\n")) + line;
+        }
         JUnitReport::Case c;
         if (row >= 0) {
             c = m_report.at(row);

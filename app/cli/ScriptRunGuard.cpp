@@ -119,6 +119,8 @@ QString ScriptRunGuard::signalText()
 
 void ScriptRunGuard::settle()
 {
+    // Still under the limit and the signals: a click the script posted last
+    // may open a modal dialog here that nobody will answer.
     if (!m_editor)
         return;
     m_lateDialogs->start();

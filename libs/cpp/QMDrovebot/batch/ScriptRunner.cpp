@@ -14,7 +14,12 @@ namespace QMDrovebot {
 
 ScriptRunner::ScriptRunner(Editor *editor)
     : m_editor(editor)
-    , m_runStep([](Editor *e) { e->run(); })
+    , m_runStep([](Editor *e) {
+        e->run();
+        // What the script posted last (a click, a key) still takes effect
+        // before its output is read, as after a run from the command line.
+        QCoreApplication::processEvents();
+    })
 {
 }
 
@@ -68,9 +73,6 @@ ScriptRun ScriptRunner::run(const QString &path)
     result.opened = open(path);
     if (result.opened) {
         m_runStep(m_editor);
-        // What the script posted last (a click, a key) still takes effect
-        // before its output is read, as after a run from the command line.
-        QCoreApplication::processEvents();
         result.error = !m_editor || m_editor->errorStatus() != 0;
         result.endedEarly = !m_editor || !m_editor->ranToEnd();
     } else {

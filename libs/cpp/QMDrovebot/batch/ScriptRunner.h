@@ -36,9 +36,10 @@ struct ScriptRun
 class ScriptRunner
 {
 public:
-    // The call that runs the opened script; the default is the editor's
-    // run(). Whatever limits a script (a time limit, a stop from outside)
-    // wraps this one call.
+    // The call that runs the opened script and lets what it posted last take
+    // effect; the default is the editor's run() and one pass of the event
+    // loop. Whatever limits a script (a time limit, a stop from outside)
+    // replaces it and so covers both.
     using RunStep = std::function<void(Editor *)>;
 
     explicit ScriptRunner(Editor *editor);
