@@ -1,7 +1,5 @@
 #include "AppOption.h"
 
-#include <QCommandLineParser>
-
 QStringList splitProgramArguments(QStringList *arguments)
 {
     const int separator = arguments->indexOf(QStringLiteral("--"));
@@ -15,16 +13,4 @@ QStringList splitProgramArguments(QStringList *arguments)
     const QStringList program = arguments->mid(separator + 1);
     *arguments = arguments->mid(0, separator);
     return program;
-}
-
-QCommandLineOption addAppOption(QCommandLineParser *parser)
-{
-    const QCommandLineOption option(
-        QStringLiteral("app"),
-        QStringLiteral("Attach to PROGRAM (a Qt 5 Widgets program; its arguments follow \"--\"): alone, it opens the "
-                       "script editor window beside the program's windows; with --run or --batch, the scripts run "
-                       "inside the program."),
-        QStringLiteral("PROGRAM"));
-    parser->addOption(option);
-    return option;
 }

@@ -41,7 +41,7 @@ bool AppScriptHost::canRun() const
     return m_attached && !const_cast<ProgramLauncher &>(m_launcher).process()->hasEnded();
 }
 
-QMDrovebot::ScriptRun AppScriptHost::run(const QString &path)
+QMDrovebot::ScriptRun AppScriptHost::run(const QString &path, const QString &evidenceName)
 {
     QMDrovebot::ScriptRun result;
     result.path = path;
@@ -84,7 +84,8 @@ QMDrovebot::ScriptRun AppScriptHost::run(const QString &path)
     });
     process->send({{QStringLiteral("type"), QStringLiteral("run")},
                    {QStringLiteral("path"), path},
-                   {QStringLiteral("evidence"), m_evidenceFolder}});
+                   {QStringLiteral("evidence"), m_evidenceFolder},
+                   {QStringLiteral("evidenceName"), evidenceName}});
     m_guard->run(
         [&] {
             if (!finished && !process->hasEnded())

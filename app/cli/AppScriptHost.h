@@ -15,7 +15,7 @@ public:
     ~AppScriptHost() override;
 
     bool start() override;
-    QMDrovebot::ScriptRun run(const QString &path) override;
+    QMDrovebot::ScriptRun run(const QString &path, const QString &evidenceName) override;
     bool canRun() const override;
 
     // How long a program may take to stop a script, or to quit, when asked.

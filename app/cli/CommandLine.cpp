@@ -4,11 +4,14 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
 #include <QMWidgets/App.h>
+
+#include <sys/stat.h>
 
 namespace CommandLine {
 
@@ -46,6 +49,22 @@ int fail(const QString &message, int status)
 {
     printLine(stderr, QStringLiteral("corvella: ") + message);
     return status;
+}
+
+QString overwritesInput(const QString &option, const QString &path, const QStringList &inputs)
+{
+    struct stat output = {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &output) != 0)
+        return QString();
+    for (const QString &input : inputs) {
+        struct stat in = {};
+        if (!input.isEmpty() && ::stat(QFile::encodeName(input).constData(), &in) == 0 && in.st_dev == output.st_dev &&
+            in.st_ino == output.st_ino) {
+            return QStringLiteral("%1 %2 would overwrite the input file %3; nothing was written")
+                .arg(option, path, input);
+        }
+    }
+    return QString();
 }
 
 void waitUntilActive(QWidget *frame)

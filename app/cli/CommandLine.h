@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdio>
 
@@ -32,5 +33,10 @@ void waitUntilActive(QWidget *frame);
 void printLine(FILE *stream, const QString &text);
 // "corvella: " and the message on standard error; returns `status`.
 int fail(const QString &message, int status);
+
+// The one-line refusal when the output `path` of `option` (--junit, -o, ...)
+// is one of `inputs`; empty when it is none. Files are compared as the system
+// sees them, so another spelling of a path, a symbolic or a hard link counts.
+QString overwritesInput(const QString &option, const QString &path, const QStringList &inputs);
 
 } // namespace CommandLine

@@ -15,12 +15,17 @@ public:
     ~LocalScriptHost() override;
 
     bool start() override;
-    QMDrovebot::ScriptRun run(const QString &path) override;
+    QMDrovebot::ScriptRun run(const QString &path, const QString &evidenceName) override;
     bool canRun() const override;
+    const OutputMirror *mirror() const override;
 
 private:
     QString m_evidenceFolder;
     ScriptRunGuard *m_guard;
     std::unique_ptr<JavaScriptEvaluator> m_frame;
     std::unique_ptr<QMDrovebot::ScriptRunner> m_runner;
+    std::unique_ptr<OutputMirror> m_mirror;
+    // Taken when a time limit or a signal stops the script, before the stop
+    // closes what it waited for.
+    std::unique_ptr<QMDrovebot::Evidence::Snapshot> m_stopSnapshot;
 };

@@ -2,24 +2,26 @@
 
 #include "AppScriptHost.h"
 #include "CommandLine.h"
-#include "JUnitReport.h"
 #include "LocalScriptHost.h"
+#include "OutputMirror.h"
+#include "ReportFile.h"
+#include "ResultPrinter.h"
+#include "RunWatchdog.h"
 #include "ScriptRunGuard.h"
-#include "window/JSMainWindow.h"
-#include "window/JavaScriptEvaluator.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QVector>
 
 #include <MTools/BoundedFile.h>
-#include <QMDrovebot/automation/AutomationState.h>
-#include <QMDrovebot/automation/Evidence.h>
 #include <QMDrovebot/batch/ScriptList.h>
 #include <QMDrovebot/batch/ScriptRunner.h>
 #include <QMWidgets/App.h>
 
+#include <memory>
+
 using CommandLine::fail;
-using CommandLine::printLine;
+using QMDrovebot::ScriptRun;
 
 namespace {
 
@@ -32,6 +34,8 @@ struct Row
 struct Batch
 {
     QString suiteName;
+    // The folder the report's class names start from.
+    QString baseFolder;
     QVector<Row> rows;
     ScriptCommandOptions options;
     // One script from --run: its pane is printed exactly as --run prints
@@ -39,102 +43,165 @@ struct Batch
     bool single = false;
 };
 
-class ReportFile
+QVector<JUnitReport::Case> namedCases(const Batch &batch)
+{
+    QStringList scripts;
+    for (const Row &row : batch.rows)
+        scripts << row.run;
+    return JUnitReport::namedCases(batch.suiteName, batch.baseFolder, scripts);
+}
+
+// An output that would replace an input is refused before anything is
+// written, the report included.
+QString overwrittenInput(const Batch &batch, const QStringList &inputs)
+{
+    QString refusal = CommandLine::overwritesInput(QStringLiteral("--junit"), batch.options.reportPath, inputs);
+    if (refusal.isEmpty())
+        refusal = CommandLine::overwritesInput(QStringLiteral("--evidence"), batch.options.evidenceFolder, inputs);
+    return refusal;
+}
+
+JUnitReport::Outcome outcomeOf(const ScriptRun &result, bool failed)
+{
+    if (!failed)
+        return JUnitReport::Outcome::Passed;
+    return result.endedEarly || ScriptRunGuard::signalReceived() ? JUnitReport::Outcome::Error
+                                                                 : JUnitReport::Outcome::Failed;
+}
+
+// The scripts run one after another in one host: the editor of a frame like
+// the one the user sees, or a program Corvella is attached to (--app).
+class Run
 {
 public:
-    ReportFile(const Batch &batch)
-        : m_report(batch.suiteName)
-        , m_path(batch.options.reportPath)
+    explicit Run(const Batch &batch)
+        : m_batch(batch)
+        , m_report(batch.options.reportPath, batch.suiteName, namedCases(batch))
+        , m_printer(batch.single ? ResultPrinter::Style::PaneOnly : ResultPrinter::Style::Blocks)
     {
-        for (const Row &row : batch.rows) {
-            const QFileInfo info(row.shown);
-            m_report.cases().append({info.fileName(), info.path(), 0, JUnitReport::Outcome::NotRun, {}, {}});
-        }
     }
 
-    JUnitReport::Case &operator[](int i) { return m_report.cases()[i]; }
-
-    // After the first failure it stops writing: the command ends with 2.
-    bool write()
+    int exec(int argc, char **argv)
     {
-        if (m_path.isEmpty() || m_failed)
-            return !m_failed;
-        QString error;
-        if (!m_report.write(m_path, &error)) {
-            m_failed = true;
-            fail(QStringLiteral("cannot write %1: %2").arg(m_path, error), 2);
-        }
-        return !m_failed;
+        // In place before anything that takes time: a job killed while the
+        // program starts must not leave the previous run's report behind.
+        if (!m_report.writeNow())
+            return 2;
+        CommandLine::chooseHeadlessPlatform();
+        QMWidgets::App app(argc, argv, QLatin1String(CommandLine::organization),
+                           QLatin1String(CommandLine::application));
+        CommandLine::setUpApplication(app);
+        ScriptRunGuard guard(m_batch.options.timeLimitSeconds);
+        std::unique_ptr<ScriptHost> host;
+        if (m_batch.options.appCommand.isEmpty())
+            host = std::make_unique<LocalScriptHost>(m_batch.options.evidenceFolder, &guard);
+        else
+            host = std::make_unique<AppScriptHost>(m_batch.options.appCommand, m_batch.options.evidenceFolder, &guard);
+        if (!host->start())
+            return 2;
+        const int status = runRows(*host);
+        if (status != 0)
+            return status;
+        const int total = m_batch.rows.size();
+        const bool complete = m_printer.printedRows() == total;
+        m_printer.printSummary(total, m_whyNotRun);
+        const QString stop = QStringLiteral("The run ended early (%1): %2 of %3 scripts did not run")
+                                 .arg(m_whyNotRun)
+                                 .arg(total - m_printer.printedRows())
+                                 .arg(total);
+        if (!m_report.finish(complete ? QString() : stop))
+            return 2;
+        return complete && m_printer.failedRows() == 0 ? 0 : 1;
     }
-    bool failed() const { return m_failed; }
 
 private:
-    JUnitReport m_report;
-    QString m_path;
-    bool m_failed = false;
+    // 0, or the status to end with at once.
+    int runRows(ScriptHost &host)
+    {
+        // Only a script that runs on this thread can keep it from returning;
+        // a program's scripts are stopped or killed from here.
+        std::unique_ptr<RunWatchdog> watchdog;
+        if (const OutputMirror *mirror = host.mirror()) {
+            watchdog = std::make_unique<RunWatchdog>(
+                m_batch.options.timeLimitSeconds,
+                [this, mirror](int row, const QString &lines) { abandon(row, mirror->text(), lines); });
+        }
+        for (int i = 0; i < m_batch.rows.size(); ++i) {
+            if (ScriptRunGuard::signalReceived()) {
+                m_whyNotRun = QStringLiteral("interrupted by ") + ScriptRunGuard::signalName();
+                break;
+            }
+            if (!host.canRun()) {
+                m_whyNotRun = QStringLiteral("the program ended");
+                break;
+            }
+            const Row &row = m_batch.rows.at(i);
+            JUnitReport::Case c = m_report.at(i);
+            c.outcome = JUnitReport::Outcome::Unfinished;
+            m_report.setCase(i, c);
+
+            if (watchdog)
+                watchdog->rowStarted(i);
+            // A row that never ran has no windows of its own to show.
+            const QString evidenceName = row.run.isEmpty() ? QStringLiteral("empty-row-%1").arg(i + 1) : row.run;
+            ScriptRun result = host.run(row.run, evidenceName);
+            if (watchdog)
+                watchdog->rowFinished();
+
+            const bool failed = result.error || ScriptRunGuard::signalReceived();
+            c.outcome = outcomeOf(result, failed);
+            if (m_batch.single && !result.opened) {
+                c.failureText = result.errorText;
+                m_report.setCase(i, c);
+                m_report.finish(QString());
+                return fail(QStringLiteral("cannot read %1: %2").arg(row.shown, result.errorText), 2);
+            }
+            m_printer.printRow(row.shown, result.outputText, failed);
+            c.seconds = result.milliseconds / 1000.0;
+            c.failureText = result.errorText;
+            c.systemOut = result.outputText;
+            m_report.setCase(i, c);
+            if (result.quitRequested) {
+                m_whyNotRun = QStringLiteral("quitApplication() ended the batch");
+                break;
+            }
+        }
+        if (m_whyNotRun.isEmpty() && ScriptRunGuard::signalReceived())
+            m_whyNotRun = QStringLiteral("interrupted by ") + ScriptRunGuard::signalName();
+        return 0;
+    }
+
+    // On the watchdog's thread, with the GUI thread stuck: what the row
+    // printed so far, why it ends, the report, and nothing more.
+    void abandon(int row, const QString &printed, const QString &lines)
+    {
+        // The time limit's own line is there when the limit struck between
+        // two native calls.
+        QString pane = printed;
+        for (const QString &line : lines.split(QLatin1Char('\n'))) {
+            if (!pane.contains(line))
+                pane += (pane.isEmpty() ? QString() : QStringLiteral("\n")) + line;
+        }
+        JUnitReport::Case c;
+        if (row >= 0) {
+            c = m_report.at(row);
+            c.outcome = JUnitReport::Outcome::Error;
+            c.failureText = lines;
+            c.systemOut = pane;
+        }
+        m_printer.printLast(row >= 0 ? m_batch.rows.at(row).shown : QString(), pane, m_batch.rows.size(),
+                            QStringLiteral("a script did not stop"));
+        m_report.abandon(row, c,
+                         QStringLiteral("The run was ended: a script did not stop within %1 seconds of its time "
+                                        "limit or a signal")
+                             .arg(RunWatchdog::graceSeconds));
+    }
+
+    const Batch &m_batch;
+    ReportFile m_report;
+    ResultPrinter m_printer;
+    QString m_whyNotRun;
 };
-
-QString counted(int count, const char *singular, const char *plural)
-{
-    return QString::number(count) + QLatin1Char(' ') + QLatin1String(count == 1 ? singular : plural);
-}
-
-int runBatch(int argc, char **argv, const Batch &batch)
-{
-    CommandLine::chooseHeadlessPlatform();
-    QMWidgets::App app(argc, argv, QLatin1String(CommandLine::organization), QLatin1String(CommandLine::application));
-    CommandLine::setUpApplication(app);
-    ScriptRunGuard guard(batch.options.timeLimitSeconds);
-    std::unique_ptr<ScriptHost> host;
-    if (batch.options.appCommand.isEmpty())
-        host = std::make_unique<LocalScriptHost>(batch.options.evidenceFolder, &guard);
-    else
-        host = std::make_unique<AppScriptHost>(batch.options.appCommand, batch.options.evidenceFolder, &guard);
-    if (!host->start())
-        return 2;
-
-    ReportFile report(batch);
-    if (!report.write())
-        return 2;
-
-    int errors = 0;
-    int ran = 0;
-    for (int i = 0; i < batch.rows.size() && !ScriptRunGuard::signalReceived() && host->canRun(); ++i, ++ran) {
-        const Row &row = batch.rows.at(i);
-        if (!batch.single)
-            printLine(stdout, QStringLiteral("== ") + row.shown);
-        report[i].outcome = JUnitReport::Outcome::Unfinished;
-        report.write();
-
-        QMDrovebot::ScriptRun result = host->run(row.run);
-        if (batch.single && !result.opened)
-            return fail(QStringLiteral("cannot read %1: %2").arg(row.shown, result.errorText), 2);
-        const bool failed = result.error || ScriptRunGuard::signalReceived();
-        errors += failed ? 1 : 0;
-        if (batch.single || !result.outputText.isEmpty())
-            printLine(stdout, result.outputText);
-        if (!batch.single)
-            printLine(stdout, failed ? QStringLiteral("-- Error") : QStringLiteral("-- Done"));
-
-        report[i].outcome = failed ? JUnitReport::Outcome::Failed : JUnitReport::Outcome::Passed;
-        report[i].seconds = result.milliseconds / 1000.0;
-        report[i].failureText = result.errorText;
-        report[i].systemOut = result.outputText;
-        report.write();
-    }
-    if (!batch.single) {
-        const int count = batch.rows.size();
-        QString summary = counted(count, "script", "scripts") + QStringLiteral(": ") + QString::number(ran - errors) +
-                          QStringLiteral(" done, ") + counted(errors, "error", "errors");
-        // A signal ends the suite early; the rows it skipped are named.
-        if (ran < count)
-            summary += QStringLiteral(", ") + QString::number(count - ran) + QStringLiteral(" not run");
-        printLine(stdout, summary);
-    }
-    if (report.failed())
-        return 2;
-    return errors == 0 && ran == batch.rows.size() ? 0 : 1;
-}
 
 } // namespace
 
@@ -152,24 +219,47 @@ int runBatchCommand(int argc, char **argv, const QString &listPath, const Script
     default:
         return fail(QStringLiteral("cannot read %1: not a list file").arg(listPath), 2);
     }
+    const QStringList paths = QMDrovebot::ScriptList::parse(bytes);
+    // Most likely the wrong file, or one truncated on its way to the job; a
+    // green run of nothing would hide either.
+    if (paths.isEmpty())
+        return fail(QStringLiteral("cannot run %1: the list holds no scripts").arg(listPath), 2);
     Batch batch;
     batch.suiteName = QFileInfo(listPath).completeBaseName();
+    batch.baseFolder = QFileInfo(listPath).absolutePath();
     batch.options = options;
-    const QStringList paths = QMDrovebot::ScriptList::parse(bytes);
-    for (const QString &path : paths)
+    QStringList inputs{listPath};
+    for (const QString &path : paths) {
         batch.rows.append({path, QMDrovebot::ScriptList::resolve(path, listPath)});
-    return runBatch(argc, argv, batch);
+        inputs << batch.rows.last().run;
+    }
+    const QString refusal = overwrittenInput(batch, inputs);
+    if (!refusal.isEmpty())
+        return fail(refusal, 2);
+    return Run(batch).exec(argc, argv);
 }
 
 int runScriptCommand(int argc, char **argv, const QString &scriptPath, const ScriptCommandOptions &options)
 {
     const QFileInfo info(scriptPath);
-    if (!info.isFile() || !info.isReadable())
-        return fail(QStringLiteral("cannot read %1").arg(scriptPath), 2);
     Batch batch;
     batch.suiteName = info.completeBaseName();
+    batch.baseFolder = info.absolutePath();
     batch.options = options;
     batch.single = true;
     batch.rows.append({scriptPath, info.absoluteFilePath()});
-    return runBatch(argc, argv, batch);
+    const QString refusal = overwrittenInput(batch, {scriptPath});
+    if (!refusal.isEmpty())
+        return fail(refusal, 2);
+    if (!info.isFile() || !info.isReadable()) {
+        const QString message = QStringLiteral("cannot read %1").arg(scriptPath);
+        // The CI server still learns which script it was.
+        QVector<JUnitReport::Case> cases = namedCases(batch);
+        cases[0].outcome = JUnitReport::Outcome::Error;
+        cases[0].failureText = message;
+        ReportFile report(options.reportPath, batch.suiteName, cases);
+        report.finish(QString());
+        return fail(message, 2);
+    }
+    return Run(batch).exec(argc, argv);
 }

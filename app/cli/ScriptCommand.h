@@ -24,20 +24,24 @@ struct ScriptCommandOptions
 // editor, as the batch window's Start does, without a display of its own.
 // Relative paths in the list are relative to the list file's folder.
 //
-// Standard output: for each script "== PATH" (the path as the list names it),
-// its output pane as plain text, then "-- Done" or "-- Error"; at the end one
-// line such as "3 scripts: 2 done, 1 error". Returns 0 when every script is
-// done, 1 when any failed, 2 after one line on standard error when the list
-// cannot be read or the report cannot be written. After SIGINT or SIGTERM
-// the running script is stopped and the rest are not run.
+// Standard output (ResultPrinter): for each script "== PATH" (the path as the
+// list names it), its output pane as plain text, then "-- Done" or "--
+// Error"; at the end one line such as "3 scripts: 2 done, 1 error". Returns 0
+// when every script is done, 1 when any failed or did not run, 2 after one
+// line on standard error when the list cannot be read or holds no scripts,
+// when an output would overwrite an input, or when the report cannot be
+// written. After SIGINT or SIGTERM, or a script's quitApplication(), the
+// running script ends and the rest are not run.
 //
-// With a report path, a JUnit report is rewritten before and after every
-// script, so a process ended from outside still leaves a complete report in
-// which the script that was running counts as failed.
+// With a report path, the JUnit report (ReportFile) is in place, every row
+// not run, before the application starts, and follows the results, so a
+// process ended from outside still leaves a complete report that does not
+// look green.
 int runBatchCommand(int argc, char **argv, const QString &listPath, const ScriptCommandOptions &options);
 
 // `corvella --run FILE`: runs FILE as the Run button does, once the window is
 // up, and prints the output pane. Returns 0 without error, 1 with one (a time
-// limit, SIGINT and SIGTERM included), 2 when FILE cannot be read. With a
-// report path, the same report as --batch for the one script.
+// limit, SIGINT and SIGTERM included), 2 when FILE cannot be read (the report
+// then holds the one case as an error). With a report path, the same report
+// as --batch for the one script.
 int runScriptCommand(int argc, char **argv, const QString &scriptPath, const ScriptCommandOptions &options);

@@ -1,12 +1,14 @@
 #include "ScriptRunGuard.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QDialog>
 #include <QSocketNotifier>
 #include <QTimer>
 
 #include <QMDrovebot/editor/Editor.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <csignal>
 #include <fcntl.h>
@@ -17,7 +19,9 @@ namespace {
 // The handler only writes a byte; the event loop, which the engine keeps
 // running even while a script computes, reads it and stops the run.
 int g_signalPipe[2] = {-1, -1};
-volatile sig_atomic_t g_signalNumber = 0;
+// Read by the watchdog's thread too.
+std::atomic<int> g_signalNumber{0};
+static_assert(std::atomic<int>::is_always_lock_free, "the signal handler may only touch lock-free atomics");
 ScriptRunGuard *g_activeGuard = nullptr;
 
 void onSignal(int number)
@@ -40,7 +44,10 @@ ScriptRunGuard::ScriptRunGuard(int timeLimitSeconds, QObject *parent)
     : QObject(parent)
     , m_timeLimitSeconds(timeLimitSeconds)
     , m_timeLimit(new QTimer(this))
+    , m_lateDialogs(new QTimer(this))
 {
+    m_lateDialogs->setInterval(10);
+    connect(m_lateDialogs, &QTimer::timeout, this, &ScriptRunGuard::closeLateDialog);
     m_timeLimit->setSingleShot(true);
     m_timeLimit->setTimerType(Qt::PreciseTimer);
     connect(m_timeLimit, &QTimer::timeout, this, [this] {
@@ -84,18 +91,29 @@ void ScriptRunGuard::run(QMDrovebot::Editor *editor)
 {
     if (!editor)
         return;
-    QPointer<QMDrovebot::Editor> guarded(editor);
+    m_editor = editor;
     run(
-        [guarded] {
-            if (guarded)
-                guarded->run();
-        },
-        [guarded](const QString &reason) {
-            if (!guarded || !guarded->isEvaluating())
+        [this] {
+            if (!m_editor)
                 return;
-            guarded->appendError(reason);
-            guarded->stopEvaluation();
+            m_editor->run();
+            settle();
+        },
+        [this](const QString &reason) {
+            if (!m_editor)
+                return;
+            if (!m_editor->isEvaluating()) {
+                // The script has ended; what holds the run up now is what it
+                // set in motion last.
+                closeLateDialog();
+                return;
+            }
+            m_editor->appendError(reason);
+            if (m_beforeStop)
+                m_beforeStop();
+            m_editor->stopEvaluation();
         });
+    m_editor = nullptr;
 }
 
 void ScriptRunGuard::run(const std::function<void()> &body, const std::function<void(const QString &)> &stop)
@@ -119,6 +137,54 @@ bool ScriptRunGuard::signalReceived()
     return g_signalNumber != 0;
 }
 
+void ScriptRunGuard::setBeforeStop(std::function<void()> beforeStop)
+{
+    m_beforeStop = std::move(beforeStop);
+}
+
+QString ScriptRunGuard::signalName()
+{
+    const int number = g_signalNumber;
+    if (number == 0)
+        return QString();
+    return number == SIGINT ? QStringLiteral("SIGINT") : QStringLiteral("SIGTERM");
+}
+
+QString ScriptRunGuard::signalText()
+{
+    const QString name = signalName();
+    return name.isEmpty() ? QString() : QStringLiteral("Error: the run was interrupted by %1").arg(name);
+}
+
+void ScriptRunGuard::settle()
+{
+    // Still under the limit and the signals: a click the script posted last
+    // may open a modal dialog here that nobody will answer.
+    if (!m_editor)
+        return;
+    m_lateDialogs->start();
+    QCoreApplication::processEvents();
+    m_lateDialogs->stop();
+}
+
+void ScriptRunGuard::closeLateDialog()
+{
+    QWidget *modal = QApplication::activeModalWidget();
+    if (!modal || !m_editor || m_editor->isEvaluating())
+        return;
+    const QString name =
+        modal->windowTitle().isEmpty() ? QString::fromLatin1(modal->metaObject()->className()) : modal->windowTitle();
+    m_editor->appendError(QStringLiteral("Error: the dialog \"%1\" opened after the script ended; it was closed")
+                              .arg(name)
+                              .toHtmlEscaped());
+    if (m_beforeStop)
+        m_beforeStop();
+    if (auto *dialog = qobject_cast<QDialog *>(modal))
+        dialog->reject();
+    else
+        modal->close();
+}
+
 QString ScriptRunGuard::timeLimitText(int seconds)
 {
     return seconds == 1 ? QStringLiteral("Error: the script ran into its time limit of 1 second")
@@ -127,8 +193,7 @@ QString ScriptRunGuard::timeLimitText(int seconds)
 
 void ScriptRunGuard::signalArrived()
 {
-    const QString name = g_signalNumber == SIGINT ? QStringLiteral("SIGINT") : QStringLiteral("SIGTERM");
-    stopRun(QStringLiteral("Error: the run was interrupted by %1").arg(name));
+    stopRun(signalText());
 }
 
 void ScriptRunGuard::stopRun(const QString &reason)

@@ -18,9 +18,15 @@ class Editor;
 // red line in the output pane says why. The run always ends, and what the
 // pane held so far is kept.
 //
+// The run includes what the script set in motion last: a click it posted
+// just before its end is delivered under the same limit, and a modal dialog
+// that opens then, which nobody would answer, is closed at once with a red
+// line that says so (the run has failed).
+//
 // Signals are process-wide: the first SIGINT or SIGTERM stops the current
 // run and is remembered, so a host running several scripts can stop there;
-// a second one ends the process the default way.
+// a second one ends the process the default way. What a run that never
+// returns to the event loop needs is RunWatchdog's.
 class ScriptRunGuard : public QObject
 {
     Q_OBJECT
@@ -39,14 +45,30 @@ public:
     void run(const std::function<void()> &body, const std::function<void(const QString &reason)> &stop);
     static bool signalReceived();
 
+    // Called when a limit or a signal is about to stop a script, after the
+    // red line and before the stop closes its dialogs: the moment to take
+    // pictures of what the script was waiting for.
+    void setBeforeStop(std::function<void()> beforeStop);
+
     static QString timeLimitText(int seconds);
+    // The red line for the signal that arrived, and its name ("SIGTERM");
+    // empty before one did.
+    static QString signalText();
+    static QString signalName();
 
 private:
     void stopRun(const QString &reason);
     void signalArrived();
+    // Lets the script's last posted input take effect, closing any modal
+    // dialog it opens.
+    void settle();
+    void closeLateDialog();
 
     int m_timeLimitSeconds;
     QTimer *m_timeLimit;
     std::function<void(const QString &)> m_stop;
     QElapsedTimer m_clock; // since the run started
+    QPointer<QMDrovebot::Editor> m_editor;
+    std::function<void()> m_beforeStop;
+    QTimer *m_lateDialogs;
 };

@@ -39,6 +39,13 @@ private slots:
         QTest::newRow("done in time") << "printout(\"quick\");" << -1 << "quick\n" << 0;
         QTest::newRow("SIGINT") << loop << int(SIGINT) << "so far\nError: the run was interrupted by SIGINT\n" + stopped.arg(3) << 1;
         QTest::newRow("SIGTERM") << loop << int(SIGTERM) << "so far\nError: the run was interrupted by SIGTERM\n" + stopped.arg(3) << 1;
+        // A click posted last opens a modal dialog once the script has ended.
+        QTest::newRow("dialog after the end") << "mouseClick(getWidgetByObjectName(\"compressButton\"));\nprintout(\"end\");" << 0 << "end\nError: the dialog \"Compressor Dialog\" opened after the script ended; it was closed\n" << 1;
+        // Native calls keep the event loop, and so the stop, from running.
+        const QString hog = QStringLiteral("printout(\"so far\");\nsaveOutputToProtocol();\nfor (;;) new Array(1 << 22).join(\"a\");");
+        const QString ended = QStringLiteral("Error: the script did not stop within 5 seconds, so the run was ended\n");
+        QTest::newRow("native calls past the limit") << hog << -1 << "so far\n" + limit.section('\n', 0, 0) + '\n' + ended << 1;
+        QTest::newRow("native calls after SIGTERM") << hog << int(SIGTERM) << "so far\nError: the run was interrupted by SIGTERM\n" + ended << 1;
         // clang-format on
     }
 
@@ -61,6 +68,27 @@ private slots:
         });
         QCOMPARE(QString::fromUtf8(result.out), out);
         QCOMPARE(result.status, status);
+    }
+
+    void helpSays_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("FILE is optional") << "[options] [FILE.js]";
+        QTest::newRow("exit status 2") << "2 unreadable input";
+        QTest::newRow("--timeout range") << "a whole number from 1 to 1000000";
+        QTest::newRow("signals") << "SIGINT or SIGTERM stops the running script";
+        QTest::newRow("list format") << "List file (.jslst): one script path per line";
+        for (const char *name : {"DISPLAY", "QT_QPA_PLATFORM", "XDG_CONFIG_HOME", "CORVELLA_SHOW_QT_MESSAGES",
+                                 "CORVELLA_NON_NATIVE_DIALOGS"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+
+    void helpSays()
+    {
+        QFETCH(QString, text);
+        if (m_help.isEmpty())
+            m_help = QString::fromUtf8(TestSupport::corvella({"--help"}).out).simplified();
+        QVERIFY2(m_help.contains(text.simplified()), qPrintable(text));
     }
 
     void firstStatementCanPressAShortcut()
@@ -121,6 +149,7 @@ private:
     }
 
     QTemporaryDir m_dir;
+    QString m_help;
 };
 
 QTEST_MAIN(tst_CommandLine)

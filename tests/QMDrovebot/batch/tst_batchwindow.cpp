@@ -6,6 +6,7 @@
 #include <QMDrovebot/batch/MainWindow.h>
 #include <QMDrovebot/editor/DocWindow.h>
 #include <QMDrovebot/editor/Editor.h>
+#include <QMDrovebot/editor/RecoveryFile.h>
 #include <QMWidgets/App.h>
 
 using namespace QMDrovebot;
@@ -46,6 +47,8 @@ private slots:
         click("Load List");
         QCOMPARE(m_area->paths(), (QStringList{a, QString(), QStringLiteral("/x/c.js")}));
         QCOMPARE(stored(), a + ";;/x/c.js");
+        QVERIFY2(m_window->windowTitle().startsWith(u8"Batch Runner \u2014 l.jslst"),
+                 qPrintable(m_window->windowTitle()));
         QCOMPARE(BatchArea(m_window->editor()).paths(), m_area->paths());
     }
 
@@ -53,24 +56,30 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("written"); // empty: the write fails
+        QTest::addColumn<bool>("relative");
         // clang-format off
-        QTest::newRow("suffix added") << "list" << "list.jslst";
-        QTest::newRow("other case") << "list.JSLST" << "list.JSLST.jslst";
-        QTest::newRow("write fails") << "taken" << "";
+        QTest::newRow("suffix added") << "list" << "list.jslst" << true;
+        QTest::newRow("other case") << "list.JSLST" << "list.JSLST.jslst" << true;
+        QTest::newRow("script not below the list") << "sub/list" << "sub/list.jslst" << false;
+        QTest::newRow("write fails") << "taken" << "" << false;
         // clang-format on
     }
 
-    // Written as UTF-8 whatever the locale; a failed write says so.
+    // Written as UTF-8 whatever the locale, relative to the list where the
+    // script lies below it; a failed write says so.
     void savedList()
     {
         QFETCH(QString, typed);
         QFETCH(QString, written);
+        QFETCH(bool, relative);
         QDir(m_dir->path()).mkdir(QStringLiteral("taken.jslst"));
+        QDir(m_dir->path()).mkdir(QStringLiteral("sub"));
         const QString script = write(QStringLiteral("grüß €.js"));
         addRows({script});
         whenFileDialog(m_dir->filePath(typed));
         click("Save List As");
-        QCOMPARE(TestSupport::readFile(m_dir->filePath(written)), written.isEmpty() ? "" : script.toUtf8() + '\n');
+        const QString row = relative ? QFileInfo(script).fileName() : script;
+        QCOMPARE(TestSupport::readFile(m_dir->filePath(written)), written.isEmpty() ? "" : row.toUtf8() + '\n');
         QCOMPARE(m_window->statusBar()->currentMessage().startsWith("Cannot save " + m_dir->filePath("taken.jslst")),
                  written.isEmpty());
     }
@@ -80,15 +89,19 @@ private slots:
         const QString fails = write(QStringLiteral("fails.js"), "throw new Error('broken');");
         const QString counts = write(QStringLiteral("counts.js"), "var n = n ? n + 1 : 1; printout('run ' + n);");
         const QString missing = m_dir->filePath(QStringLiteral("missing.js"));
-        addRows({write(QStringLiteral("ok.js"), "printout('ok');"), fails, counts});
+        const QString syntax = write(QStringLiteral("syntax.js"), "var = 1;");
+        addRows({write(QStringLiteral("ok.js"), "printout('ok');"), syntax, fails, counts});
         // Rows the open dialog would not give: a file that is gone, no file.
         for (const QString &path : {missing, counts, QString()})
             m_area->tree()->addTopLevelItem(new QTreeWidgetItem(QStringList{QString(), path}));
         // Whatever the editor holds must never run in place of a row's file.
         m_window->editor()->textEdit()->setPlainText(QStringLiteral("printout('previous');"));
+        TestSupport::whenMessageBox(QMessageBox::Discard);
         click("Start");
-        QCOMPARE(m_area->states(), (QStringList{"Done", "Error", "Done", "Error", "Done", "Error"}));
+        QCOMPARE(m_area->states(), (QStringList{"Done", "Error", "Error", "Done", "Error", "Done", "Error"}));
         QVERIFY(m_area->output(fails).contains("broken"));
+        // Each row starts with an empty pane.
+        QVERIFY(m_area->output(syntax).contains("Syntax Error") && !m_area->output(syntax).contains("ok"));
         // Equal paths share one entry: the later run's.
         QVERIFY(m_area->output(counts).contains("run 2") && !m_area->output(counts).contains("run 1"));
         for (const QString &path : {missing, QString()}) {
@@ -97,6 +110,44 @@ private slots:
                          html.contains("#aa0000") && !html.contains("previous"),
                      qPrintable(html));
         }
+    }
+
+    void startKeepsUnsavedEdits_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QByteArray>("saved"); // the edited file afterwards
+        // clang-format off
+        QTest::newRow("Cancel") << int(QMessageBox::Cancel) << "" << QByteArray("var a;");
+        QTest::newRow("Discard") << int(QMessageBox::Discard) << "Done" << QByteArray("var a;");
+        QTest::newRow("Save") << int(QMessageBox::Save) << "Done" << QByteArray("var a;typed");
+        // clang-format on
+    }
+
+    // Start opens the rows' scripts over the editor's text: asked first, as
+    // New asks, with the text kept in a recovery copy while the question is
+    // open.
+    void startKeepsUnsavedEdits()
+    {
+        QFETCH(int, answer);
+        QFETCH(QString, state);
+        QFETCH(QByteArray, saved);
+        addRows({write(QStringLiteral("row.js"), "printout('row');")});
+        const QString edited = write(QStringLiteral("edited.js"), "var a;");
+        Editor *editor = m_window->editor();
+        editor->open(edited);
+        editor->textEdit()->moveCursor(QTextCursor::End);
+        QTest::keyClicks(editor->textEdit(), QStringLiteral("typed"));
+        bool copyKept = false;
+        TestSupport::whenActive<QMessageBox>([&](QMessageBox *box) {
+            copyKept = QFile::exists(editor->recoveryFile()->path());
+            box->button(QMessageBox::StandardButton(answer))->click();
+        });
+        click("Start");
+        QVERIFY(copyKept);
+        QCOMPARE(m_area->states(), QStringList{state});
+        QCOMPARE(TestSupport::readFile(edited), saved);
+        QCOMPARE(editor->textEdit()->toPlainText() == "var a;typed", state.isEmpty());
     }
 
     void deleteKeyOnlyInTheList_data()
@@ -127,14 +178,25 @@ private slots:
         QCOMPARE(m_area->tree()->topLevelItemCount(), rowsLeft);
     }
 
-    void runRefusesChangesAndStopGoesOn()
+    void runRefusesChangesAndStops_data()
     {
+        QTest::addColumn<QString>("stop");
+        QTest::addColumn<QStringList>("states");
+        QTest::newRow("Stop goes on") << "Stop" << QStringList{"Error", "Done"};
+        QTest::newRow("Stop All") << "Stop All" << QStringList{"Error", "Not run"};
+        QTest::newRow("Esc") << "Esc" << QStringList{"Error", "Not run"};
+    }
+
+    void runRefusesChangesAndStops()
+    {
+        QFETCH(QString, stop);
+        QFETCH(QStringList, states);
         const QString slow = write(QStringLiteral("slow.js"), "delay(3000); printout('late');");
         addRows({slow, write(QStringLiteral("after.js"), "printout('after');")});
         showWindow();
         QStringList enabledWhileRunning;
         QTimer::singleShot(200, this, [&] {
-            for (const char *text : {"Start", "Add JS", "Remove JS", "Load List", "Save List As"})
+            for (const char *text : {"Start", "Add JS", "Remove JS", "Load List", "Save List As", "Stop All"})
                 if (TestSupport::button(m_area, QString::fromLatin1(text))->isEnabled())
                     enabledWhileRunning << QString::fromLatin1(text);
             m_area->tree()->topLevelItem(1)->setSelected(true);
@@ -142,14 +204,63 @@ private slots:
             QTest::keyClick(m_area->tree(), Qt::Key_Delete);
             QMetaObject::invokeMethod(m_area, "removeJS");
             QMetaObject::invokeMethod(m_area, "loadList");
-            m_window->stopEvaluation();
+            if (stop == "Stop")
+                m_window->stopEvaluation();
+            else if (stop == "Esc")
+                QTest::keyClick(m_window->editor()->textEdit(), Qt::Key_Escape);
+            else
+                click("Stop All");
         });
         click("Start");
-        QCOMPARE(enabledWhileRunning, QStringList{"Save List As"});
-        QCOMPARE(m_area->states(), (QStringList{"Error", "Done"}));
+        QCOMPARE(enabledWhileRunning, (QStringList{"Save List As", "Stop All"}));
+        QCOMPARE(m_area->states(), states);
         QVERIFY(m_area->output(slow).contains("stopped by user") && !m_area->output(slow).contains("late"));
         QVERIFY(TestSupport::button(m_area, "Start")->isEnabled() &&
                 TestSupport::button(m_area, "Load List")->isEnabled());
+    }
+
+    // The running row in view, where the batch stands in the status bar, one
+    // output window of a readable size that does not cover the runner's menu.
+    void progressAndOutputWindow()
+    {
+        const QString quick = write(QStringLiteral("quick.js"), "printout('quick');");
+        for (int i = 0; i < 59; ++i)
+            m_area->tree()->addTopLevelItem(new QTreeWidgetItem(QStringList{QString(), quick}));
+        addRows({write(QStringLiteral("slow.js"), "delay(1500);")});
+        showWindow();
+        auto *progress = m_window->findChild<QLabel *>(QStringLiteral("batchProgress"));
+        QString whileSlow;
+        bool lastRowShown = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            QTreeWidgetItem *last = m_area->tree()->topLevelItem(59);
+            if (!whileSlow.isEmpty() || last->text(0) != "Running...")
+                return;
+            whileSlow = progress->text();
+            const QRect shown = m_area->tree()->visualItemRect(last);
+            lastRowShown = shown.isValid() && m_area->tree()->viewport()->rect().contains(shown);
+        });
+        poll.start(20);
+        click("Start");
+        QVERIFY2(whileSlow.startsWith(u8"59 of 60: 59 done, 0 errors \u2014 0:0"), qPrintable(whileSlow));
+        QVERIFY(lastRowShown);
+        QVERIFY2(progress->text().startsWith(u8"60 of 60: 60 done, 0 errors \u2014 0:0"), qPrintable(progress->text()));
+
+        m_area->tree()->topLevelItem(0)->setSelected(true);
+        click("Show Output");
+        click("Show Output");
+        const QList<QTextEdit *> windows = m_area->findChildren<QTextEdit *>(QStringLiteral("batchOutput"));
+        QCOMPARE(windows.size(), 1);
+        QTextEdit *output = windows.first();
+        QVERIFY(output->isWindow() && output->isVisible() && output->toPlainText() == "quick");
+        const QRect free = output->screen()->availableGeometry();
+        QVERIFY(output->width() >= 480 && output->height() >= 320 && free.contains(output->frameGeometry()));
+        const QRect menu(m_window->menuBar()->mapToGlobal(QPoint()), m_window->menuBar()->size());
+        QVERIFY(!output->frameGeometry().intersects(menu));
+        QStringList texts;
+        for (const QAction *action : m_window->findChildren<QAction *>())
+            texts << action->text();
+        QVERIFY(texts.contains("&Show Aliases"));
     }
 
     void shortcutsAreDistinct_data()

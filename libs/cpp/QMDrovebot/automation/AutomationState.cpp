@@ -18,6 +18,7 @@ QPointer<QWidget> g_applicationWidget;
 QPointer<QWidget> g_lastActiveWindow;
 bool g_followsActiveWindow = false;
 bool g_quitsDirectly = false;
+bool g_quitRequested = false;
 
 } // namespace
 
@@ -69,6 +70,16 @@ void AutomationState::setQuitsDirectly(bool direct)
 bool AutomationState::quitsDirectly()
 {
     return g_quitsDirectly;
+}
+
+void AutomationState::setQuitRequested(bool requested)
+{
+    g_quitRequested = requested;
+}
+
+bool AutomationState::quitRequested()
+{
+    return g_quitRequested;
 }
 
 } // namespace QMDrovebot

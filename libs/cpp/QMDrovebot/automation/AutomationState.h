@@ -31,6 +31,12 @@ public:
     // host, with nobody to answer, has the application quit at once.
     static void setQuitsDirectly(bool direct);
     static bool quitsDirectly();
+
+    // Set by quitApplication(), so a host that runs scripts one after another
+    // (a batch) ends instead of running the next one in an application that
+    // is going away; the host clears it before each script.
+    static void setQuitRequested(bool requested);
+    static bool quitRequested();
 };
 
 } // namespace QMDrovebot

@@ -69,9 +69,31 @@ QString Evidence::widgetTree()
     return out;
 }
 
+Evidence::Snapshot Evidence::capture()
+{
+    Snapshot snapshot;
+    snapshot.widgetTree = widgetTree();
+    const QWidgetList topLevels = ScriptWindows::topLevels();
+    for (QWidget *top : topLevels) {
+        if (top->isVisible())
+            snapshot.pictures.append({pictureName(snapshot.pictures.size() + 1, top), ScriptDialogs::grab(top)});
+    }
+    return snapshot;
+}
+
 QString Evidence::write(const QString &folder, const QString &scriptPath, const QString &outputText, QString *error)
 {
-    const QString base = QFileInfo(scriptPath).completeBaseName();
+    return write(folder, scriptPath, outputText, capture(), error);
+}
+
+QString Evidence::write(const QString &folder, const QString &scriptPath, const QString &outputText,
+                        const Snapshot &snapshot, QString *error)
+{
+    QString base = QFileInfo(scriptPath).completeBaseName();
+    // A name that starts with "-" reads as an option to the tools that
+    // handle the folder later.
+    if (base.isEmpty() || base.startsWith(QLatin1Char('-')))
+        base.prepend(QLatin1Char('_'));
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
     QDir root(folder);
     QString name = base + QLatin1Char('-') + stamp;
@@ -92,19 +114,16 @@ QString Evidence::write(const QString &folder, const QString &scriptPath, const 
             failure = QStringLiteral("cannot write %1: %2").arg(dir.filePath(file), reason);
     };
     save(QStringLiteral("output-pane.txt"), outputText.toUtf8());
-    save(QStringLiteral("widgets.txt"), widgetTree().toUtf8());
-    int number = 0;
-    const QWidgetList topLevels = ScriptWindows::topLevels();
-    for (QWidget *top : topLevels) {
-        if (!top->isVisible())
-            continue;
+    if (!snapshot.widgetTree.isEmpty())
+        save(QStringLiteral("widgets.txt"), snapshot.widgetTree.toUtf8());
+    for (const auto &picture : snapshot.pictures) {
         // Encoded in memory and saved like the texts: the image writer's own
         // file reports no failed flush. Light compression: the pictures are
         // read once, and writing them must not hold up a failing suite.
-        QBuffer picture;
-        picture.open(QIODevice::WriteOnly);
-        ScriptDialogs::grab(top).save(&picture, "PNG", 90);
-        save(pictureName(++number, top), picture.data());
+        QBuffer bytes;
+        bytes.open(QIODevice::WriteOnly);
+        picture.second.save(&bytes, "PNG", 90);
+        save(picture.first, bytes.data());
     }
     if (!failure.isEmpty()) {
         if (error)

@@ -75,6 +75,7 @@ void Support::keyPress(QWidget *widget, int key)
 
 void Support::quitApplication()
 {
+    AutomationState::setQuitRequested(true);
     QWidget *application = AutomationState::applicationWidget();
     if (application && !AutomationState::quitsDirectly()) {
         // Quitting at once would drop unsaved text without a word.

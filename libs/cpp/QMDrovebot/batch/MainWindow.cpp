@@ -9,6 +9,8 @@
 
 #include <QAction>
 #include <QDockWidget>
+#include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -71,6 +73,7 @@ MainWindow::MainWindow(QWidget *parent)
     m_batchDock->setWidget(m_batchArea);
     addDockWidget(Qt::RightDockWidgetArea, m_batchDock);
     connect(m_batchArea, &BatchArea::statusMessage, this, &MainWindow::showStatus);
+    connect(m_batchArea, &BatchArea::listFileChanged, this, &MainWindow::updateTitle);
 
     auto add = [](QMenu *menu, const QString &text, const QKeySequence &shortcut, const QIcon &icon, auto *receiver,
                   auto slot) {
@@ -118,7 +121,7 @@ MainWindow::MainWindow(QWidget *parent)
         &MainWindow::generateIDs);
     add(runMenu, QStringLiteral("&Restore The Original ToolTips"), QKeySequence(QStringLiteral("F7")), none, this,
         &MainWindow::restoreOriginalToolTips);
-    QAction *aliasesAction = add(runMenu, QStringLiteral("&Show Aliaces"), QKeySequence(QStringLiteral("F10")),
+    QAction *aliasesAction = add(runMenu, QStringLiteral("&Show Aliases"), QKeySequence(QStringLiteral("F10")),
                                  icon("ViewTrack", "", "N"), this, &MainWindow::showAliaces);
 
     QAction *undoAction = add(editMenu, QStringLiteral("&Undo"), QKeySequence(Qt::CTRL + Qt::Key_Z),
@@ -155,6 +158,13 @@ MainWindow::MainWindow(QWidget *parent)
     connect(m_editor, &Editor::statusMessage, this, &MainWindow::showStatus);
     statusBar()->setStyleSheet(QStringLiteral("QStatusBar{background-color: #303030; color: #FFFFFF}"));
     statusBar()->showMessage(QStringLiteral("Ready"), 2000);
+    // Beside the transient messages (cursor position, failed file
+    // operations), which would otherwise hide it.
+    auto *progress = new QLabel;
+    progress->setObjectName(QStringLiteral("batchProgress"));
+    statusBar()->addPermanentWidget(progress);
+    connect(m_batchArea, &BatchArea::progressChanged, progress, &QLabel::setText);
+    updateTitle();
 
     loadRecentFiles();
     resize(1100, 650);
@@ -218,7 +228,19 @@ void MainWindow::about()
 
 void MainWindow::changeWindowTitle(const QString &str)
 {
-    setWindowTitle(str);
+    m_documentTitle = str;
+    updateTitle();
+}
+
+void MainWindow::updateTitle()
+{
+    // The list leads: a runner is told apart from the editor by it.
+    QString title = tr("Batch Runner");
+    if (!m_batchArea->listFile().isEmpty())
+        title += QStringLiteral(" \u2014 ") + QFileInfo(m_batchArea->listFile()).fileName();
+    if (!m_documentTitle.isEmpty())
+        title += QStringLiteral(" \u2014 ") + m_documentTitle;
+    setWindowTitle(title);
 }
 
 void MainWindow::updateCursorPosition(int row, int column)

@@ -64,6 +64,8 @@ private:
     void loadRecentFiles();
     void addRecentFile(const QString &name);
     void showStatus(const QString &message);
+    // "Batch Runner — LIST — DOCUMENT", as far as they are known.
+    void updateTitle();
 
     Editor *m_editor = nullptr;
     QAction *m_onTopAction = nullptr;
@@ -72,6 +74,7 @@ private:
     FindDialog *m_findDialog = nullptr;
     BatchArea *m_batchArea = nullptr;
     QDockWidget *m_batchDock = nullptr;
+    QString m_documentTitle;
 };
 
 } // namespace QMDrovebot

@@ -30,6 +30,8 @@ QJsonObject RowWorker::resultMessage(const ScriptRun &run)
             {QStringLiteral("path"), run.path},
             {QStringLiteral("opened"), run.opened},
             {QStringLiteral("error"), run.error},
+            {QStringLiteral("endedEarly"), run.endedEarly},
+            {QStringLiteral("quitRequested"), run.quitRequested},
             {QStringLiteral("outputText"), run.outputText},
             {QStringLiteral("errorText"), run.errorText},
             {QStringLiteral("milliseconds"), double(run.milliseconds)}};
@@ -41,6 +43,8 @@ ScriptRun RowWorker::runFromMessage(const QJsonObject &message)
     run.path = message.value(QStringLiteral("path")).toString();
     run.opened = message.value(QStringLiteral("opened")).toBool();
     run.error = message.value(QStringLiteral("error")).toBool();
+    run.endedEarly = message.value(QStringLiteral("endedEarly")).toBool();
+    run.quitRequested = message.value(QStringLiteral("quitRequested")).toBool();
     run.outputText = message.value(QStringLiteral("outputText")).toString();
     run.errorText = message.value(QStringLiteral("errorText")).toString();
     run.milliseconds = qint64(message.value(QStringLiteral("milliseconds")).toDouble());
@@ -59,6 +63,8 @@ void RowWorker::received(const QJsonObject &message)
         const QString reason = message.value(QStringLiteral("reason")).toString();
         if (m_running && m_editor && m_editor->isEvaluating()) {
             m_editor->appendError(reason.toHtmlEscaped());
+            if (!m_evidenceFolder.isEmpty())
+                m_stopSnapshot = std::make_unique<Evidence::Snapshot>(Evidence::capture());
             m_editor->stopEvaluation();
         } else if (!m_queue.isEmpty()) {
             m_pendingStop = reason;
@@ -76,18 +82,28 @@ void RowWorker::runNext()
     const QString path = message.value(QStringLiteral("path")).toString();
     ScriptRun result;
     m_running = true;
+    m_evidenceFolder = message.value(QStringLiteral("evidence")).toString();
+    m_stopSnapshot.reset();
     if (m_pendingStop.isEmpty()) {
         result = ScriptRunner(m_editor).run(path);
     } else {
         result.path = path;
         result.error = true;
+        result.endedEarly = true;
         result.outputText = result.errorText = m_pendingStop;
         m_pendingStop.clear();
     }
     m_running = false;
-    const QString evidenceFolder = message.value(QStringLiteral("evidence")).toString();
-    if (result.error && !evidenceFolder.isEmpty())
-        ScriptRunner::addEvidence(evidenceFolder, &result);
+    if (result.error && !m_evidenceFolder.isEmpty()) {
+        QString name = message.value(QStringLiteral("evidenceName")).toString();
+        if (name.isEmpty())
+            name = path;
+        ScriptRunner::addEvidence(m_evidenceFolder, name,
+                                  !result.opened   ? Evidence::Snapshot()
+                                  : m_stopSnapshot ? *m_stopSnapshot
+                                                   : Evidence::capture(),
+                                  &result);
+    }
     m_channel->send(resultMessage(result));
     if (!m_queue.isEmpty())
         QTimer::singleShot(0, this, &RowWorker::runNext);

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <QMDrovebot/automation/Evidence.h>
+
 #include <QJsonObject>
 #include <QObject>
 #include <QPointer>
 #include <QQueue>
+
+#include <memory>
 
 namespace QMDrovebot {
 
@@ -39,6 +43,10 @@ private:
     // A stop that came before its script started still stops that script.
     QString m_pendingStop;
     bool m_running = false;
+    // The running row's evidence folder, and what the screen showed when a
+    // stop came, before the stop closed what the script waited for.
+    QString m_evidenceFolder;
+    std::unique_ptr<Evidence::Snapshot> m_stopSnapshot;
 };
 
 } // namespace QMDrovebot

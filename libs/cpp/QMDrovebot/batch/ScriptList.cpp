@@ -13,17 +13,16 @@ QStringList parse(const QByteArray &bytes)
     while (start < bytes.size()) {
         if (bytes.at(start) == '\0')
             break;
-        int end = bytes.indexOf('\n', start);
-        end = end < 0 ? bytes.size() : end + 1;
+        int end = start;
+        while (end < bytes.size() && bytes.at(end) != '\n' && bytes.at(end) != '\r')
+            ++end;
         QByteArray line = bytes.mid(start, end - start);
         const int nul = line.indexOf('\0');
         if (nul >= 0)
             line.truncate(nul);
-        QString path = QString::fromUtf8(line);
-        path.remove(QLatin1Char('\r'));
-        path.remove(QLatin1Char('\n'));
-        paths.append(path);
-        start = end;
+        paths.append(QString::fromUtf8(line));
+        // CR LF is one line end; a CR alone (old Mac files) is one too.
+        start = end + (bytes.mid(end, 2) == "\r\n" ? 2 : 1);
     }
     return paths;
 }
@@ -55,6 +54,15 @@ QString resolve(const QString &path, const QString &listFile)
     if (path.isEmpty() || QFileInfo(path).isAbsolute())
         return path;
     return QDir::cleanPath(QFileInfo(listFile).absoluteDir().absoluteFilePath(path));
+}
+
+QString relativeTo(const QString &path, const QString &listFile)
+{
+    const QDir folder = QFileInfo(listFile).absoluteDir();
+    const QString clean = QDir::cleanPath(path);
+    if (!QFileInfo(path).isAbsolute() || !clean.startsWith(folder.absolutePath() + QLatin1Char('/')))
+        return path;
+    return folder.relativeFilePath(clean);
 }
 
 QString withSuffix(const QString &fileName)

@@ -15,10 +15,10 @@ namespace ScriptList {
 // file picked by mistake (a disk image) must not be read into memory.
 constexpr qint64 maximumFileSize = 16 * 1024 * 1024;
 
-// One path per line. A line ends at its line feed; carriage returns and line
-// feeds inside it are dropped, so CR LF files read like LF files, and an empty
-// line is a row with an empty path. A line is decoded as UTF-8 up to its
-// first NUL byte, and a line that starts with NUL ends the list.
+// One path per line. A line ends at LF, CR LF or a CR alone, so files from
+// every system read alike, and an empty line is a row with an empty path. A
+// line is decoded as UTF-8 up to its first NUL byte, and a line that starts
+// with NUL ends the list.
 QStringList parse(const QByteArray &bytes);
 
 // Each path and a line feed, the last line included, as UTF-8: the reader
@@ -33,6 +33,11 @@ QStringList fromStoredText(const QString &text);
 // A list's relative paths are relative to the folder of the list file, so a
 // suite checked out anywhere finds its scripts. Empty paths stay empty.
 QString resolve(const QString &path, const QString &listFile);
+
+// How "Save List As" writes a row: relative to the list's folder when the
+// script lies below it, so the list can move with its scripts (into a
+// repository, say); otherwise as it is.
+QString relativeTo(const QString &path, const QString &listFile);
 
 // The name "Save List As" writes: ".jslst" is added unless the name already
 // ends with it in exactly this spelling.

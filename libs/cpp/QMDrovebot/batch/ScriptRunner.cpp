@@ -1,5 +1,6 @@
 #include "ScriptRunner.h"
 
+#include <QMDrovebot/automation/AutomationState.h>
 #include <QMDrovebot/automation/Evidence.h>
 #include <QMDrovebot/editor/DocWindow.h>
 #include <QMDrovebot/editor/Editor.h>
@@ -7,20 +8,19 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTextBlock>
-#include <QTextDocument>
+#include <QRegularExpression>
+#include <QTextDocumentFragment>
 
 namespace QMDrovebot {
 
-namespace {
-
-const QColor errorColour(0xAA, 0x00, 0x00);
-
-} // namespace
-
 ScriptRunner::ScriptRunner(Editor *editor)
     : m_editor(editor)
-    , m_runStep([](Editor *e) { e->run(); })
+    , m_runStep([](Editor *e) {
+        e->run();
+        // What the script posted last (a click, a key) still takes effect
+        // before its output is read, as after a run from the command line.
+        QCoreApplication::processEvents();
+    })
 {
 }
 
@@ -57,59 +57,57 @@ ScriptRun ScriptRunner::run(const QString &path)
         // The editor would refuse the run and keep the previous outcome; its
         // text and pane belong to the script that is still running.
         result.error = true;
+        result.endedEarly = true;
         result.errorText =
             QCoreApplication::translate("QMDrovebot::ScriptRunner", "Another script is still running in this editor");
         return result;
     }
     QElapsedTimer clock;
     clock.start();
+    m_editor->outputArea()->clear();
+    AutomationState::setQuitRequested(false);
+    QStringList errors;
+    const QMetaObject::Connection recording =
+        QObject::connect(m_editor, &Editor::errorAppended, [&errors](const QString &html) {
+            errors << QTextDocumentFragment::fromHtml(html).toPlainText();
+        });
     result.opened = open(path);
     if (result.opened) {
         const quint64 created = m_editor->engine()->adoptedCount();
         m_runStep(m_editor);
-        // What the script posted last (a click, a key) still takes effect
-        // before its output is read, as after a run from the command line.
-        QCoreApplication::processEvents();
         // A row's timers end with it: none fires into the next row.
         if (m_editor)
             m_editor->engine()->freeTimersSince(created);
         result.error = !m_editor || m_editor->errorStatus() != 0;
+        result.endedEarly = !m_editor || !m_editor->ranToEnd();
     } else {
         result.error = true;
+        result.endedEarly = true;
     }
+    QObject::disconnect(recording);
+    result.quitRequested = AutomationState::quitRequested();
     result.milliseconds = clock.elapsed();
+    result.errorText = errors.join(QLatin1Char('\n'));
     if (!m_editor)
         return result;
     result.outputHtml = m_editor->outputHtml();
     result.outputText = m_editor->outputArea()->toPlainText();
-    result.errorText = errorText(m_editor->outputArea()->document());
-    // An error shown without colour (displayError) still needs a text.
-    if (result.error && result.errorText.isEmpty())
-        result.errorText = result.outputText;
+    // An error shown without colour (displayError) still needs a text, and
+    // never one the script printed.
+    if (result.error && result.errorText.isEmpty()) {
+        const QStringList lines = result.outputText.split(QLatin1Char('\n')).filter(QRegularExpression("^Error:"));
+        result.errorText = lines.isEmpty() ? QCoreApplication::translate("QMDrovebot::ScriptRunner",
+                                                                         "The script failed without an error text")
+                                           : lines.join(QLatin1Char('\n'));
+    }
     return result;
 }
 
-QString ScriptRunner::errorText(const QTextDocument *document)
-{
-    QStringList lines;
-    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
-        QString line;
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            if (fragment.charFormat().foreground().color() == errorColour)
-                line += fragment.text();
-        }
-        if (!line.isEmpty())
-            lines.append(line);
-    }
-    // A <BR> inside a red text is a line separator within one block.
-    return lines.join(QLatin1Char('\n')).replace(QChar::LineSeparator, QLatin1Char('\n'));
-}
-
-void ScriptRunner::addEvidence(const QString &folder, ScriptRun *run)
+void ScriptRunner::addEvidence(const QString &folder, const QString &name, const Evidence::Snapshot &snapshot,
+                               ScriptRun *run)
 {
     QString error;
-    const QString path = Evidence::write(folder, run->path, run->outputText, &error);
+    const QString path = Evidence::write(folder, name, run->outputText, snapshot, &error);
     const QString line = path.isEmpty() ? QStringLiteral("No evidence: ") + error : QStringLiteral("Evidence: ") + path;
     for (QString *text : {&run->outputText, &run->errorText})
         *text += (text->isEmpty() ? QString() : QStringLiteral("\n")) + line;

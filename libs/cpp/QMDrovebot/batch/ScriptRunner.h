@@ -1,11 +1,11 @@
 #pragma once
 
+#include <QMDrovebot/automation/Evidence.h>
+
 #include <QPointer>
 #include <QString>
 
 #include <functional>
-
-class QTextDocument;
 
 namespace QMDrovebot {
 
@@ -18,9 +18,16 @@ struct ScriptRun
     // False when the file could not be opened; the pane then says why.
     bool opened = false;
     bool error = false;
+    // The script did not run to its end: it could not be opened, had a
+    // syntax error or an uncaught exception, or was stopped. A failed check
+    // is an error that does not end the script.
+    bool endedEarly = false;
+    // The script called quitApplication(): a batch ends after it.
+    bool quitRequested = false;
     QString outputHtml;
     QString outputText;
-    // The red texts of the output pane as plain text, one a line.
+    // The red texts this run added to the pane, as plain text in the order
+    // they came, whatever the script did to the pane afterwards.
     QString errorText;
     qint64 milliseconds = 0;
 };
@@ -31,26 +38,27 @@ struct ScriptRun
 class ScriptRunner
 {
 public:
-    // The call that runs the opened script; the default is the editor's
-    // run(). Whatever limits a script (a time limit, a stop from outside)
-    // wraps this one call.
+    // The call that runs the opened script and lets what it posted last take
+    // effect; the default is the editor's run() and one pass of the event
+    // loop. Whatever limits a script (a time limit, a stop from outside)
+    // replaces it and so covers both.
     using RunStep = std::function<void(Editor *)>;
 
     explicit ScriptRunner(Editor *editor);
 
     void setRunStep(RunStep step);
 
-    // A file that cannot be opened does not fall back to the text the editor
+    // Each row starts with an empty pane, so it shows only its own texts. A
+    // file that cannot be opened does not fall back to the text the editor
     // already holds: the row fails with the reason in red in the pane.
     ScriptRun run(const QString &path);
 
-    // The red texts of a pane: what a failed run reports.
-    static QString errorText(const QTextDocument *document);
-
-    // Taken right after the failure, while the windows still show it; the
-    // folder's path ends the run's output and its error text, so whoever
-    // reads either finds the evidence.
-    static void addEvidence(const QString &folder, ScriptRun *run);
+    // Taken right after the failure, while the windows still show it (or
+    // from `snapshot`, taken before a stop closed what the script waited
+    // for); the folder's path ends the run's output and its error text, so
+    // whoever reads either finds the evidence. `name` names the folder.
+    static void addEvidence(const QString &folder, const QString &name, const Evidence::Snapshot &snapshot,
+                            ScriptRun *run);
 
 private:
     bool open(const QString &path);

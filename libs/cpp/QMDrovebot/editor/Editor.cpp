@@ -338,6 +338,12 @@ void Editor::appendError(const QString &text)
     start.setCharFormat(QTextCharFormat());
     m_outputArea->setTextCursor(start);
     m_errorStatus = 1;
+    emit errorAppended(text);
+}
+
+bool Editor::ranToEnd() const
+{
+    return m_ranToEnd;
 }
 
 void Editor::displayError(const QString &message)
@@ -449,11 +455,14 @@ bool Editor::evaluateProgram(ScriptEngine::Failure *failure)
 
 void Editor::run()
 {
+    m_ranToEnd = false;
     if (!startRun())
         return;
     ScriptEngine::Failure failure;
     if (evaluateProgram(&failure))
         reportFailure(failure);
+    else
+        m_ranToEnd = true;
 }
 
 void Editor::reportFailure(const ScriptEngine::Failure &failure)

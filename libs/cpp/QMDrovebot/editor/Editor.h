@@ -58,6 +58,10 @@ public:
 
     // Appends a red error text to the output pane and marks the run failed.
     void appendError(const QString &text);
+    // Whether the latest run() evaluated its whole program: false after a
+    // syntax error, an uncaught exception, Stop or abort(), true after a run
+    // whose checks failed.
+    bool ranToEnd() const;
 
     void publishObject(QObject *object, const QString &name);
 
@@ -73,6 +77,8 @@ signals:
     void statusMessage(const QString &message);
     // The document's lasting note about its file (see DocWindow::fileStatus).
     void fileStatus(const QString &message);
+    // A red text appendError() added to the pane, as it was given (HTML).
+    void errorAppended(const QString &html);
     // The debugger of the debug run that is starting, before it is attached;
     // it is deleted when that run ends. Lets a test step or continue it.
     void debuggerCreated(QScriptEngineDebugger *debugger);
@@ -126,6 +132,7 @@ private:
 
     bool m_embeddedFunctionsEnabled = false;
     int m_errorStatus = 0;
+    bool m_ranToEnd = false;
 
     QtDefs m_qtDefs;
     QEventDefs m_qEventDefs;

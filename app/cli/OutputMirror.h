@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <mutex>
+
+class QTextDocument;
+
+// A copy of an output pane's plain text that any thread can read: when the
+// GUI thread is stuck in a script's native call, the watchdog still prints
+// what the script printed so far. It follows every change of the pane's
+// document, so it holds what toPlainText() would give.
+class OutputMirror : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit OutputMirror(QTextDocument *document, QObject *parent = nullptr);
+
+    QString text() const;
+
+private:
+    void follow(int position, int removed, int added);
+
+    QPointer<QTextDocument> m_document;
+    mutable std::mutex m_mutex;
+    QString m_text;
+};

@@ -1,0 +1,49 @@
+#include "TestSupport.h"
+#include "cli/OutputMirror.h"
+
+// The copy the watchdog prints must be what the pane would print, after
+// every kind of change a script or the editor makes to the pane.
+class tst_OutputMirror : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void followsThePane_data()
+    {
+        QTest::addColumn<QStringList>("steps"); // "append:", "html:" (at the end), "clear", "set:"
+        // clang-format off
+        QTest::newRow("appends") << QStringList{"append:a", "append:b c", "append:"};
+        QTest::newRow("line breaks and blanks") << QStringList{"append:x<br>y", "append:a&nbsp;b", "append:p\nq"};
+        QTest::newRow("red text at the end") << QStringList{"append:so far", "html:<p><font color=#AA0000>Error:<BR>Line:1</font></p>", "append:later"};
+        QTest::newRow("cleared and refilled") << QStringList{"append:old", "clear", "append:new"};
+        QTest::newRow("replaced") << QStringList{"append:old", "set:<b>all</b> new<br>two", "append:three"};
+        QTest::newRow("non-BMP and table") << QStringList{"append:\U0001F600", "append:<table><tr><td>c</td></tr></table>", "append:end"};
+        // clang-format on
+    }
+
+    void followsThePane()
+    {
+        QFETCH(QStringList, steps);
+        QTextEdit pane;
+        OutputMirror mirror(pane.document());
+        for (const QString &step : steps) {
+            const QString argument = step.section(QLatin1Char(':'), 1);
+            if (step.startsWith("append:")) {
+                pane.append(argument);
+            } else if (step.startsWith("html:")) {
+                QTextCursor end(pane.document());
+                end.movePosition(QTextCursor::End);
+                end.insertBlock();
+                end.insertHtml(argument);
+            } else if (step == "clear") {
+                pane.clear();
+            } else {
+                pane.setHtml(argument);
+            }
+            QCOMPARE(mirror.text(), pane.toPlainText());
+        }
+    }
+};
+
+QTEST_MAIN(tst_OutputMirror)
+#include "tst_outputmirror.moc"
