@@ -1,7 +1,8 @@
-// Paints the program's tool-bar and menu images. Run once after changing a
-// drawing; the PNGs it writes are committed under app/images.
+// Paints the program's tool-bar and menu images, and its icon at the sizes of
+// the desktop's icon theme. Run once after changing a drawing; the PNGs it
+// writes are committed under app/images and packaging/icons.
 //
-//   cmake --build build --target make_icons && build/tools/make_icons app/images
+//   cmake --build build --target make_icons && build/tools/make_icons app/images packaging/icons
 
 #include <QDir>
 #include <QGuiApplication>
@@ -105,6 +106,19 @@ void star(QPainter &p, const QColor &fill)
     p.setPen(pen(kInk, 3));
     p.setBrush(fill);
     p.drawPath(path);
+}
+
+void appIcon(QPainter &p)
+{
+    p.setPen(pen(kInk, 3));
+    p.setBrush(QColor(40, 60, 110));
+    p.drawRoundedRect(QRectF(6, 6, 52, 52), 10, 10);
+    QFont f;
+    f.setPixelSize(26);
+    f.setBold(true);
+    p.setFont(f);
+    p.setPen(kInk);
+    p.drawText(QRectF(6, 6, 52, 52), Qt::AlignCenter, QStringLiteral("JS"));
 }
 
 } // namespace
@@ -266,16 +280,16 @@ int main(int argc, char **argv)
         p.drawLine(8, 32, 56, 32);
     });
     save(dir, "star.png", [](QPainter &p) { star(p, QColor(250, 210, 90)); });
-    save(dir, "appicon.png", [](QPainter &p) {
-        p.setPen(pen(kInk, 3));
-        p.setBrush(QColor(40, 60, 110));
-        p.drawRoundedRect(QRectF(6, 6, 52, 52), 10, 10);
-        QFont f;
-        f.setPixelSize(26);
-        f.setBold(true);
-        p.setFont(f);
-        p.setPen(kInk);
-        p.drawText(QRectF(6, 6, 52, 52), Qt::AlignCenter, QStringLiteral("JS"));
-    });
+    save(dir, "appicon.png", appIcon);
+    // The desktop picks the size nearest to what it shows from the icon
+    // theme; a scaled-up 32-pixel picture would look blurred there.
+    if (argc > 2) {
+        const QString theme = QString::fromLocal8Bit(argv[2]);
+        for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+            const QString folder = QStringLiteral("%1/hicolor/%2x%2/apps").arg(theme).arg(size);
+            QDir().mkpath(folder);
+            save(folder, "corvella.png", appIcon, size);
+        }
+    }
     return 0;
 }
