@@ -151,7 +151,9 @@ void dragAndDrop(QWidget *source, int x1, int y1, QWidget *target, int x2, int y
     postMouse(QEvent::MouseButtonPress, source, x1, y1, Qt::LeftButton, Qt::LeftButton);
     // Far enough to pass the toolkit's start-drag distance.
     postMouse(QEvent::MouseMove, source, x1 + 7, y1 + 7, Qt::LeftButton, Qt::LeftButton);
-    auto *simulator = new DropSimulator;
+    // Owned by the source: a drag that never comes (the script never waits
+    // again) goes with the widget instead of living on unowned.
+    auto *simulator = new DropSimulator(source);
     simulator->setSource(source);
     simulator->setTarget(target, QPoint(x2, y2));
     // Its clock starts with the press it belongs to; a stopped script's
