@@ -80,6 +80,7 @@ bool CodeCompleter::complete()
         m_popup->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint);
         m_popup->setFocusPolicy(Qt::NoFocus);
         m_popup->setTextElideMode(Qt::ElideRight);
+        m_popup->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         m_popup->setUniformItemSizes(true);
         ScriptWindows::markOwn(m_popup);
         connect(m_popup.data(), &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {

@@ -223,7 +223,7 @@ void InputRecorder::windowShown(QWidget *window)
         finder = QStringLiteral("// no search finds this %1 alone").arg(className(window));
     else if (!variable.isEmpty())
         finder = QStringLiteral("var %1 = %2").arg(variable, finder);
-    m_script.openHandler(what, finder, loopLevel());
+    m_script.openHandler(what, finder, loopLevel(), !window->isModal());
     m_contexts.append({window, variable});
     emit changed();
 }

@@ -5,10 +5,12 @@
 namespace QMDrovebot {
 
 // The frame drawn around the widget under the mouse while the user picks
-// one, with the expression that finds it in a tool tip below. A window of
-// its own above the application's, which input passes through: drawn into
-// the application's windows it would change their widget trees, and so the
-// very names and IDs it shows.
+// one, with the expression that finds it in a tool tip below. Windows of
+// their own above the application's, which input passes through: drawn into
+// the application's windows they would change their widget trees, and so
+// the very names and IDs they show. The frame is four thin windows, not one
+// window with a hole, so the widget stays in view where windows cannot be
+// translucent or shaped (an X server without a compositor).
 class PickOutline : public QWidget
 {
     Q_OBJECT
@@ -20,13 +22,16 @@ public:
     // screen's bottom).
     void showAround(const QWidget *target, const QString &text);
     QString text() const;
+    void setVisible(bool visible) override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QRect m_frame; // in this window's coordinates
-    QRect m_tip;
+    PickOutline(PickOutline *tip, bool edge);
+
+    bool m_edge = false;
+    QList<PickOutline *> m_edges;
     QString m_text;
 };
 

@@ -28,10 +28,13 @@ struct RecordedScript::Item
 struct RecordedScript::Handler
 {
     Item *opener = nullptr;
-    int number = 0;
+    // Counted in the order the text shows them, once dropped ones are gone.
+    mutable int number = 0;
     QString what;
     QString finder;
     QString variable;
+    bool popup = false;
+    bool open = true;
     bool windowIds = false;
     Block body;
 };
@@ -100,7 +103,7 @@ RecordedScript::Item *RecordedScript::openerAt(int level) const
     return item;
 }
 
-void RecordedScript::openHandler(const QString &what, const QString &finder, int level)
+void RecordedScript::openHandler(const QString &what, const QString &finder, int level, bool popup)
 {
     Item *opener = openerAt(level);
     if (!opener) {
@@ -109,11 +112,11 @@ void RecordedScript::openHandler(const QString &what, const QString &finder, int
     }
     auto handler = std::make_unique<Handler>();
     handler->opener = opener;
-    handler->number = ++m_handlers;
     handler->what = what;
     handler->finder = finder;
     handler->variable =
         finder.startsWith(QLatin1String("var ")) ? finder.mid(4).section(QLatin1Char(' '), 0, 0) : QString();
+    handler->popup = popup;
     handler->body.owner = handler.get();
     m_open.push_back(handler.get());
     opener->handlers.push_back(std::move(handler));
@@ -121,8 +124,10 @@ void RecordedScript::openHandler(const QString &what, const QString &finder, int
 
 void RecordedScript::closeHandler()
 {
-    if (!m_open.empty())
-        m_open.pop_back();
+    if (m_open.empty())
+        return;
+    m_open.back()->open = false;
+    m_open.pop_back();
 }
 
 int RecordedScript::openHandlers() const
@@ -148,22 +153,29 @@ void RecordedScript::needButtonHelper()
 
 void RecordedScript::finish()
 {
-    while (!m_open.empty()) {
-        Handler *handler = m_open.back();
-        m_open.pop_back();
-        if (!handler->body.items.empty())
-            continue;
-        Item *opener = handler->opener;
-        auto &handlers = opener->handlers;
-        handlers.erase(std::find_if(handlers.begin(), handlers.end(),
-                                    [handler](const std::unique_ptr<Handler> &h) { return h.get() == handler; }));
-        if (!handlers.empty())
-            continue;
-        auto &items = opener->block->items;
-        items.erase(std::find_if(items.begin(), items.end(),
-                                 [opener](const std::unique_ptr<Item> &i) { return i.get() == opener; }));
-    }
+    dropUnanswered(*m_main);
+    m_open.clear();
     m_last = nullptr;
+}
+
+void RecordedScript::dropUnanswered(Block &block)
+{
+    for (size_t i = 0; i < block.items.size();) {
+        auto &handlers = block.items[i]->handlers;
+        for (auto &handler : handlers)
+            dropUnanswered(handler->body);
+        const size_t before = handlers.size();
+        handlers.erase(std::remove_if(handlers.begin(), handlers.end(),
+                                      [](const std::unique_ptr<Handler> &h) {
+                                          return h->body.items.empty() && (h->open || h->popup);
+                                      }),
+                       handlers.end());
+        // The statement only opened what is dropped: it goes too.
+        if (handlers.empty() && before > 0)
+            block.items.erase(block.items.begin() + long(i));
+        else
+            ++i;
+    }
 }
 
 bool RecordedScript::isEmpty() const
@@ -171,8 +183,24 @@ bool RecordedScript::isEmpty() const
     return m_main->items.empty();
 }
 
+namespace {
+
+template <typename Block> void numberHandlers(const Block &block, int *count)
+{
+    for (const auto &item : block.items) {
+        for (const auto &handler : item->handlers) {
+            handler->number = ++*count;
+            numberHandlers(handler->body, count);
+        }
+    }
+}
+
+} // namespace
+
 QString RecordedScript::text() const
 {
+    int count = 0;
+    numberHandlers(*m_main, &count);
     QString out;
     if (m_needsIds)
         out += QStringLiteral("generateIDs();\n");

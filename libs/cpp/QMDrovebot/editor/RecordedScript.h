@@ -42,8 +42,9 @@ public:
 
     // A window that the script must answer from a handler was shown at
     // `level`: `finder` waits for it (and may hold it in a variable),
-    // `what` names it in the handler's comment.
-    void openHandler(const QString &what, const QString &finder, int level);
+    // `what` names it in the handler's comment. A pop-up closes without an
+    // answer when it is dismissed.
+    void openHandler(const QString &what, const QString &finder, int level, bool popup = false);
     // The innermost such window closed.
     void closeHandler();
     int openHandlers() const;
@@ -55,9 +56,10 @@ public:
     // function that goes at the end.
     void needButtonHelper();
 
-    // Recording ends: handlers of windows still open that hold nothing (the
-    // menu that stopped the recording) are dropped with their openers, so
-    // the replay never waits on a window nobody answers.
+    // Recording ends. Handlers that hold nothing are dropped with their
+    // openers when their window is still open or was a pop-up (the menu that
+    // stopped the recording): the replay would open it and wait for ever on
+    // a window nobody answers.
     void finish();
 
     bool isEmpty() const;
@@ -70,12 +72,12 @@ private:
 
     Block &currentBlock();
     Item *openerAt(int level) const;
+    void dropUnanswered(Block &block);
     void render(const Block &block, int depth, QString *out) const;
 
     std::unique_ptr<Block> m_main;
     std::vector<Handler *> m_open;
     Item *m_last = nullptr;
-    int m_handlers = 0;
     bool m_needsIds = false;
     bool m_needsButtonHelper = false;
 };

@@ -137,8 +137,8 @@ void ScriptWritingTools::startRecording()
     DocWindow *document = m_editor->textEdit();
     QTextCursor cursor = document->textCursor();
     cursor.clearSelection();
-    // The lines go in on a line of their own.
-    if (!cursor.atBlockStart()) {
+    // The lines go in on lines of their own, before the next line.
+    if (!cursor.atBlockStart() && !cursor.movePosition(QTextCursor::NextBlock)) {
         cursor.movePosition(QTextCursor::EndOfBlock);
         cursor.insertText(QStringLiteral("\n"));
     }
@@ -174,7 +174,11 @@ void ScriptWritingTools::writeRecording()
     edit.endEditBlock();
     m_start.setPosition(start);
     m_end.setPosition(start + text.size());
-    document->setTextCursor(m_end);
+    // The latest line in view, not the helper function after it.
+    const int helper = text.lastIndexOf(QLatin1Char('\n') + WidgetLocator::buttonHelper());
+    QTextCursor latest = m_end;
+    latest.setPosition(start + (helper >= 0 ? helper : text.size()));
+    document->setTextCursor(latest);
     document->ensureCursorVisible();
 }
 
