@@ -4,7 +4,7 @@
 // included. Here a script does what you would do with the mouse.
 //
 // From the project root, under a real X server, it also draws
-// docs/recording.png, the picture of a recording in progress:
+// docs/corvella-recording.png, the picture of a recording in progress:
 //     xvfb-run -a ./corvella --run examples/record_and_pick.js
 // From any other folder (the test suite runs it from its build folder) the
 // picture is drawn and checked but not saved.
@@ -58,7 +58,7 @@ Test.verify(picture != null && picture.width == 600);
 picture.deleteLater();
 var atProjectRoot = getFileNames("docs", "scripting.md").length == 1;
 if (atProjectRoot)
-    grabAndSave(frame, "docs/recording.png");
+    grabAndSave(frame, "docs/corvella-recording.png");
 
 // The dialog is closed: the shortcut reaches the window again.
 shortCutPress("Ctrl+Shift+R");
