@@ -9,6 +9,7 @@
 #include <QMDrovebot/editor/PickOutline.h>
 #include <QMDrovebot/editor/ScriptWritingTools.h>
 #include <QMDrovebot/editor/WidgetPicker.h>
+#include <QMDrovebot/engine/OutputArea.h>
 
 // Record and Pick in the order-form example with the script editor window
 // beside it, as `corvella --app` opens it inside the program: a scenario
@@ -21,10 +22,16 @@ class tst_RecordReplay : public QObject
 private slots:
     void initTestCase();
     void recordingReplays();
+    void dragReplays();
     void pick_data();
     void pick();
 
 private:
+    // Records what `scenario` does in the program.
+    QString record(const QString &scenario);
+    // Runs `script` inside the real program; its output when it fails.
+    static QByteArray replayFails(const QString &script);
+
     OrderForm m_form;
     QMDrovebot::MainWindow *m_window = nullptr;
 };
@@ -78,39 +85,68 @@ function answer(title, how) {
         // Named apart, so the recording brings its own.
         QMDrovebot::WidgetLocator::buttonHelper().replace(QStringLiteral("buttonWithText"), QStringLiteral("button"));
 
-    QMDrovebot::Editor *editor = m_window->editor();
-    editor->textEdit()->setPlainText(scenario);
-    auto *state = m_window->findChild<QLabel *>(QStringLiteral("recordingState"));
-    m_window->startRecording();
-    QVERIFY(state->isVisible());
-    QCOMPARE(m_window->writingTools()->recordAction()->text(), QStringLiteral("Stop Recording"));
-    editor->run();
-    QCOMPARE(editor->errorStatus(), 0);
-    m_window->stopRecording();
-    QVERIFY(!state->isVisible());
-    const QString recorded = m_window->writingTools()->recorder()->text();
-    // Into the document at its cursor, and nothing of the scenario's own.
-    QVERIFY(editor->textEdit()->toPlainText().startsWith(recorded));
+    const QString recorded = record(scenario);
     QVERIFY2(recorded.contains(QStringLiteral("keyPress(getWidgetByObjectName(\"customer\"), \"Ada\");")),
              qPrintable(recorded));
     QVERIFY2(recorded.contains(QStringLiteral("clickMenuItem(getVisiblePopup(), \"&Clear All...\");")),
              qPrintable(recorded));
     QCOMPARE(recorded.count(QStringLiteral("createTimer()")), 3);
-
-    QTemporaryDir dir;
-    const QString replay =
-        TestSupport::writeFile(dir.filePath(QStringLiteral("replay.js")), (recorded + QStringLiteral(R"js(
+    const QByteArray failed = replayFails(recorded + QStringLiteral(R"js(
 waitFor(function () { return getWidgetByObjectName("orders").rowCount == 2; }, 5000);
 Test.compare(getWidgetByObjectName("orders").rowCount, 2);
 Test.compare(getWidgetByObjectName("status").text, "2 order(s)");
 Test.verify(getVisibleDialog() == null);
-printout("replayed");
-)js"))
-                                                                              .toUtf8());
+)js"));
+    QVERIFY2(failed.isEmpty(), failed.constData());
+}
+
+void tst_RecordReplay::dragReplays()
+{
+    // Properties a script sets are no input: both runs set them alike.
+    const QString setUp = QStringLiteral("var c = getWidgetByObjectName(\"customer\");\n"
+                                         "c.text = \"Ada\"; c.dragEnabled = true; c.selectAll();\n");
+    const QString recorded =
+        record(setUp + QStringLiteral("dragAndDrop(c, 5, c.height / 2, c, c.width - 5, c.height / 2);\n"
+                                      "waitFor(function () { return c.text != \"Ada\"; }, 5000);\n"));
+    QVERIFY2(recorded.startsWith(QStringLiteral("dragAndDrop(getWidgetByObjectName(\"customer\"), 5, ")),
+             qPrintable(recorded));
+    QCOMPARE(m_form.findChild<QLineEdit *>(QStringLiteral("customer"))->text(), QStringLiteral("AdaAda"));
+    const QByteArray failed =
+        replayFails(setUp + recorded +
+                    QStringLiteral("waitFor(function () { return c.text == \"AdaAda\"; }, 5000);\n"
+                                   "Test.compare(c.text, \"AdaAda\");\n"));
+    QVERIFY2(failed.isEmpty(), failed.constData());
+}
+
+QString tst_RecordReplay::record(const QString &scenario)
+{
+    QMDrovebot::Editor *editor = m_window->editor();
+    editor->textEdit()->setPlainText(scenario);
+    auto *state = m_window->findChild<QLabel *>(QStringLiteral("recordingState"));
+    m_window->startRecording();
+    const bool shown = state->isVisible();
+    const bool stopShown = m_window->writingTools()->recordAction()->text() == QLatin1String("Stop Recording");
+    editor->run();
+    m_window->stopRecording();
+    const QString recorded = m_window->writingTools()->recorder()->text();
+    // Into the document at its cursor, and nothing of the scenario's own.
+    if (!shown || !stopShown || state->isVisible() || editor->errorStatus() != 0 ||
+        !editor->textEdit()->toPlainText().startsWith(recorded))
+        return QStringLiteral("no recording: ") + editor->outputArea()->toPlainText();
+    return recorded;
+}
+
+QByteArray tst_RecordReplay::replayFails(const QString &script)
+{
+    QTemporaryDir dir;
+    const QString path = TestSupport::writeFile(dir.filePath(QStringLiteral("replay.js")),
+                                                (script + QStringLiteral("printout(\"replayed\");\n")).toUtf8());
     const TestSupport::Run run =
-        TestSupport::corvella({QStringLiteral("--run"), replay, QStringLiteral("--timeout"), QStringLiteral("60"),
+        TestSupport::corvella({QStringLiteral("--run"), path, QStringLiteral("--timeout"), QStringLiteral("60"),
                                QStringLiteral("--app"), QStringLiteral(CORVELLA_ORDERFORM)});
-    QVERIFY2(run.status == 0 && run.out.contains("replayed"), (run.out + run.err + recorded.toUtf8()).constData());
+    if (run.status == 0 && run.out.contains("replayed"))
+        return QByteArray();
+    return run.out + run.err + script.toUtf8();
 }
 
 void tst_RecordReplay::pick_data()

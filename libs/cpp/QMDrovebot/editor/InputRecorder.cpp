@@ -92,6 +92,7 @@ void InputRecorder::start(const QString &script)
     m_waited.clear();
     m_press = Press();
     m_statements = 0;
+    m_typedInto = nullptr;
     m_recording = true;
     qApp->installEventFilter(this);
 }
@@ -205,6 +206,7 @@ bool InputRecorder::eventFilter(QObject *watched, QEvent *event)
 
 void InputRecorder::windowShown(QWidget *window)
 {
+    m_typedInto = nullptr;
     if (!isHandled(window)) {
         if (!m_shown.contains(window))
             m_shown.append(window);
@@ -230,6 +232,7 @@ void InputRecorder::windowShown(QWidget *window)
 
 void InputRecorder::windowHidden(QWidget *window)
 {
+    m_typedInto = nullptr;
     for (int i = m_contexts.size() - 1; i >= 0; --i) {
         if (m_contexts.at(i).window != window)
             continue;
@@ -365,7 +368,10 @@ void InputRecorder::keyPress(QWidget *widget, QKeyEvent *event)
     if (key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt || key == Qt::Key_Meta ||
         key == Qt::Key_AltGr || key == 0 || key == Qt::Key_unknown)
         return;
-    const QString target = expression(widget);
+    // Finding a widget walks the whole application; a run of characters
+    // into one widget needs it once.
+    const bool typingOn = widget == m_typedInto && m_statements == m_typedAt;
+    const QString target = typingOn ? m_typedTarget : expression(widget);
     if (target.isEmpty()) {
         add(widget, unlocated(QStringLiteral("keyPress"), widget));
         return;
@@ -383,7 +389,9 @@ void InputRecorder::keyPress(QWidget *widget, QKeyEvent *event)
     } else if (!text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) { return c.isPrint(); })) {
         waitForWindowOf(widget);
         m_script.addText(target, text, loopLevel());
-        ++m_statements;
+        m_typedInto = widget;
+        m_typedTarget = target;
+        m_typedAt = ++m_statements;
         emit changed();
     } else if (key == Qt::Key_Space) {
         add(widget, QStringLiteral("spacePress(%1);").arg(target));

@@ -98,6 +98,11 @@ private:
         int statements = -1;
     } m_press;
     int m_statements = 0;
+    // The widget typed into last and its expression, while nothing else
+    // happened since.
+    QPointer<QWidget> m_typedInto;
+    QString m_typedTarget;
+    int m_typedAt = -1;
 
     // The last event seen, to tell its propagation to the parents from a
     // new event.

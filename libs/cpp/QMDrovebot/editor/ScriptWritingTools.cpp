@@ -50,7 +50,11 @@ ScriptWritingTools::ScriptWritingTools(Editor *editor, QMainWindow *window)
     }
     connect(m_picker, &WidgetPicker::picked, this, &ScriptWritingTools::picked);
     connect(m_picker, &WidgetPicker::finished, this, &ScriptWritingTools::showState);
-    connect(m_recorder, &InputRecorder::changed, this, &ScriptWritingTools::writeRecording);
+    // Characters typed in a burst (a script's keyPress) are written once.
+    m_writeSoon.setSingleShot(true);
+    m_writeSoon.setInterval(0);
+    connect(&m_writeSoon, &QTimer::timeout, this, &ScriptWritingTools::writeRecording);
+    connect(m_recorder, &InputRecorder::changed, &m_writeSoon, qOverload<>(&QTimer::start));
 
     m_state->setObjectName(QStringLiteral("recordingState"));
     m_state->setStyleSheet(QStringLiteral("QLabel{background: #B01030; color: white; font-weight: bold; "
@@ -152,6 +156,8 @@ void ScriptWritingTools::startRecording()
 void ScriptWritingTools::stopRecording()
 {
     m_recorder->stop();
+    m_writeSoon.stop();
+    writeRecording();
     showState();
 }
 

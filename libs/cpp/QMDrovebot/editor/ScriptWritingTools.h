@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QTextCursor>
+#include <QTimer>
 
 class QAction;
 class QLabel;
@@ -57,6 +58,7 @@ private:
     QTextCursor m_start;
     QTextCursor m_end;
     bool m_written = false;
+    QTimer m_writeSoon;
 };
 
 } // namespace QMDrovebot
