@@ -41,7 +41,12 @@ answer.timeout.connect(function () {
 });
 mouseClick(getWidgetByObjectName("compressButton"));
 delay(0);
-singleShotTimer(50).timeout.connect(function () { clickMenuItem(getVisiblePopup(), "Stop Recording"); });
+var stop = singleShotTimer(50);
+stop.timeout.connect(function () {
+    if (getVisiblePopup() == null)
+        return stop.start();
+    clickMenuItem(getVisiblePopup(), "Stop Recording");
+});
 mouseClick(getWidgetByObjectName("appButton"));
 delay(0);
 Test.verify(!getWidgetByObjectName("recordingState").visible);
