@@ -125,6 +125,7 @@ WidgetLocator WidgetLocator::locate(QWidget *widget)
         aboveLocators.append(direct(ancestor));
     const QString name = widget->objectName();
     const QString ownClass = className(widget);
+    // A name below the nearest ancestor found alone beats any class.
     for (int pass = 0; pass < 2; ++pass) {
         for (int i = 0; i < ancestors.size(); ++i) {
             const WidgetLocator &above = aboveLocators.at(i);

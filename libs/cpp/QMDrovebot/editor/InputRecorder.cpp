@@ -21,6 +21,7 @@ namespace QMDrovebot {
 
 namespace {
 
+// How long the replay waits for a window before it reports a failure.
 const char kPatience[] = "10000";
 
 int loopLevel()
@@ -53,6 +54,9 @@ QString unlocated(const QString &call, const QWidget *widget)
     return QStringLiteral("// %1: no expression finds this %2").arg(call, className(widget));
 }
 
+// A modal dialog holds the replaying script until it is answered, and so
+// does a menu that a button opens; pop-ups that do not are answered the
+// same way, which works for both.
 bool isHandled(const QWidget *window)
 {
     return window->isModal() || window->windowType() == Qt::Popup;
