@@ -21,6 +21,7 @@
 #include <QMDrovebot/editor/Editor.h>
 #include <QMDrovebot/editor/FindDialog.h>
 #include <QMDrovebot/editor/RecoveryFile.h>
+#include <QMDrovebot/editor/ScriptWritingTools.h>
 #include <QMDrovebot/ids/WidgetIds.h>
 #include <QMWidgets/App.h>
 #include <QMWidgets/RecentFiles.h>
@@ -65,6 +66,9 @@ JSMainWindow::JSMainWindow(QWidget *parent)
         m_fileStatus->setText(message);
         m_fileStatus->setVisible(!message.isEmpty());
     });
+    m_writing = new QMDrovebot::ScriptWritingTools(m_editor, this);
+    addAction(m_writing->pickAction());
+    addAction(m_writing->recordAction());
     statusBar()->setStyleSheet(QStringLiteral("QStatusBar{background-color: #303030; color: #FFFFFF}"));
     statusBar()->showMessage(tr("Ready"), 2000);
 }
@@ -90,6 +94,11 @@ void JSMainWindow::closeBatchWindow()
         return;
     m_batchWindow->batchArea()->abandon();
     m_batchWindow->close();
+}
+
+QMDrovebot::ScriptWritingTools *JSMainWindow::writingTools() const
+{
+    return m_writing;
 }
 
 QMDrovebot::Editor *JSMainWindow::editor() const
@@ -348,6 +357,21 @@ void JSMainWindow::zoomIn()
 void JSMainWindow::zoomOut()
 {
     m_editor->zoomOut();
+}
+
+void JSMainWindow::pickWidget()
+{
+    m_writing->pickWidget();
+}
+
+void JSMainWindow::startRecording()
+{
+    m_writing->startRecording();
+}
+
+void JSMainWindow::stopRecording()
+{
+    m_writing->stopRecording();
 }
 
 void JSMainWindow::publishObject(QObject *object, const QString &name)

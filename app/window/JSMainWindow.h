@@ -12,6 +12,7 @@ namespace QMDrovebot {
 class Editor;
 class FindDialog;
 class MainWindow;
+class ScriptWritingTools;
 } // namespace QMDrovebot
 
 // The document window: hosts the editor, keeps the recent-file list and
@@ -39,6 +40,8 @@ public:
     QMDrovebot::MainWindow *batchWindow() const;
     // Ends a running batch and closes its window: the program is closing.
     void closeBatchWindow();
+    // Pick Widget and Record; the frame also lists their actions.
+    QMDrovebot::ScriptWritingTools *writingTools() const;
     // The lasting note about the document's file; empty when all is well.
     QString fileStatusText() const;
 
@@ -85,6 +88,9 @@ public slots:
     void showCompressedContent();
     void zoomIn();
     void zoomOut();
+    void pickWidget();
+    void startRecording();
+    void stopRecording();
 
 private:
     void loadRecentFiles();
@@ -100,4 +106,5 @@ private:
     // Its own top-level window, so it has no parent; a script may delete it.
     QPointer<QMDrovebot::MainWindow> m_batchWindow;
     QLabel *m_fileStatus = nullptr;
+    QMDrovebot::ScriptWritingTools *m_writing = nullptr;
 };

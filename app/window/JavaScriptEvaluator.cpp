@@ -11,6 +11,7 @@
 
 #include <QMDrovebot/editor/Editor.h>
 #include <QMDrovebot/editor/RecoveryFile.h>
+#include <QMDrovebot/editor/ScriptWritingTools.h>
 #include <QMWidgets/App.h>
 #include <QMWidgets/AppMenu.h>
 
@@ -77,6 +78,8 @@ JavaScriptEvaluator::JavaScriptEvaluator(QWidget *parent)
     // The application's own entry leads the framework's menu.
     QAction *firstFrameworkEntry = appMenu->actions().value(0);
     appMenu->insertAction(firstFrameworkEntry, m_mainWindow->batchAction());
+    appMenu->insertAction(firstFrameworkEntry, m_mainWindow->writingTools()->pickAction());
+    appMenu->insertAction(firstFrameworkEntry, m_mainWindow->writingTools()->recordAction());
     appMenu->insertSeparator(firstFrameworkEntry);
     connect(appMenu, &QMWidgets::AppMenu::quitPressed, this, &QWidget::close);
 

@@ -35,7 +35,10 @@ void Delay::wait(QEventLoop &loop, qint64 milliseconds)
     // rounds down, so it never claims more time than has passed.
     for (;;) {
         due = false;
-        timer.start(int(std::min<qint64>(milliseconds - clock.elapsed(), INT_MAX)));
+        // Never negative: on a busy machine the clock may already be past
+        // the end here, and a timer refused would leave the loop waiting
+        // for ever.
+        timer.start(int(std::clamp<qint64>(milliseconds - clock.elapsed(), 0, INT_MAX)));
         // A zero-time timer still lets one full pass of pending events through.
         loop.exec();
         if (!due || clock.elapsed() >= milliseconds)

@@ -99,10 +99,12 @@ void postShortcut(const QString &shortcut, QWidget *disabled)
     if (parsed.key < 1)
         return;
     // A window's shortcuts fire only while it is the active window; in
-    // another program the user may have pressed Run in Corvella's window.
-    // The window system activates it later; the toolkit, which matches the
-    // shortcut, is told now, before the key arrives.
-    if (AutomationState::followsActiveWindow() && !receiver->isActiveWindow()) {
+    // another program the user may have pressed Run in Corvella's window,
+    // and a closed modal dialog does not always hand the activation back
+    // (never off screen). The window system activates it later; the
+    // toolkit, which matches the shortcut, is told now, before the key
+    // arrives. An open modal dialog keeps it: the key is not for it.
+    if (!receiver->isActiveWindow() && (AutomationState::followsActiveWindow() || !QApplication::activeModalWidget())) {
         receiver->activateWindow();
         QApplication::setActiveWindow(receiver);
     }

@@ -75,6 +75,35 @@ int KeyNames::keyCode(const QString &name)
     return table().value(name, -1);
 }
 
+QString KeyNames::name(int keyCode)
+{
+    // "Shift", "Ctrl", "Meta" and "Alt" name keys too; modifiers are written
+    // apart, so a key code finds its own name.
+    const QHash<QString, int> &keys = table();
+    for (auto it = keys.cbegin(); it != keys.cend(); ++it) {
+        if (it.value() == keyCode)
+            return it.key();
+    }
+    return QString();
+}
+
+QString KeyNames::shortcutText(int key, Qt::KeyboardModifiers modifiers)
+{
+    const QString keyName = name(key);
+    if (keyName.isEmpty())
+        return QString();
+    QString text;
+    if (modifiers & Qt::ControlModifier)
+        text += QLatin1String("Ctrl+");
+    if (modifiers & Qt::ShiftModifier)
+        text += QLatin1String("Shift+");
+    if (modifiers & Qt::AltModifier)
+        text += QLatin1String("Alt+");
+    if (modifiers & Qt::MetaModifier)
+        text += QLatin1String("Meta+");
+    return text + keyName;
+}
+
 Qt::KeyboardModifier KeyNames::modifier(const QString &name)
 {
     if (name == QLatin1String("Shift"))

@@ -24,6 +24,11 @@ public:
     // The key code of a name, or -1 when the name is not in the table (also
     // before the table has been filled).
     static int keyCode(const QString &name);
+    // The name of a key code, or empty when the table has none.
+    static QString name(int keyCode);
+    // The text that parse() turns back into `key` with `modifiers`, or empty
+    // when the key has no name.
+    static QString shortcutText(int key, Qt::KeyboardModifiers modifiers);
 
     // Shift, Ctrl, Meta and Alt; NoModifier for any other text.
     static Qt::KeyboardModifier modifier(const QString &name);

@@ -98,10 +98,25 @@ const ScriptFunction *ScriptApi::functions(int *count)
     return kFunctions;
 }
 
+namespace {
+
+// On the engine, where scripts cannot reach it.
+const char kPublished[] = "corvellaPublishedObjects";
+
+} // namespace
+
 void ScriptApi::publishObject(QScriptEngine *engine, QObject *object, const QString &name)
 {
     QScriptValue global = engine->globalObject();
     global.setProperty(name, engine->newQObject(object, QScriptEngine::QtOwnership), global.propertyFlags(name));
+    QStringList names = publishedNames(engine);
+    if (!names.contains(name))
+        engine->setProperty(kPublished, names << name);
+}
+
+QStringList ScriptApi::publishedNames(const QScriptEngine *engine)
+{
+    return engine->property(kPublished).toStringList();
 }
 
 void ScriptApi::install(QScriptEngine *engine, const Objects &objects)

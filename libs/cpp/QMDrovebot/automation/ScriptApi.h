@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QScriptEngine>
+#include <QStringList>
 
 class QObject;
 
@@ -40,6 +41,9 @@ public:
     // Wraps `object` with toolkit ownership (scripts never delete it) and sets
     // it as a property of the global object, keeping existing flags.
     static void publishObject(QScriptEngine *engine, QObject *object, const QString &name);
+    // The names objects were published under, in publishing order; objects
+    // that scripts merely kept in globals are not among them.
+    static QStringList publishedNames(const QScriptEngine *engine);
 
     static const ScriptFunction *functions(int *count);
 

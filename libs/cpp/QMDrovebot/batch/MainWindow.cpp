@@ -5,6 +5,7 @@
 #include <QMDrovebot/automation/Support.h>
 #include <QMDrovebot/editor/Editor.h>
 #include <QMDrovebot/editor/FindDialog.h>
+#include <QMDrovebot/editor/ScriptWritingTools.h>
 #include <QMDrovebot/ids/WidgetIds.h>
 
 #include <QAction>
@@ -121,6 +122,8 @@ MainWindow::MainWindow(QWidget *parent)
         &MainWindow::generateIDs);
     add(runMenu, QStringLiteral("&Restore The Original ToolTips"), QKeySequence(QStringLiteral("F7")), none, this,
         &MainWindow::restoreOriginalToolTips);
+    m_writing = new ScriptWritingTools(m_editor, this);
+    runMenu->addActions({m_writing->pickAction(), m_writing->recordAction()});
     QAction *aliasesAction = add(runMenu, QStringLiteral("&Show Aliases"), QKeySequence(QStringLiteral("F10")),
                                  icon("ViewTrack", "", "N"), this, &MainWindow::showAliaces);
 
@@ -356,6 +359,26 @@ void MainWindow::options()
 {
     OptionsDialog dialog(nullptr);
     dialog.exec();
+}
+
+ScriptWritingTools *MainWindow::writingTools() const
+{
+    return m_writing;
+}
+
+void MainWindow::pickWidget()
+{
+    m_writing->pickWidget();
+}
+
+void MainWindow::startRecording()
+{
+    m_writing->startRecording();
+}
+
+void MainWindow::stopRecording()
+{
+    m_writing->stopRecording();
 }
 
 void MainWindow::publishObject(QObject *object, const QString &name)

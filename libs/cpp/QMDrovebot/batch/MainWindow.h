@@ -12,6 +12,7 @@ namespace QMDrovebot {
 class BatchArea;
 class Editor;
 class FindDialog;
+class ScriptWritingTools;
 
 // The automation tool's own script editor window: the editor with menus,
 // tool bars and a status bar, and the batch area in a dock ("Batch Area",
@@ -32,6 +33,7 @@ public:
     QDockWidget *batchDock() const;
     QAction *onTopAction() const;
     QStringList recentFiles() const;
+    ScriptWritingTools *writingTools() const;
 
     // Host operations for programs that embed the window.
     void publishObject(QObject *object, const QString &name);
@@ -59,6 +61,9 @@ public slots:
     void find();
     void batch();
     void options();
+    void pickWidget();
+    void startRecording();
+    void stopRecording();
 
 private:
     void loadRecentFiles();
@@ -75,6 +80,7 @@ private:
     BatchArea *m_batchArea = nullptr;
     QDockWidget *m_batchDock = nullptr;
     QString m_documentTitle;
+    ScriptWritingTools *m_writing = nullptr;
 };
 
 } // namespace QMDrovebot

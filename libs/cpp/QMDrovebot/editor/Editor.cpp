@@ -1,5 +1,6 @@
 #include "Editor.h"
 
+#include "CodeCompleter.h"
 #include "DeletionGuard.h"
 #include "DocWindow.h"
 #include "LineTextWidget.h"
@@ -60,6 +61,7 @@ Editor::Editor(QWidget *parent)
 
     connect(m_textEdit, &QTextEdit::textChanged, this, &Editor::cursorChanged);
     connect(m_textEdit, &QTextEdit::cursorPositionChanged, this, &Editor::cursorChanged);
+    new CodeCompleter(m_textEdit, m_engine, this);
 
     setZoom(QMWidgets::App::settingValue(QStringLiteral("zoom"), 0).toInt());
 

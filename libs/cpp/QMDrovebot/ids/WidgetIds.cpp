@@ -250,8 +250,19 @@ void WidgetIds::restoreOriginalToolTips()
 
 void WidgetIds::generateIDsForWidget(QWidget *widget)
 {
+    const QHash<const QWidget *, QString> ids = idsForWidget(widget);
+    for (auto it = ids.cbegin(); it != ids.cend(); ++it) {
+        auto *descendant = const_cast<QWidget *>(it.key());
+        descendant->setToolTip(it.value());
+        EditorFilter::watch(descendant);
+    }
+}
+
+QHash<const QWidget *, QString> WidgetIds::idsForWidget(QWidget *widget)
+{
+    QHash<const QWidget *, QString> ids;
     if (!widget)
-        return;
+        return ids;
     const QList<QWidget *> descendants = widget->findChildren<QWidget *>();
     ToolTips toolTips;
     for (QWidget *descendant : descendants)
@@ -262,10 +273,9 @@ void WidgetIds::generateIDsForWidget(QWidget *widget)
     for (QWidget *descendant : descendants)
         names.insert(reinterpret_cast<IdNaming::Key>(descendant), builder.fullName(descendant));
     const IdNaming::NameMap shortened = IdNaming::shorten(names);
-    for (QWidget *descendant : descendants) {
-        descendant->setToolTip(QStringLiteral("Vis/") + shortened.value(reinterpret_cast<IdNaming::Key>(descendant)));
-        EditorFilter::watch(descendant);
-    }
+    for (QWidget *descendant : descendants)
+        ids.insert(descendant, QStringLiteral("Vis/") + shortened.value(reinterpret_cast<IdNaming::Key>(descendant)));
+    return ids;
 }
 
 void WidgetIds::showAliases()

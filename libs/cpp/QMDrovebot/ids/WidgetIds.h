@@ -41,6 +41,9 @@ public:
     // Every application widget's ID as generateIDs() gives it, without
     // showing any: reports and evidence name widgets by it.
     static QHash<const QWidget *, QString> currentIds();
+    // The "Vis/" IDs generateIDsForWidget(widget) would show, without
+    // showing them.
+    static QHash<const QWidget *, QString> idsForWidget(QWidget *widget);
 
     // "/" + segment for each object from the top down to `object`; only the
     // tool tips in `toolTips` count, not the objects' current ones.
