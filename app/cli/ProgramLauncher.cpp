@@ -3,6 +3,9 @@
 #include "CommandLine.h"
 #include "ProgramCheck.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <link.h>
+#endif
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -40,6 +43,34 @@ QString ProgramLauncher::attachLibrary() const
     return QString();
 }
 
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+// A library built with AddressSanitizer can be preloaded only after the
+// sanitizer's own runtime: the sanitized test run attaches to programs too.
+QString sanitizerRuntime()
+{
+    QString found;
+    dl_iterate_phdr(
+        [](dl_phdr_info *info, size_t, void *data) {
+            const QString name = QString::fromLocal8Bit(info->dlpi_name);
+            if (!name.contains(QLatin1String("libasan.so")))
+                return 0;
+            *static_cast<QString *>(data) = name;
+            return 1;
+        },
+        &found);
+    return found;
+}
+#else
+QString sanitizerRuntime()
+{
+    return QString();
+}
+#endif
+
+} // namespace
+
 bool ProgramLauncher::refuse(const QString &line)
 {
     m_process.kill();
@@ -60,9 +91,9 @@ bool ProgramLauncher::attach()
                           .arg(QCoreApplication::applicationFilePath()));
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    const QString preloads = environment.value(QStringLiteral("LD_PRELOAD"));
-    environment.insert(QStringLiteral("LD_PRELOAD"),
-                       preloads.isEmpty() ? library : library + QLatin1Char(' ') + preloads);
+    QStringList preloads{sanitizerRuntime(), library, environment.value(QStringLiteral("LD_PRELOAD"))};
+    preloads.removeAll(QString());
+    environment.insert(QStringLiteral("LD_PRELOAD"), preloads.join(QLatin1Char(' ')));
     environment.insert(QStringLiteral("CORVELLA_ATTACH"),
                        m_mode == Mode::Editor ? QStringLiteral("editor") : QStringLiteral("run"));
     WorkerProcess::Options options;

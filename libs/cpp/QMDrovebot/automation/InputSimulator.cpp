@@ -150,6 +150,8 @@ void clickMenuItem(QWidget *widget, const QString &text)
 
 void dragAndDrop(QWidget *source, int x1, int y1, QWidget *target, int x2, int y2)
 {
+    if (!source)
+        return;
     postMouse(QEvent::MouseButtonPress, source, x1, y1, Qt::LeftButton, Qt::LeftButton);
     // Far enough to pass the toolkit's start-drag distance.
     postMouse(QEvent::MouseMove, source, x1 + 7, y1 + 7, Qt::LeftButton, Qt::LeftButton);

@@ -38,9 +38,22 @@ void prepareHostProgram(QWidget *applicationWidget)
     AutomationState::setFollowsActiveWindow(applicationWidget == nullptr);
 }
 
+namespace {
+
+QPointer<MainWindow> g_window;
+
+// Gone before the application object, whose widgets it refers to; also when
+// the application never ran its event loop's end (a test, an early exit).
+void closeScriptEditor()
+{
+    delete g_window;
+}
+
+} // namespace
+
 MainWindow *openScriptEditor(QWidget *applicationWidget)
 {
-    static QPointer<MainWindow> window;
+    QPointer<MainWindow> &window = g_window;
     if (!window) {
         prepareHostProgram(applicationWidget);
         // A tool window: closing the application's last window still ends
@@ -48,8 +61,8 @@ MainWindow *openScriptEditor(QWidget *applicationWidget)
         window = new MainWindow;
         window->setWindowFlag(Qt::Tool);
         window->setAttribute(Qt::WA_QuitOnClose, false);
-        // Gone before the application object, whose widgets it refers to.
-        QObject::connect(qApp, &QCoreApplication::aboutToQuit, [] { delete window; });
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, closeScriptEditor);
+        qAddPostRoutine(closeScriptEditor);
         placeBeside(window, AutomationState::applicationWidget());
     }
     window->show();
