@@ -26,9 +26,11 @@ private slots:
         const QString stopped = QStringLiteral("Evaluation Error: Line:%1\nError: Script evaluation is stopped by "
                                                "user\nBacktrace: <global>() at %1\n");
         // A script stopped while it computes: where it stood is not known.
-        const QString computing = QStringLiteral("Evaluation Error: Line:?\nError: Script evaluation is stopped by user\n");
+        const QString computing =
+            QStringLiteral("Evaluation Error: Line:?\nError: Script evaluation is stopped by user\n");
         const QString limit = QStringLiteral("Error: the script ran into its time limit of 1 second\n") + stopped;
-        const QString computingLimit = QStringLiteral("Error: the script ran into its time limit of 1 second\n") + computing;
+        const QString computingLimit =
+            QStringLiteral("Error: the script ran into its time limit of 1 second\n") + computing;
         // The snapshot tells the test that the script has reached its loop.
         const QString loop = QStringLiteral("printout(\"so far\");\nsaveOutputToProtocol();\nwhile (true) {}");
         // clang-format off

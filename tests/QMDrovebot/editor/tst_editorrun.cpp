@@ -319,7 +319,8 @@ private slots:
         const QString stopped = QStringLiteral(
             "Evaluation Error: Line:%1\nError: Script evaluation is stopped by user\nBacktrace: <global>() at %1");
         // No agent watches a computing script, so where it stood is not known.
-        const QString computing = QStringLiteral("Evaluation Error: Line:?\nError: Script evaluation is stopped by user");
+        const QString computing =
+            QStringLiteral("Evaluation Error: Line:?\nError: Script evaluation is stopped by user");
         // clang-format off
         QTest::newRow("timer callback due after Stop") << "var t = 0; singleShotTimer(200).timeout.connect(function() { t++; });\nmouseClick(stopButton);\ndelay(1000);\nprintout(\"must not appear\");" << -1 << stopped.arg(3) << "t" << "0";
         QTest::newRow("delay loop with a repeating timer") << "var n = 0, t = createTimer(); t.singleShot = false; t.timeout.connect(function() { n++; });\nt.start(20); mouseClick(stopButton);\nfor (var i = 0; i < 10; i++)\n  delay(100);" << -1 << stopped.arg(4) << "i + ',' + n" << "0,0";

@@ -29,9 +29,8 @@ ValueTexts::ValueTexts(QScriptEngine *engine)
     };
     m_objectToString = builtIn("Object");
     // Conversions that read only the object's own internal value.
-    m_safeToStrings = {m_objectToString,  builtIn("Function"), builtIn("Date"),
-                       builtIn("RegExp"), builtIn("Number"),   builtIn("String"),
-                       builtIn("Boolean")};
+    m_safeToStrings = {m_objectToString,  builtIn("Function"), builtIn("Date"),   builtIn("RegExp"),
+                       builtIn("Number"), builtIn("String"),   builtIn("Boolean")};
     m_safeToStrings << engine->newQObject(engine).prototype().property(QStringLiteral("toString"))
                     << engine->newVariant(QVariant(0)).prototype().property(QStringLiteral("toString"));
 }
@@ -112,7 +111,7 @@ QString ValueTexts::entry(QScriptContext *context) const
     const QScriptContextInfo info(context);
     QString result = info.functionName();
     if (result.isEmpty()) {
-        result = !context->parentContext() ? QStringLiteral("<global>")
+        result = !context->parentContext()                                   ? QStringLiteral("<global>")
                  : info.functionType() == QScriptContextInfo::ScriptFunction ? QStringLiteral("<anonymous>")
                                                                              : QStringLiteral("<native>");
     }
