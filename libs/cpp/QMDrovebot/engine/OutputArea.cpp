@@ -27,6 +27,11 @@ OutputArea::OutputArea(QWidget *parent)
     // A scroll bar that appears when the text outgrows the view narrows it
     // and re-wraps every line: for a long print, a second layout.
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Shaping is most of what laying out printed text costs, and the pane
+    // shows plain output: kerning and ligatures are not worth it there.
+    QFont plain = font();
+    plain.setStyleStrategy(QFont::PreferNoShaping);
+    setFont(plain);
     m_flushTimer.setSingleShot(true);
     m_flushTimer.setInterval(0);
     connect(&m_flushTimer, &QTimer::timeout, this, &OutputArea::flush);
@@ -40,9 +45,10 @@ void OutputArea::print(const QString &text)
         return;
     }
     if (m_pendingLines > 0) {
-        const int paragraph = m_pending.lastIndexOf(QChar::ParagraphSeparator) + 1;
-        const bool full = m_pending.size() - paragraph + text.size() > kParagraphLength;
+        const bool full = m_pending.size() - m_paragraphStart + text.size() > kParagraphLength;
         m_pending += full ? QChar(QChar::ParagraphSeparator) : QChar(QChar::LineSeparator);
+        if (full)
+            m_paragraphStart = m_pending.size();
     }
     m_pending += text;
     ++m_pendingLines;
@@ -74,6 +80,7 @@ void OutputArea::flush()
     end.endEditBlock();
     m_pending.clear();
     m_pendingLines = 0;
+    m_paragraphStart = 0;
     if (follow)
         bar->setValue(bar->maximum());
 }

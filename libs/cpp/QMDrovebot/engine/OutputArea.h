@@ -75,6 +75,7 @@ private:
     // Gathered lines, joined by line separators.
     QString m_pending;
     int m_pendingLines = 0;
+    int m_paragraphStart = 0;
     QTimer m_flushTimer;
 };
 
