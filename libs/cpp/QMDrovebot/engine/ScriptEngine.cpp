@@ -389,11 +389,6 @@ bool ScriptEngine::holdsScriptEvents() const
            m_doing.back().loopLevel == loopLevel();
 }
 
-const ValueTexts &ScriptEngine::texts() const
-{
-    return *m_texts;
-}
-
 void ScriptEngine::whenScriptWaits(QObject *context, std::function<void()> action)
 {
     ScriptEngine *engine = runningEngine();

@@ -131,9 +131,6 @@ public:
     // the engine itself let the event loop run.
     bool holdsScriptEvents() const;
 
-    // The script's thrown values and backtraces as text, without running
-    // script code.
-    const ValueTexts &texts() const;
     // Runs `action` once the running script waits or its program ends; at
     // once when no main program runs. Dropped when the script is stopped or
     // `context` is destroyed first.
