@@ -61,6 +61,10 @@ FORMAT = LIB + "editor/TextFileFormat.cpp"
 DELETION = LIB + "editor/DeletionGuard.cpp"
 BATCH = LIB + "batch/BatchArea.cpp"
 BATCHWIN = LIB + "batch/MainWindow.cpp"
+TIMER = LIB + "automation/Timer.cpp"
+DIALOGS = LIB + "automation/ScriptDialogs.cpp"
+VALUES = LIB + "engine/ValueTexts.cpp"
+OUTPUT = LIB + "engine/OutputArea.cpp"
 
 MINI = ["tst_compress"]
 RUN = ["tst_editorrun", "tst_includeexpander"]
@@ -95,7 +99,7 @@ FAULTS = [
      "backtrace.join(QLatin1Char('\\n'))", RUN),
     ("error-stop-text", ENG, '"Script evaluation is stopped by user"', '"Script evaluation stopped by user"',
      RUN + GUI),
-    ("nested-run-refusal", EDITOR, "if (!m_engine->isEvaluating())\n        return false;",
+    ("nested-run-refusal", EDITOR, "if (!m_engine->isBusy())\n        return false;",
      "if (true)\n        return false;", RUN + GUI),
     # Protocol files.
     ("protocol-folder", PROTO, 'QStringLiteral("/protocol/")', 'QStringLiteral("/protocols/")',
@@ -161,6 +165,36 @@ FAULTS = [
     ("stop-reaches-computing-script", ENG, "constexpr int kEventInterval = 50;", "constexpr int kEventInterval = -1;",
      ["tst_editorrun"]),
     ("callback-exception-ends-run", ENG, "if (!isRunningProgram() || m_interrupted || !isEvaluating())", "if (true)",
+     ["tst_editorrun"]),
+    # Runs without an agent: the run's own record of waiting and computing.
+    ("held-while-slot-loop-runs", ENG, "m_doing.back().loopLevel == loopLevel();", "true;", RUN + GUI),
+    ("timer-function-computes", TIMER,
+     "ScriptEngine::Activity computing(m_engine, ScriptEngine::Activity::Computing);\n    QTimer::timerEvent(event);",
+     "QTimer::timerEvent(event);", ["tst_editorrun"]),
+    ("held-input-handler-computes", ENG, "Activity computing(this, Activity::Computing);\n    QCoreApplication::sendEvent",
+     "QCoreApplication::sendEvent", ["tst_editorrun"]),
+    ("pending-events-wait", DIALOGS,
+     "ScriptEngine::Activity waiting(ScriptEngine::runningEngine(), ScriptEngine::Activity::Waiting);", "",
+     ["tst_editorrun"]),
+    ("stop-line-unknown-while-computing", ENG, "m_interruptComputing = i == 0;", "m_interruptComputing = false;",
+     ["tst_editorrun"]),
+    ("stop-line-outside-callbacks", ENG, "outside = i + 1;", "outside = 0;", ["tst_editorrun"]),
+    ("error-text-runs-script", VALUES, "    return className;\n}\n\nQStringList", "    return value.toString();\n}\n\nQStringList",
+     ["tst_editorrun"]),
+    ("backtrace-runs-script", VALUES, "if (plainArguments)\n        return context->toString();",
+     "return context->toString();", ["tst_editorrun"]),
+    ("include-check-time-limit", INC, "limit.start(kCheckTimeLimitMs);", "", ["tst_includeexpander"]),
+    ("include-check-once-per-run", INC, "if (settled || run)", "if (settled)", ["tst_includeexpander"]),
+    ("include-check-stopped", INC,
+     "QObject::connect(run, &ScriptEngine::interrupted, &engine, [&engine] { engine.abortEvaluation(); });", "",
+     ["tst_includeexpander", "tst_commandline"]),
+    # Printing: lines gathered, the pane read and changed after them.
+    ("printout-gathered", API, "own->outputArea()->print(", "own->outputArea()->append(", ["tst_editorrun"]),
+    ("pane-read-takes-in", OUTPUT, "const_cast<OutputArea *>(this)->flush();\n    return QTextEdit::toPlainText();",
+     "return QTextEdit::toPlainText();", ["tst_editorrun"]),
+    ("pane-slot-takes-in", OUTPUT, "flush();\n    QTextEdit::setTextColor(color);", "QTextEdit::setTextColor(color);",
+     ["tst_editorrun"]),
+    ("pane-input-takes-in", OUTPUT, "type == QEvent::DragMove)\n        flush();", "type == QEvent::DragMove)\n        return;",
      ["tst_editorrun"]),
     ("output-plain-after-error", EDITOR, "start.setCharFormat(QTextCharFormat());", "start.clearSelection();",
      ["tst_editorrun"]),

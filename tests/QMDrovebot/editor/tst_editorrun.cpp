@@ -44,6 +44,13 @@ QScriptValue waitOnce(QScriptContext *, QScriptEngine *engine)
     return engine->nullValue();
 }
 
+// Any agent makes the engine leave its compiled code: calls get many times
+// slower.
+QScriptValue agentAttached(QScriptContext *, QScriptEngine *engine)
+{
+    return QScriptValue(engine->agent() != nullptr);
+}
+
 const QString kLib = QStringLiteral("lib.js=function a() {}\nfunction b() {}\nvar c = 3;");
 const QString kAborted = QStringLiteral("Error: the script execution is aborted");
 const QString kStopped = QStringLiteral("Error: Script evaluation is stopped by user");
@@ -82,6 +89,8 @@ private slots:
         m_editor.reset(new Editor);
         m_editor->engine()->globalObject().setProperty(QStringLiteral("waitOnce"),
                                                        m_editor->engine()->newFunction(waitOnce, 0));
+        m_editor->engine()->globalObject().setProperty(QStringLiteral("agentAttached"),
+                                                       m_editor->engine()->newFunction(agentAttached, 0));
         m_stopButton.reset(new QPushButton(QStringLiteral("Stop")));
         connect(m_stopButton.get(), &QPushButton::clicked, m_editor.get(), &Editor::stopEvaluation);
         m_stopButton->show();
@@ -128,6 +137,18 @@ private slots:
         QTest::newRow("stop at top level") << QStringList() << "printout(\"before\");\nwaitOnce();\nprintout(\"after\");" << false << QStringList{"+before", "!Evaluation Error: Line:2<BR>" + kStopped + "<BR>Backtrace: &lt;global&gt;() at 2"} << 1;
         QTest::newRow("stop in a loop after prelude") << QStringList() << "function poll() {\n  for (;;)\n    waitOnce();\n}\npoll();" << true << QStringList{"!Evaluation Error: Line:3<BR>" + kStopped + "<BR>Backtrace: poll() at 25\n&lt;global&gt;() at 27"} << 1;
         QTest::newRow("stop inside an included function") << QStringList{"lib.js=function pause() {\n  waitOnce();\n}"} << "include(\"lib.js\");\npause();\nprintout(\"no\");" << false << QStringList{"!Evaluation Error in included file"} << 1;
+        QTest::newRow("no agent watches the run") << QStringList() << "printout(agentAttached());" << false << QStringList{"+false"} << 0;
+        // Error texts never call the script's own conversions.
+        QTest::newRow("thrown object whose toString never returns") << QStringList() << "throw {toString: function () { for (;;); }};" << false << QStringList{"!Evaluation Error: Line:1<BR>[object Object]<BR>Backtrace: &lt;global&gt;() at 1"} << 1;
+        QTest::newRow("toString that overflows the stack") << QStringList() << "var o = {};\no.toString = function () { return String(this); };\nString(o);" << false << QStringList{"!Evaluation Error: Line:2<BR>RangeError: Maximum call stack size exceeded.<BR>Backtrace: "} << 1;
+        QTest::newRow("stop in a wait, an argument whose toString never returns") << QStringList() << "function f(o) {\n  waitOnce();\n}\nf({toString: function () { for (;;); }});" << false << QStringList{"!Evaluation Error: Line:2<BR>" + kStopped + "<BR>Backtrace: f(o = [object Object]) at 2\n&lt;global&gt;() at 4"} << 1;
+        // Printed lines are gathered; reading or changing the pane takes them in first.
+        QTest::newRow("printout read back at once") << QStringList() << "printout(\"a\");\nprintout(output.plainText);\nprintout(output.html.indexOf(\">a<\") > 0);" << false << QStringList{"+a", "+a", "+true"} << 0;
+        QTest::newRow("printout and output.append keep their order") << QStringList() << "printout(\"a\");\noutput.append(\"b\");\nprintout(\"c\");" << false << QStringList{"+a", "+b", "+c"} << 0;
+        QTest::newRow("a key typed into the pane during a wait comes after the printed text") << QStringList() << "printout(\"a\");\nkeyPress(output, \"Z\");\ndelay(0);\nprintout(output.plainText);" << false << QStringList{"+aZ", "+aZ"} << 0;
+        QTest::newRow("a timer fires during waitForDialogTermination") << QStringList() << "var fired = 0;\nsingleShotTimer(0).timeout.connect(function () { fired++; });\nwaitForDialogTermination();\nprintout(fired);" << false << QStringList{"+1"} << 0;
+        QTest::newRow("a handler of posted input is not cut into by a timer") << QStringList() << "var depth = 0, deepest = 0, t = createTimer();\nfunction busy() { depth++; deepest = Math.max(deepest, depth); var s = Date.now(); while (Date.now() - s < 150) {} depth--; }\nstopButton.pressed.connect(busy);\nt.timeout.connect(busy);\nt.start(10);\nmousePress(stopButton, Qt.LeftButton, 5, 5);\ndelay(400);\nprintout(deepest);" << false << QStringList{"+1"} << 0;
+        QTest::newRow("a timer's function is not cut into by another timer") << QStringList() << "var log = [], a = createTimer(), b = createTimer();\na.timeout.connect(function () { log.push(\"a\"); var s = Date.now(); while (Date.now() - s < 150) {} log.push(\"a end\"); });\nb.timeout.connect(function () { log.push(\"b\"); });\na.start(0);\nb.start(20);\ndelay(400);\nprintout(log.join());" << false << QStringList{"+a,a end,b"} << 0;
         // Programs nested too deeply for the static check's parser stack.
         const QString print = QStringLiteral(";printout(typeof a);");
         QTest::newRow("63 nested arrays") << QStringList() << nested("[", "]", 63, "1") + print << false << QStringList{"+object"} << 0;
@@ -302,13 +323,16 @@ private slots:
         QTest::addColumn<QString>("value");
         const QString stopped = QStringLiteral(
             "Evaluation Error: Line:%1\nError: Script evaluation is stopped by user\nBacktrace: <global>() at %1");
+        // No agent watches a computing script, so where it stood is not known.
+        const QString computing =
+            QStringLiteral("Evaluation Error: Line:?\nError: Script evaluation is stopped by user");
         // clang-format off
         QTest::newRow("timer callback due after Stop") << "var t = 0; singleShotTimer(200).timeout.connect(function() { t++; });\nmouseClick(stopButton);\ndelay(1000);\nprintout(\"must not appear\");" << -1 << stopped.arg(3) << "t" << "0";
         QTest::newRow("delay loop with a repeating timer") << "var n = 0, t = createTimer(); t.singleShot = false; t.timeout.connect(function() { n++; });\nt.start(20); mouseClick(stopButton);\nfor (var i = 0; i < 10; i++)\n  delay(100);" << -1 << stopped.arg(4) << "i + ',' + n" << "0,0";
         QTest::newRow("abort() in a dialog handler, another handler answers") << "singleShotTimer(50).timeout.connect(function() { abort(); });\nsingleShotTimer(150).timeout.connect(function() { answered = 1; getVisibleDialog().close(); });\ninformation(\"question\");\nprintout(\"must not appear\");" << -1 << "Evaluation Error: Line:3\nError: the script execution is aborted\nBacktrace: <global>() at 3" << "typeof answered" << "undefined";
         QTest::newRow("abort() in a handler the script triggers, a loop after it") << "var t = createTimer(), n = 0;\nt.timeout.connect(function() { abort(); });\nt.timeout();\nwhile (n < 1e9) { n++; }" << -1 << "Evaluation Error: Line:3\nError: the script execution is aborted\nBacktrace: <global>() at 3" << "n" << "0";
-        QTest::newRow("Stop while the script computes") << "var n = 0;\nwhile (true) { n++; }" << 200 << stopped.arg(2) << "n > 0" << "true";
-        QTest::newRow("Stop in an empty endless loop") << "printout(\"before\");\nwhile (true) {}" << 200 << "before\n" + stopped.arg(2) << "1" << "1";
+        QTest::newRow("Stop while the script computes") << "var n = 0;\nwhile (true) { n++; }" << 200 << computing << "n > 0" << "true";
+        QTest::newRow("Stop in an empty endless loop") << "printout(\"before\");\nwhile (true) {}" << 200 << "before\n" + computing << "1" << "1";
         QTest::newRow("Stop while a callback computes during a wait") << "singleShotTimer(0).timeout.connect(function() {\n  for (;;) {}\n});\ndelay(60000);\nprintout(\"no\");" << 300 << stopped.arg(4) << "1" << "1";
         QTest::newRow("exception in a dialog handler") << "singleShotTimer(50).timeout.connect(function() {\n  var b = getWidgetByObjectName(\"none\");\n  b.click(); });\ninformation(\"waiting\");\nprintout(\"must not appear\");" << -1 << "Evaluation Error: Line:3\nTypeError: Result of expression 'b' [null] is not an object.\nBacktrace: <anonymous>() at 3<native>('waiting') at -1<global>() at 4" << "getVisibleDialog() == null" << "true";
         // clang-format on
@@ -392,6 +416,37 @@ private slots:
             shown += red.size() != 1 ? QLatin1Char('?') : red.contains(true) ? QLatin1Char('R') : QLatin1Char('B');
         }
         QCOMPARE(shown, colours);
+    }
+
+    // Printed lines wait to be put into the pane together; what comes between
+    // them takes them in first, so each line keeps the colour it had.
+    void printedLinesKeepTheirColours()
+    {
+        QMDrovebot::OutputArea *pane = m_editor->outputArea();
+        pane->print(QStringLiteral("black"));
+        pane->setTextColor(Qt::blue);
+        pane->print(QStringLiteral("blue"));
+        m_editor->appendError(QStringLiteral("red"));
+        pane->print(QStringLiteral("plain"));
+        QCOMPARE(pane->toPlainText(), QStringLiteral("black\nblue\nred\nplain"));
+        const auto colour = [pane](const QString &line) {
+            QTextCursor found = pane->document()->find(line);
+            return found.charFormat().foreground().color();
+        };
+        QVERIFY(colour("black") != QColor(Qt::blue));
+        QCOMPARE(colour("blue"), QColor(Qt::blue));
+        QCOMPARE(colour("red"), QColor(0xAA, 0, 0));
+        QVERIFY(colour("plain") != QColor(0xAA, 0, 0));
+    }
+
+    void printingTakesLinesTogether()
+    {
+        // Laid out one by one, each printed line cost about 70 us.
+        QSignalSpy changes(m_editor->outputArea()->document(), &QTextDocument::contentsChange);
+        m_editor->textEdit()->setPlainText(QStringLiteral("for (var i = 0; i < 300; i++)\n  printout(i);"));
+        m_editor->run();
+        QCOMPARE(pane().count(QLatin1Char('\n')), 299);
+        QVERIFY2(changes.count() < 30, qPrintable(QString::number(changes.count())));
     }
 
     // Each debug run has a debugger of its own (one interrupts only once in

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include <QMDrovebot/engine/IncludeExpander.h>
+#include <QMDrovebot/engine/ScriptEngine.h>
 #include <QMDrovebot/engine/SyntaxCheck.h>
 
 using QMDrovebot::IncludeExpander;
@@ -100,14 +101,43 @@ private slots:
         QCOMPARE(QMDrovebot::checkIncludedFile(path), expected);
     }
 
-    void checkRunawayFileIsStopped()
+    // An endless loop in an included file must not hang the Run, whether it
+    // runs statements or none; the events that go on meanwhile reach the
+    // check (a time limit, Stop), and the Run's second assembly takes the
+    // first one's verdict instead of waiting once more.
+    void runawayFileIsStoppedOncePerRun_data()
     {
-        // An endless loop in an included file must not hang every later Run.
-        const QString path = writeFile(QStringLiteral("loop.js"), "var n = 0;\nfor (;;) { ++n; }\n");
+        QTest::addColumn<QByteArray>("code");
+        QTest::newRow("statements") << QByteArray("var n = 0;\nfor (;;) { ++n; }\n");
+        QTest::newRow("empty loop") << QByteArray("while (true) {}");
+    }
+
+    void runawayFileIsStoppedOncePerRun()
+    {
+        QFETCH(QByteArray, code);
+        const QString path = writeFile(QStringLiteral("loop.js"), code);
+        QMDrovebot::ScriptEngine engine;
+        QMDrovebot::ScriptEngine::RunScope run(&engine);
+        int passes = 0;
+        QTimer::singleShot(0, &engine, [&passes] { ++passes; });
         const QString text = QMDrovebot::checkIncludedFile(path);
         QVERIFY2(text.startsWith("Evaluation Error in included file:\"" + path + "\"<BR>nLine") &&
                      text.contains("<BR>Error: the included file ran longer than 5 seconds<BR>Backtrace: "),
                  qPrintable(text));
+        QCOMPARE(passes, 1);
+        QTimer::singleShot(0, &engine, [&passes] { ++passes; });
+        QCOMPARE(QMDrovebot::checkIncludedFile(path), text);
+        QCOMPARE(passes, 1);
+    }
+
+    void stopEndsTheCheck()
+    {
+        const QString path = writeFile(QStringLiteral("stopped.js"), "for (;;) {}");
+        QMDrovebot::ScriptEngine engine;
+        QMDrovebot::ScriptEngine::RunScope run(&engine);
+        QTimer::singleShot(100, &engine, [&engine] { engine.interrupt(QStringLiteral("stop")); });
+        QCOMPARE(QMDrovebot::checkIncludedFile(path), QString());
+        QVERIFY(engine.isInterrupted());
     }
 
     void verdictFollowsTheContents()

@@ -104,8 +104,8 @@ void tst_BatchCommand::commandLine_data()
     QTest::newRow("time limit per script")
         << QByteArray("loops.js\na.js\n") << (batch + QStringList{"--timeout", "1"})
         << QStringList{"1",
-                       "== loops.js\nError: the script ran into its time limit of 1 second\nEvaluation Error: Line:1\n"
-                       "Error: Script evaluation is stopped by user\nBacktrace: <global>() at 1\n-- Error\n"
+                       "== loops.js\nError: the script ran into its time limit of 1 second\nEvaluation Error: Line:?\n"
+                       "Error: Script evaluation is stopped by user\n-- Error\n"
                        "== a.js\na\n-- Done\n2 scripts: 1 done, 1 error\n",
                        ""};
     QTest::newRow("CR-only line ends") << QByteArray("a.js\rquiet.js\r") << batch

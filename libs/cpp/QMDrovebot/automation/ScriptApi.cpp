@@ -141,7 +141,7 @@ QScriptValue ScriptApi::printout(QScriptContext *context, QScriptEngine *engine)
 {
     ScriptEngine *own = ScriptEngine::from(engine);
     if (own && own->outputArea())
-        own->outputArea()->append(context->argument(0).toString());
+        own->outputArea()->print(context->argument(0).toString());
     return engine->nullValue();
 }
 

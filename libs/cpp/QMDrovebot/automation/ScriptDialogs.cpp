@@ -76,6 +76,8 @@ void processPendingEvents()
 {
     if (!beginWait())
         return;
+    // No event loop of its own tells that the script waits here.
+    ScriptEngine::Activity waiting(ScriptEngine::runningEngine(), ScriptEngine::Activity::Waiting);
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 

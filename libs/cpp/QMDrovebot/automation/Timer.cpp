@@ -45,6 +45,9 @@ void Timer::timerEvent(QTimerEvent *event)
             return;
         }
     }
+    // Its function is script code of the run: while it computes, the run's
+    // other timers and input wait as they do for the main program.
+    ScriptEngine::Activity computing(m_engine, ScriptEngine::Activity::Computing);
     QTimer::timerEvent(event);
 }
 

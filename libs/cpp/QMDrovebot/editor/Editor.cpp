@@ -312,7 +312,8 @@ QString Editor::outputHtml() const
 
 bool Editor::isEvaluating() const
 {
-    return m_engine->isEvaluating();
+    // From the check of the included files on: a stop must reach that too.
+    return m_engine->isBusy();
 }
 
 void Editor::appendError(const QString &text)
@@ -423,7 +424,7 @@ bool Editor::checkSyntax()
 
 bool Editor::refuseNestedRun()
 {
-    if (!m_engine->isEvaluating())
+    if (!m_engine->isBusy())
         return false;
     // A script waiting in delay() lets the user press Run again; a second
     // evaluation inside the first would interleave both in one engine.
@@ -433,8 +434,6 @@ bool Editor::refuseNestedRun()
 
 bool Editor::startRun()
 {
-    if (refuseNestedRun())
-        return false;
     // A script can take the whole process down (the engine has fatal
     // limits); what the user typed must outlive it.
     m_recovery->writeNow();
@@ -443,12 +442,17 @@ bool Editor::startRun()
     m_engine->setScriptFileName(fileName());
     if (!checkSyntax())
         return false;
-    m_outputArea->clear();
+    // Stopped while the included files were checked: the pane keeps why
+    // (a time limit's line), the stop is reported after it.
+    if (!m_engine->isInterrupted())
+        m_outputArea->clear();
     return true;
 }
 
 bool Editor::evaluateProgram(ScriptEngine::Failure *failure)
 {
+    if (m_engine->isInterrupted())
+        return m_engine->runProgram(QString(), failure);
     // Assembled again: the included files may have changed since the check,
     // and their problems belong in the pane that was just cleared.
     const QString program = programPrefix() + m_textEdit->toPlainText();
@@ -457,6 +461,9 @@ bool Editor::evaluateProgram(ScriptEngine::Failure *failure)
 
 void Editor::run()
 {
+    if (refuseNestedRun())
+        return;
+    ScriptEngine::RunScope scope(m_engine);
     m_ranToEnd = false;
     if (!startRun())
         return;
@@ -472,7 +479,11 @@ void Editor::reportFailure(const ScriptEngine::Failure &failure)
     const int offset = mainProgramLineOffset();
     // The engine's texts are escaped: the pane renders HTML, and every
     // backtrace ends in "<global>()", which would otherwise vanish as a tag.
-    if (failure.line > offset) {
+    if (failure.computing) {
+        // Stopped while computing: where is not known, but it is no
+        // included file's fault.
+        appendError(QStringLiteral("Evaluation Error: Line:?<BR>") + failure.text.toHtmlEscaped());
+    } else if (failure.line > offset) {
         appendError(QStringLiteral("Evaluation Error: Line:") + QString::number(failure.line - offset) +
                     QStringLiteral("<BR>") + failure.text.toHtmlEscaped() + QStringLiteral("<BR>Backtrace: ") +
                     failure.backtrace.join(QLatin1Char('\n')).toHtmlEscaped());
@@ -489,6 +500,9 @@ void Editor::stopEvaluation()
 
 void Editor::debug()
 {
+    if (refuseNestedRun())
+        return;
+    ScriptEngine::RunScope scope(m_engine);
     if (!startRun())
         return;
 

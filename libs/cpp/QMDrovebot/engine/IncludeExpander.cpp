@@ -1,16 +1,17 @@
 #include "IncludeExpander.h"
 
+#include "ScriptEngine.h"
 #include "SyntaxCheck.h"
+#include "ValueTexts.h"
 
 #include <MTools/BoundedFile.h>
 
 #include <QCryptographicHash>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
 #include <QScriptContext>
 #include <QScriptEngine>
-#include <QScriptEngineAgent>
+#include <QTimer>
 
 namespace QMDrovebot {
 
@@ -18,36 +19,9 @@ namespace {
 
 const QString kInclude = QStringLiteral("include");
 constexpr int kCheckTimeLimitMs = 5000;
-
-// Ends a bare engine's evaluation once it has run too long. The engine calls
-// positionChange() for every statement, so even a tight loop is caught
-// without processing any user-interface events.
-class TimeLimitAgent : public QScriptEngineAgent
-{
-public:
-    explicit TimeLimitAgent(QScriptEngine *engine)
-        : QScriptEngineAgent(engine)
-    {
-        m_clock.start();
-    }
-
-    void positionChange(qint64, int, int) override
-    {
-        if (++m_steps % 4096 != 0 || m_aborted || m_clock.elapsed() < kCheckTimeLimitMs)
-            return;
-        m_aborted = true;
-        QScriptEngine *e = engine();
-        e->abortEvaluation(e->currentContext()->throwError(
-            QStringLiteral("the included file ran longer than %1 seconds").arg(kCheckTimeLimitMs / 1000)));
-    }
-
-    bool timedOut() const { return m_aborted; }
-
-private:
-    QElapsedTimer m_clock;
-    quint64 m_steps = 0;
-    bool m_aborted = false;
-};
+// How often a check lets events through: the window repaints, and the
+// run's time limit, its signals and Stop reach the check.
+constexpr int kCheckEventIntervalMs = 50;
 
 } // namespace
 
@@ -234,8 +208,9 @@ QString IncludeExpander::unreadableFileText(const QString &path)
 
 namespace {
 
-// `timedOut` tells a verdict that depends on the machine's speed.
-QString checkContents(const QString &path, const QString &contents, bool *timedOut)
+// `settled`: false when the verdict depends on the moment (the check ran
+// out of time, or the run it belongs to was stopped).
+QString checkContents(const QString &path, const QString &contents, bool *settled)
 {
     // The texts are HTML for the output pane, so the file's path and the
     // engine's texts are escaped ("<global>()" in a backtrace is no tag).
@@ -247,32 +222,32 @@ QString checkContents(const QString &path, const QString &contents, bool *timedO
                QString::number(syntax.line) + QStringLiteral("<BR> Column: ") + QString::number(syntax.column);
     }
 
+    // Bounded by time, not by statements: an empty endless loop has none.
+    // No agent counts anything, so the check computes at the engine's speed.
     QScriptEngine engine;
     IncludeExpander::ignoreIncludes(&engine);
-    TimeLimitAgent agent(&engine);
-    engine.setAgent(&agent);
+    const ValueTexts texts(&engine);
+    engine.setProcessEventsInterval(kCheckEventIntervalMs);
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(&limit, &QTimer::timeout, &engine, [&engine] {
+        engine.abortEvaluation(engine.currentContext()->throwError(
+            QStringLiteral("the included file ran longer than %1 seconds").arg(kCheckTimeLimitMs / 1000)));
+    });
+    ScriptEngine *run = ScriptEngine::preparingEngine();
+    if (run) {
+        QObject::connect(run, &ScriptEngine::interrupted, &engine, [&engine] { engine.abortEvaluation(); });
+    }
+    limit.start(kCheckTimeLimitMs);
     engine.evaluate(contents, QString(), 1);
-    engine.setAgent(nullptr);
-    *timedOut = agent.timedOut();
+    *settled = limit.isActive() && !(run && run->isInterrupted());
+    limit.stop();
     if (!engine.hasUncaughtException())
         return QString();
-
-    // Under an agent the engine keeps no backtrace, nor a line for a thrown
-    // value that is no Error. A file that failed by itself (not by the time
-    // limit) fails alike without one, so it runs once more in a fresh engine
-    // whose report carries the engine's own line and backtrace.
-    QScriptEngine plain;
-    IncludeExpander::ignoreIncludes(&plain);
-    const QScriptEngine *reporter = &engine;
-    if (!agent.timedOut()) {
-        plain.evaluate(contents, QString(), 1);
-        if (plain.hasUncaughtException())
-            reporter = &plain;
-    }
     return QStringLiteral("Evaluation Error in included file:\"") + shownPath + QStringLiteral("\"<BR>nLine") +
-           QString::number(reporter->uncaughtExceptionLineNumber()) + QStringLiteral("<BR>") +
-           reporter->uncaughtException().toString().toHtmlEscaped() + QStringLiteral("<BR>Backtrace: ") +
-           reporter->uncaughtExceptionBacktrace().join(QLatin1Char('\n')).toHtmlEscaped();
+           QString::number(engine.uncaughtExceptionLineNumber()) + QStringLiteral("<BR>") +
+           texts.text(engine.uncaughtException()).toHtmlEscaped() + QStringLiteral("<BR>Backtrace: ") +
+           engine.uncaughtExceptionBacktrace().join(QLatin1Char('\n')).toHtmlEscaped();
 }
 
 } // namespace
@@ -300,25 +275,33 @@ QString checkIncludedFile(const QString &path, QString *readContents, bool *read
     // depends only on the path (it is part of the text) and the contents, so
     // it is kept per path until the contents change. Only a file whose
     // top-level code depends on the clock or on chance could tell the
-    // difference; a file stopped by the time limit is checked again.
+    // difference. A verdict of the moment (the check ran out of time, or
+    // the run was stopped) holds for the rest of its run only: a file is
+    // checked at most once per run, and again in the next.
     // A digest stands for the contents, so the cache holds no copy of the
     // files it has seen.
     struct Verdict
     {
         QByteArray digest;
         QString text;
+        int runId; // 0: settled
     };
     static QHash<QString, Verdict> verdicts;
+    const ScriptEngine *run = ScriptEngine::preparingEngine();
+    const int runId = run ? run->runId() : 0;
     const QByteArray digest = QCryptographicHash::hash(
         QByteArray::fromRawData(reinterpret_cast<const char *>(contents.constData()), contents.size() * 2),
         QCryptographicHash::Md5);
     const auto known = verdicts.constFind(path);
-    if (known != verdicts.constEnd() && known->digest == digest)
+    if (known != verdicts.constEnd() && known->digest == digest && (known->runId == 0 || known->runId == runId))
         return known->text;
-    bool timedOut = false;
-    const QString text = checkContents(path, contents, &timedOut);
-    if (!timedOut)
-        verdicts.insert(path, Verdict{digest, text});
+    // A stopped run checks nothing more.
+    if (run && run->isInterrupted())
+        return QString();
+    bool settled = true;
+    const QString text = checkContents(path, contents, &settled);
+    if (settled || run)
+        verdicts.insert(path, Verdict{digest, text, settled ? 0 : runId});
     return text;
 }
 

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QEvent;
@@ -14,7 +15,7 @@ class QWidget;
 namespace QMDrovebot {
 
 class OutputArea;
-class RunAgent;
+class ValueTexts;
 
 // The engine of one editor, and the run state that script functions need:
 // the document path, the output pane, where the main program starts in the
@@ -27,6 +28,12 @@ class RunAgent;
 // set in motion waits meanwhile: its posted input and its timers take
 // effect only while it waits (delay(), a dialog, any call that runs an event
 // loop) or once it has ended, exactly as when nothing else ran.
+//
+// No engine agent watches a run: any agent makes the engine leave its
+// compiled code, and calls get many times slower. What the run needs to
+// know it keeps itself: which of its own activities is innermost (script
+// code computing, or a waiting call), counted with the event loops that run
+// inside it; where the main program stands, from the engine's contexts.
 class ScriptEngine : public QScriptEngine
 {
     Q_OBJECT
@@ -53,11 +60,54 @@ public:
 
     // Why a main program failed: the error's text, its line in the assembled
     // program (0 or less when it has none) and the engine's backtrace.
+    // `computing`: stopped while script code computed, whose line the
+    // engine does not tell without an agent.
     struct Failure
     {
         QString text;
         int line = 0;
         QStringList backtrace;
+        bool computing = false;
+    };
+
+    // Everything from a Run's first step (its included files are checked)
+    // to its end. A stop meanwhile ends the check in progress and keeps the
+    // program from starting; the run is busy all along.
+    class RunScope
+    {
+    public:
+        explicit RunScope(ScriptEngine *engine);
+        ~RunScope();
+        Q_DISABLE_COPY(RunScope)
+
+    private:
+        ScriptEngine *m_engine;
+    };
+    // A run is under way, its program evaluating or not yet.
+    bool isBusy() const;
+    // The engine whose run is in its first steps (no program evaluating
+    // yet), or null: the included-file check belongs to it.
+    static ScriptEngine *preparingEngine();
+    // Numbers the runs of the process; 0 when no run is under way.
+    int runId() const;
+
+    // What the running script does while an object of this class lives:
+    // script code computing that an event started (a timer's function,
+    // handlers of the input the script posted), or a wait that lets events
+    // through without an event loop of its own. Does nothing when no main
+    // program runs.
+    class Activity
+    {
+    public:
+        enum Kind { Computing, Waiting };
+        // `engine` may be null or not running a main program.
+        Activity(ScriptEngine *engine, Kind kind);
+        ~Activity();
+        Q_DISABLE_COPY(Activity)
+
+    private:
+        QPointer<ScriptEngine> m_engine;
+        size_t m_depth = 0;
     };
 
     // Evaluates `program` as the main program of a run. True when it failed
@@ -72,14 +122,15 @@ public:
     // main program the request holds until the program has ended: no later
     // statement runs, callbacks included; the script's timers stop, its
     // waits end and the modal dialogs it opened are closed. The report names
-    // the line where the main program stood. Nothing happens when no
-    // evaluation runs.
+    // the line where the main program stood when that is known (it waited,
+    // or called abort()). Nothing happens when no run is busy.
     void interrupt(const QString &text);
     bool isInterrupted() const;
 
     // True while the main program computes: script code is innermost, and
     // the engine itself let the event loop run.
     bool holdsScriptEvents() const;
+
     // Runs `action` once the running script waits or its program ends; at
     // once when no main program runs. Dropped when the script is stopped or
     // `context` is destroyed first.
@@ -114,11 +165,21 @@ signals:
     // A stop or abort of the running main program was requested.
     void interrupted();
 
+protected:
+    void customEvent(QEvent *event) override;
+
 private:
     struct Deferred
     {
         QPointer<QObject> context;
         std::function<void()> action;
+    };
+    struct Doing
+    {
+        bool waiting;
+        // The event loops running when it began; one more means the script
+        // waits in it (a dialog that a slot opened, a drag).
+        int loopLevel;
     };
 
     void stopWith(const QScriptValue &value);
@@ -126,16 +187,21 @@ private:
     void closeScriptDialogs();
     void releaseDeferred();
     void callbackFailed(const QScriptValue &exception);
-    void uncaughtPosition(bool watched, int *line, QStringList *backtrace) const;
+    void clearInterrupt();
 
     QString m_scriptFileName;
     QPointer<OutputArea> m_outputArea;
     int m_mainProgramLineOffset = 0;
     int m_interruptLine = 0;
     QStringList m_interruptBacktrace;
+    bool m_interruptComputing = false;
 
-    RunAgent *m_agent = nullptr;
+    std::unique_ptr<ValueTexts> m_texts;
     int m_runDepth = 0;
+    int m_runScopes = 0;
+    int m_runId = 0;
+    bool m_watched = false;
+    std::vector<Doing> m_doing;
     bool m_interrupted = false;
     QScriptValue m_interruptValue;
     QPointer<QWidget> m_modalAtStart;
