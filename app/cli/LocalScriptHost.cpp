@@ -56,6 +56,11 @@ QMDrovebot::ScriptRun LocalScriptHost::run(const QString &path, const QString &e
     return result;
 }
 
+void LocalScriptHost::setEvidenceFolder(const QString &folder)
+{
+    m_evidenceFolder = folder;
+}
+
 const OutputMirror *LocalScriptHost::mirror() const
 {
     return m_mirror.get();

@@ -119,6 +119,11 @@ bool WorkerProcess::hasEnded() const
     return m_ended;
 }
 
+bool WorkerProcess::isRunning() const
+{
+    return m_process && m_process->state() != QProcess::NotRunning && !m_ended;
+}
+
 QString WorkerProcess::endText() const
 {
     if (!m_signalled)
