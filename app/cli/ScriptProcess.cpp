@@ -23,9 +23,12 @@ ScriptProcess::ScriptProcess(const Setup &setup, QObject *parent)
     connect(&m_grace, &QTimer::timeout, this, [this] {
         switch (m_state) {
         case State::Starting:
-            fail(QStringLiteral("Error: %1 was not ready within %2 seconds")
-                     .arg(processName())
-                     .arg(startMilliseconds / 1000));
+            if (m_wanted)
+                fail(QStringLiteral("Error: %1 was not ready within %2 seconds")
+                         .arg(processName())
+                         .arg(startMilliseconds / 1000));
+            else
+                cancel();
             break;
         case State::Running:
             // Its result now comes from processEnded().
@@ -41,18 +44,34 @@ ScriptProcess::ScriptProcess(const Setup &setup, QObject *parent)
 
 ScriptProcess::~ScriptProcess() = default;
 
+void ScriptProcess::start()
+{
+    if (m_state != State::Idle)
+        return;
+    m_state = State::Starting;
+    QTimer::singleShot(0, this, &ScriptProcess::launch);
+}
+
 void ScriptProcess::run(const QString &path, const QString &evidenceName)
 {
     m_path = path;
     m_evidenceName = evidenceName;
-    m_state = State::Starting;
+    m_wanted = true;
     m_clock.start();
-    QTimer::singleShot(0, this, &ScriptProcess::launch);
+    if (m_state == State::Idle)
+        start();
+    else if (m_state == State::Ready)
+        QTimer::singleShot(0, this, &ScriptProcess::sendRun);
 }
 
 bool ScriptProcess::scriptStarted() const
 {
-    return m_state == State::Running || m_state == State::Finished;
+    return m_state == State::Running || (m_state == State::Finished && m_wanted);
+}
+
+bool ScriptProcess::isStarting() const
+{
+    return m_state == State::Idle || m_state == State::Starting;
 }
 
 bool ScriptProcess::hasEnded() const
@@ -81,6 +100,17 @@ void ScriptProcess::launch()
         launchProgram();
 }
 
+void ScriptProcess::becomeReady()
+{
+    if (m_state != State::Starting)
+        return;
+    m_grace.stop();
+    m_state = State::Ready;
+    if (m_wanted)
+        sendRun();
+    emit ready();
+}
+
 void ScriptProcess::launchWorker()
 {
     // Several of them side by side on one display would take the focus
@@ -107,9 +137,11 @@ void ScriptProcess::launchProgram()
     m_launcher->environment().insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     connect(m_launcher.get(), &ProgramLauncher::finished, this, [this](bool attached) {
         if (attached)
-            sendRun();
-        else
+            becomeReady();
+        else if (m_wanted)
             fail(QStringLiteral("Error: ") + m_launcher->refusal());
+        else
+            cancel();
     });
     m_launcher->begin();
     // After the launcher's own handlers, which explain a program that ends
@@ -120,9 +152,8 @@ void ScriptProcess::launchProgram()
 
 void ScriptProcess::sendRun()
 {
-    if (m_state != State::Starting)
+    if (m_state != State::Ready || !m_wanted)
         return;
-    m_grace.stop();
     m_state = State::Running;
     process()->send({{QStringLiteral("type"), QStringLiteral("run")},
                      {QStringLiteral("path"), m_path},
@@ -137,7 +168,7 @@ void ScriptProcess::received(const QJsonObject &message)
     const QString type = message.value(QStringLiteral("type")).toString();
     // A program's "ready" is its launcher's to read.
     if (type == QLatin1String("ready") && !m_launcher)
-        sendRun();
+        becomeReady();
     else if (type == QLatin1String("result") && m_state == State::Running)
         finish(QMDrovebot::RowWorker::runFromMessage(message), true);
 }
@@ -156,16 +187,23 @@ void ScriptProcess::cancel()
 {
     if (m_state == State::Finished)
         return;
+    const bool ready = m_state == State::Ready;
     m_state = State::Finished;
+    m_wanted = false;
     m_limit.stop();
     m_grace.stop();
-    if (process() && process()->isRunning())
+    if (ready && process() && process()->isRunning()) {
+        // Waiting for a script, it can end as it would have after one.
+        process()->send({{QStringLiteral("type"), QStringLiteral("quit")}});
+        m_grace.start(graceMilliseconds);
+    } else if (process() && process()->isRunning()) {
         process()->kill();
-    else if (!m_ended)
+    } else if (!m_ended) {
         QTimer::singleShot(0, this, [this] {
             m_ended = true;
             emit ended();
         });
+    }
 }
 
 void ScriptProcess::processEnded()
@@ -177,8 +215,10 @@ void ScriptProcess::processEnded()
                                     .arg(processName()));
         else
             fail(QStringLiteral("Error: %1 %2 while the script ran").arg(processName(), process()->endText()));
-    } else if (m_state == State::Starting) {
-        fail(QStringLiteral("Error: %1 %2 before the script started").arg(processName(), process()->endText()));
+    } else if (m_state == State::Starting || m_state == State::Ready) {
+        if (m_wanted)
+            fail(QStringLiteral("Error: %1 %2 before the script started").arg(processName(), process()->endText()));
+        m_state = State::Finished;
     }
     m_ended = true;
     emit ended();

@@ -38,11 +38,16 @@ public:
     explicit ScriptProcess(const Setup &setup, QObject *parent = nullptr);
     ~ScriptProcess() override;
 
-    // Starts the process and, once it is ready, the script. finished() comes
-    // later, never from inside this call.
+    // Starts the process ahead of its script, so the script need not wait
+    // for it.
+    void start();
+    // Starts the process unless it was, and once it is ready, the script.
+    // finished() comes later, never from inside this call.
     void run(const QString &path, const QString &evidenceName);
-    // False while the process is still starting: the script has not begun.
+    // False until the script was handed to the process.
     bool scriptStarted() const;
+    // The process has not yet said it is ready.
+    bool isStarting() const;
     // Stops the script with `reason` as its red line.
     void stop(const QString &reason);
     // Ends the process before its script began: no result comes.
@@ -54,16 +59,18 @@ public:
     static constexpr int startMilliseconds = 30000;
 
 signals:
+    void ready();
     void finished(const QMDrovebot::ScriptRun &result);
     // The process is gone; the object may be deleted.
     void ended();
 
 private:
-    enum class State { Idle, Starting, Running, Finished };
+    enum class State { Idle, Starting, Ready, Running, Finished };
 
     void launch();
     void launchWorker();
     void launchProgram();
+    void becomeReady();
     void sendRun();
     void received(const QJsonObject &message);
     void processEnded();
@@ -79,6 +86,8 @@ private:
     QString m_path;
     QString m_evidenceName;
     State m_state = State::Idle;
+    // run() was called: a result is owed.
+    bool m_wanted = false;
     std::unique_ptr<QTemporaryDir> m_folders;
     std::unique_ptr<WorkerProcess> m_worker;
     std::unique_ptr<ProgramLauncher> m_launcher;

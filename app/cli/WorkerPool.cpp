@@ -43,21 +43,45 @@ void WorkerPool::enqueue(int job, const QString &path, const QString &evidenceNa
     dispatch();
 }
 
+ScriptProcess *WorkerPool::newProcess()
+{
+    auto *process = new ScriptProcess(m_setup, this);
+    connect(process, &ScriptProcess::ended, process, &QObject::deleteLater);
+    connect(process, &ScriptProcess::ended, this, [this, process] { m_spares.removeOne(process); });
+    connect(process, &ScriptProcess::ready, this, &WorkerPool::startSpares);
+    connect(process, &ScriptProcess::finished, this, [this, process](const QMDrovebot::ScriptRun &result) {
+        const int id = m_running.take(process);
+        emit finished(id, result);
+        dispatch();
+        checkIdle();
+    });
+    return process;
+}
+
 void WorkerPool::dispatch()
 {
     while (!m_stopped && m_running.size() < m_size && !m_queue.isEmpty()) {
         const Job job = m_queue.takeFirst();
-        auto *process = new ScriptProcess(m_setup, this);
-        connect(process, &ScriptProcess::ended, process, &QObject::deleteLater);
-        connect(process, &ScriptProcess::finished, this, [this, process](const QMDrovebot::ScriptRun &result) {
-            const int id = m_running.take(process);
-            emit finished(id, result);
-            dispatch();
-            checkIdle();
-        });
+        ScriptProcess *process = m_spares.isEmpty() ? newProcess() : m_spares.takeFirst();
         m_running.insert(process, job.id);
         emit started(job.id);
         process->run(job.path, job.evidenceName);
+    }
+    startSpares();
+}
+
+void WorkerPool::startSpares()
+{
+    const int wanted = m_stopped ? 0 : qMin(m_size, m_queue.size());
+    while (m_spares.size() > wanted)
+        m_spares.takeLast()->cancel();
+    // Not before the processes of the running scripts are up: they would
+    // slow each other down.
+    const bool ready = std::none_of(m_running.keyBegin(), m_running.keyEnd(),
+                                    [](const ScriptProcess *p) { return p->isStarting(); });
+    while (ready && m_spares.size() < wanted) {
+        m_spares.append(newProcess());
+        m_spares.last()->start();
     }
 }
 
@@ -74,6 +98,7 @@ void WorkerPool::stopAll(const QString &reason)
             process->cancel();
         }
     }
+    startSpares();
     checkIdle();
 }
 

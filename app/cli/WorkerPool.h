@@ -11,6 +11,9 @@ class QEventLoop;
 // Runs queued scripts, up to `size` at once, each in a process of its own
 // (ScriptProcess), in the order of the queue. A process that dies takes only
 // its own script with it: the next script gets a new one.
+//
+// While scripts run, as many further processes as the queue will need (at
+// most `size`) start and wait, so a script seldom waits for its process.
 class WorkerPool : public QObject
 {
     Q_OBJECT
@@ -41,13 +44,17 @@ private:
         QString evidenceName;
     };
 
+    ScriptProcess *newProcess();
     void dispatch();
+    void startSpares();
     void checkIdle();
 
     int m_size;
     ScriptProcess::Setup m_setup;
     QList<Job> m_queue;
     QHash<ScriptProcess *, int> m_running;
+    // Started ahead, no script yet.
+    QList<ScriptProcess *> m_spares;
     QEventLoop *m_idle = nullptr;
     bool m_stopped = false;
 };
