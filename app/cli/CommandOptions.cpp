@@ -285,7 +285,9 @@ bool CommandOptions::parse(const QStringList &commandLine, CommandOptions *optio
         }
     }
     if (commands > 1) {
-        *error = QStringLiteral("--run, --batch, --compress and --merge-junit cannot be combined");
+        *error = p.parser.isSet(QStringLiteral("merge-junit"))
+                     ? QStringLiteral("--merge-junit cannot be combined with --run, --batch or --compress")
+                     : QStringLiteral("--run, --batch and --compress cannot be combined");
         return false;
     }
     for (int i = 0; i < rows.size(); ++i) {

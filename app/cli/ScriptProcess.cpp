@@ -49,6 +49,7 @@ void ScriptProcess::start()
     if (m_state != State::Idle)
         return;
     m_state = State::Starting;
+    m_ahead = !m_wanted;
     QTimer::singleShot(0, this, &ScriptProcess::launch);
 }
 
@@ -158,7 +159,8 @@ void ScriptProcess::sendRun()
     process()->send({{QStringLiteral("type"), QStringLiteral("run")},
                      {QStringLiteral("path"), m_path},
                      {QStringLiteral("evidence"), m_setup.evidenceFolder},
-                     {QStringLiteral("evidenceName"), m_evidenceName}});
+                     {QStringLiteral("evidenceName"), m_evidenceName},
+                     {QStringLiteral("timeLimit"), m_setup.timeLimitSeconds}});
     if (m_setup.timeLimitSeconds > 0)
         m_limit.start(m_setup.timeLimitSeconds * 1000);
 }
@@ -216,15 +218,20 @@ void ScriptProcess::processEnded()
         else
             fail(QStringLiteral("Error: %1 %2 while the script ran").arg(processName(), process()->endText()));
     } else if (m_state == State::Starting || m_state == State::Ready) {
-        if (m_wanted)
-            fail(QStringLiteral("Error: %1 %2 before the script started").arg(processName(), process()->endText()));
+        const bool owed = m_wanted;
         m_state = State::Finished;
+        if (owed && m_ahead)
+            emit lost();
+        else if (owed)
+            finish(failedRun(QStringLiteral("Error: %1 %2 before the script started")
+                                 .arg(processName(), process()->endText())),
+                   false);
     }
     m_ended = true;
     emit ended();
 }
 
-void ScriptProcess::fail(const QString &line)
+QMDrovebot::ScriptRun ScriptProcess::failedRun(const QString &line) const
 {
     QMDrovebot::ScriptRun result;
     result.path = m_path;
@@ -233,7 +240,12 @@ void ScriptProcess::fail(const QString &line)
     result.endedEarly = true;
     result.outputText = result.errorText = line;
     result.milliseconds = m_clock.elapsed();
-    finish(result, false);
+    return result;
+}
+
+void ScriptProcess::fail(const QString &line)
+{
+    finish(failedRun(line), false);
 }
 
 void ScriptProcess::finish(const QMDrovebot::ScriptRun &result, bool delivered)

@@ -60,6 +60,9 @@ public:
 
 signals:
     void ready();
+    // A process started ahead of its script ended before it got the script:
+    // no result comes, and the script is owed another process.
+    void lost();
     void finished(const QMDrovebot::ScriptRun &result);
     // The process is gone; the object may be deleted.
     void ended();
@@ -74,6 +77,7 @@ private:
     void sendRun();
     void received(const QJsonObject &message);
     void processEnded();
+    QMDrovebot::ScriptRun failedRun(const QString &line) const;
     void fail(const QString &line);
     // `delivered`: the result came from the process, which then ends by
     // itself.
@@ -88,6 +92,8 @@ private:
     State m_state = State::Idle;
     // run() was called: a result is owed.
     bool m_wanted = false;
+    // start() came before run().
+    bool m_ahead = false;
     std::unique_ptr<QTemporaryDir> m_folders;
     std::unique_ptr<WorkerProcess> m_worker;
     std::unique_ptr<ProgramLauncher> m_launcher;

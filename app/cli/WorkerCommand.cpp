@@ -2,6 +2,8 @@
 
 #include "CommandLine.h"
 #include "LocalScriptHost.h"
+#include "OutputMirror.h"
+#include "RunWatchdog.h"
 #include "ScriptRunGuard.h"
 
 #include <QJsonObject>
@@ -44,9 +46,29 @@ int runWorkerCommand(int argc, char **argv)
             // Not from inside the channel's read: the script's waits must let
             // the channel deliver a stop.
             QTimer::singleShot(0, &app, [&, message] {
+                const QString path = message.value(QStringLiteral("path")).toString();
                 host.setEvidenceFolder(message.value(QStringLiteral("evidence")).toString());
-                const QMDrovebot::ScriptRun result = host.run(message.value(QStringLiteral("path")).toString(),
-                                                              message.value(QStringLiteral("evidenceName")).toString());
+                // A script stuck in one native call never lets the limit stop
+                // it: its pane so far and why go out from the watchdog's
+                // thread, before the launcher has to kill the process.
+                RunWatchdog watchdog(message.value(QStringLiteral("timeLimit")).toInt(),
+                                     [&](int, const QString &lines) {
+                                         QMDrovebot::ScriptRun abandoned;
+                                         abandoned.path = path;
+                                         abandoned.opened = abandoned.error = abandoned.endedEarly = true;
+                                         abandoned.errorText = lines;
+                                         abandoned.outputText = host.mirror()->text();
+                                         for (const QString &line : lines.split(QLatin1Char('\n'))) {
+                                             if (!abandoned.outputText.contains(line))
+                                                 abandoned.outputText += QLatin1Char('\n') + line;
+                                         }
+                                         channel.send(QMDrovebot::RowWorker::resultMessage(abandoned));
+                                     },
+                                     QStringLiteral("its process was ended"));
+                watchdog.rowStarted(0);
+                const QMDrovebot::ScriptRun result =
+                    host.run(path, message.value(QStringLiteral("evidenceName")).toString());
+                watchdog.rowFinished();
                 channel.send(QMDrovebot::RowWorker::resultMessage(result));
                 QCoreApplication::exit(0);
             });

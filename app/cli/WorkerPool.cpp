@@ -49,9 +49,16 @@ ScriptProcess *WorkerPool::newProcess()
     connect(process, &ScriptProcess::ended, process, &QObject::deleteLater);
     connect(process, &ScriptProcess::ended, this, [this, process] { m_spares.removeOne(process); });
     connect(process, &ScriptProcess::ready, this, &WorkerPool::startSpares);
+    connect(process, &ScriptProcess::lost, this, [this, process] {
+        const Job job = m_running.take(process);
+        if (!m_stopped)
+            m_queue.prepend(job);
+        dispatch();
+        checkIdle();
+    });
     connect(process, &ScriptProcess::finished, this, [this, process](const QMDrovebot::ScriptRun &result) {
-        const int id = m_running.take(process);
-        emit finished(id, result);
+        const Job job = m_running.take(process);
+        emit finished(job.id, result);
         dispatch();
         checkIdle();
     });
@@ -63,7 +70,7 @@ void WorkerPool::dispatch()
     while (!m_stopped && m_running.size() < m_size && !m_queue.isEmpty()) {
         const Job job = m_queue.takeFirst();
         ScriptProcess *process = m_spares.isEmpty() ? newProcess() : m_spares.takeFirst();
-        m_running.insert(process, job.id);
+        m_running.insert(process, job);
         emit started(job.id);
         process->run(job.path, job.evidenceName);
     }

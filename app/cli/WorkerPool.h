@@ -52,7 +52,7 @@ private:
     int m_size;
     ScriptProcess::Setup m_setup;
     QList<Job> m_queue;
-    QHash<ScriptProcess *, int> m_running;
+    QHash<ScriptProcess *, Job> m_running;
     // Started ahead, no script yet.
     QList<ScriptProcess *> m_spares;
     QEventLoop *m_idle = nullptr;
