@@ -223,9 +223,10 @@ void ScriptProcess::processEnded()
         if (owed && m_ahead)
             emit lost();
         else if (owed)
-            finish(failedRun(QStringLiteral("Error: %1 %2 before the script started")
-                                 .arg(processName(), process()->endText())),
-                   false);
+            finish(
+                failedRun(
+                    QStringLiteral("Error: %1 %2 before the script started").arg(processName(), process()->endText())),
+                false);
     }
     m_ended = true;
     emit ended();

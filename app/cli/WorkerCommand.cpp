@@ -51,20 +51,21 @@ int runWorkerCommand(int argc, char **argv)
                 // A script stuck in one native call never lets the limit stop
                 // it: its pane so far and why go out from the watchdog's
                 // thread, before the launcher has to kill the process.
-                RunWatchdog watchdog(message.value(QStringLiteral("timeLimit")).toInt(),
-                                     [&](int, const QString &lines) {
-                                         QMDrovebot::ScriptRun abandoned;
-                                         abandoned.path = path;
-                                         abandoned.opened = abandoned.error = abandoned.endedEarly = true;
-                                         abandoned.errorText = lines;
-                                         abandoned.outputText = host.mirror()->text();
-                                         for (const QString &line : lines.split(QLatin1Char('\n'))) {
-                                             if (!abandoned.outputText.contains(line))
-                                                 abandoned.outputText += QLatin1Char('\n') + line;
-                                         }
-                                         channel.send(QMDrovebot::RowWorker::resultMessage(abandoned));
-                                     },
-                                     QStringLiteral("its process was ended"));
+                RunWatchdog watchdog(
+                    message.value(QStringLiteral("timeLimit")).toInt(),
+                    [&](int, const QString &lines) {
+                        QMDrovebot::ScriptRun abandoned;
+                        abandoned.path = path;
+                        abandoned.opened = abandoned.error = abandoned.endedEarly = true;
+                        abandoned.errorText = lines;
+                        abandoned.outputText = host.mirror()->text();
+                        for (const QString &line : lines.split(QLatin1Char('\n'))) {
+                            if (!abandoned.outputText.contains(line))
+                                abandoned.outputText += QLatin1Char('\n') + line;
+                        }
+                        channel.send(QMDrovebot::RowWorker::resultMessage(abandoned));
+                    },
+                    QStringLiteral("its process was ended"));
                 watchdog.rowStarted(0);
                 const QMDrovebot::ScriptRun result =
                     host.run(path, message.value(QStringLiteral("evidenceName")).toString());

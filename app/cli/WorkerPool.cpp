@@ -84,8 +84,8 @@ void WorkerPool::startSpares()
         m_spares.takeLast()->cancel();
     // Not before the processes of the running scripts are up: they would
     // slow each other down.
-    const bool ready = std::none_of(m_running.keyBegin(), m_running.keyEnd(),
-                                    [](const ScriptProcess *p) { return p->isStarting(); });
+    const bool ready =
+        std::none_of(m_running.keyBegin(), m_running.keyEnd(), [](const ScriptProcess *p) { return p->isStarting(); });
     while (ready && m_spares.size() < wanted) {
         m_spares.append(newProcess());
         m_spares.last()->start();

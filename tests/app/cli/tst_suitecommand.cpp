@@ -187,14 +187,16 @@ void tst_SuiteCommand::workerKilled()
 void tst_SuiteCommand::interrupted()
 {
     write(QStringLiteral("l.jslst"), "waits.js\nholds.js\na.js\nb.js\n");
-    const QStringList result = run({"--batch", "l.jslst", "--jobs", "2", "--junit", "r.xml"}, [this](QProcess &process) {
-        QTRY_VERIFY_WITH_TIMEOUT(saved() == 2, 60000);
-        ::kill(pid_t(process.processId()), SIGINT);
-    });
+    const QStringList result =
+        run({"--batch", "l.jslst", "--jobs", "2", "--junit", "r.xml"}, [this](QProcess &process) {
+            QTRY_VERIFY_WITH_TIMEOUT(saved() == 2, 60000);
+            ::kill(pid_t(process.processId()), SIGINT);
+        });
     const QString stopped = "== %1.js\nwaiting\nError: the run was interrupted by SIGINT\nEvaluation Error: Line:2\n"
                             "Error: Script evaluation is stopped by user\nBacktrace: <global>() at 2\n-- Error\n";
     QCOMPARE(result.at(0), QString("1"));
-    QCOMPARE(result.at(1), stopped.arg("waits") + stopped.arg("holds") + "4 scripts: 0 done, 2 errors, 2 not run (interrupted by SIGINT)\n");
+    QCOMPARE(result.at(1), stopped.arg("waits") + stopped.arg("holds") +
+                               "4 scripts: 0 done, 2 errors, 2 not run (interrupted by SIGINT)\n");
     QVERIFY(TestSupport::readFile(m_dir->filePath("r.xml")).contains("2 of 4 scripts did not run"));
 }
 
