@@ -229,11 +229,13 @@ private:
             ScriptRunGuard guard;
             guard.run([&pool] { pool.waitUntilIdle(); }, [&pool](const QString &reason) { pool.stopAll(reason); });
             if (!ran) {
+                // A signal came first; a script that had begun still brings
+                // its result.
                 pool.stopAll(ScriptRunGuard::signalText());
                 pool.waitUntilIdle();
+                if (!ran)
+                    break;
             }
-            if (!ran)
-                break;
             addAttempt(i, result);
             result = next;
         }

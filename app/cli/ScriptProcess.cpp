@@ -23,12 +23,9 @@ ScriptProcess::ScriptProcess(const Setup &setup, QObject *parent)
     connect(&m_grace, &QTimer::timeout, this, [this] {
         switch (m_state) {
         case State::Starting:
-            if (m_wanted)
-                fail(QStringLiteral("Error: %1 was not ready within %2 seconds")
-                         .arg(processName())
-                         .arg(startMilliseconds / 1000));
-            else
-                cancel();
+            fail(QStringLiteral("Error: %1 was not ready within %2 seconds")
+                     .arg(processName())
+                     .arg(startMilliseconds / 1000));
             break;
         case State::Running:
             // Its result now comes from processEnded().
@@ -139,10 +136,8 @@ void ScriptProcess::launchProgram()
     connect(m_launcher.get(), &ProgramLauncher::finished, this, [this](bool attached) {
         if (attached)
             becomeReady();
-        else if (m_wanted)
-            fail(QStringLiteral("Error: ") + m_launcher->refusal());
         else
-            cancel();
+            fail(QStringLiteral("Error: ") + m_launcher->refusal());
     });
     m_launcher->begin();
     // After the launcher's own handlers, which explain a program that ends
@@ -246,6 +241,9 @@ QMDrovebot::ScriptRun ScriptProcess::failedRun(const QString &line) const
 
 void ScriptProcess::fail(const QString &line)
 {
+    // A process started ahead owes nothing yet: its script gets another.
+    if (!m_wanted)
+        return cancel();
     finish(failedRun(line), false);
 }
 

@@ -39,7 +39,7 @@ signals:
 private:
     struct Job
     {
-        int id;
+        int id = -1;
         QString path;
         QString evidenceName;
     };
