@@ -1,7 +1,9 @@
 #include "cli/CommandLine.h"
 #include "cli/CommandOptions.h"
+#include "cli/JUnitFile.h"
 #include "cli/ProgramLauncher.h"
 #include "cli/ScriptCommand.h"
+#include "cli/WorkerCommand.h"
 #include "compress/CompressCommand.h"
 #include "window/JSMainWindow.h"
 #include "window/JavaScriptEvaluator.h"
@@ -76,6 +78,12 @@ int main(int argc, char **argv)
         return 0;
     case CommandOptions::Command::Compress:
         return runCompress(argc, argv, options);
+    case CommandOptions::Command::Merge: {
+        QCoreApplication app(argc, argv);
+        return runMergeCommand(options.outputPath, options.mergeInputs);
+    }
+    case CommandOptions::Command::Worker:
+        return runWorkerCommand(argc, argv);
     case CommandOptions::Command::Batch:
         return runBatchCommand(argc, argv, options.file, options.script);
     case CommandOptions::Command::Run:

@@ -3,6 +3,8 @@
 #include "AppOption.h"
 
 #include <QCommandLineParser>
+#include <QRegularExpression>
+#include <QThread>
 #include <QVector>
 
 namespace {
@@ -23,12 +25,36 @@ struct OptionRow
     unsigned usedWith;
     // Takes the option's value; false with a message when it is not valid.
     bool (*take)(const QString &value, CommandOptions *options, QString *error);
+    // Left out of --help: for Corvella's own use.
+    bool hidden = false;
 };
 
 bool takeFile(const QString &value, CommandOptions *options, QString *)
 {
     options->file = value;
     return true;
+}
+
+bool takeOutput(const QString &value, CommandOptions *options, QString *)
+{
+    options->outputPath = value;
+    return true;
+}
+
+bool takeNothing(const QString &, CommandOptions *, QString *)
+{
+    return true;
+}
+
+// A whole number from `low` to `high`, else false with `error` set.
+bool wholeNumber(const QString &value, int low, int high, int *number, QString *error, const QString &mistake)
+{
+    bool ok = false;
+    *number = value.toInt(&ok);
+    if (ok && *number >= low && *number <= high)
+        return true;
+    *error = mistake;
+    return false;
 }
 
 const QVector<OptionRow> &optionTable()
@@ -77,10 +103,7 @@ const QVector<OptionRow> &optionTable()
          }},
         {{"compress"}, "FILE", "Write the minified FILE to standard output (or to -o).", Command::Compress, 0, takeFile},
         {{"o", "output"}, "OUT", "With --compress: write the minified script to OUT.", Command::Editor, WithCompress,
-         [](const QString &value, CommandOptions *options, QString *) {
-             options->outputPath = value;
-             return true;
-         }},
+         takeOutput},
         {{"app"}, "PROGRAM",
          "Attach to PROGRAM (a Qt 5 Widgets program; its own arguments follow \"--\"): alone, it opens the script "
          "editor window beside the program's windows; with --run or --batch, the scripts run inside the program.",
@@ -89,6 +112,64 @@ const QVector<OptionRow> &optionTable()
              options->script.appCommand.prepend(value);
              return true;
          }},
+        {{"jobs"}, "N",
+         "With --batch: run the scripts on N worker processes at once (1 to 256; 0: one per processor), each "
+         "script in a fresh editor of its own (with --app, a fresh instance of the program) drawing off screen. "
+         "The output and the report keep the list's order.",
+         Command::Editor, WithBatch,
+         [](const QString &value, CommandOptions *options, QString *error) {
+             if (!wholeNumber(value, 0, 256, &options->script.jobs, error,
+                              QStringLiteral("--jobs takes a whole number from 0 (one per processor) to 256")))
+                 return false;
+             if (options->script.jobs == 0)
+                 options->script.jobs = qMax(1, QThread::idealThreadCount());
+             return true;
+         }},
+        {{"shard"}, "K/N",
+         "With --batch: run only the K-th of N parts of the list (1 <= K <= N), so N machines share one suite; "
+         "every script belongs to exactly one part. The parts are balanced by --durations when given, else by "
+         "count; a part may be empty.",
+         Command::Editor, WithBatch,
+         [](const QString &value, CommandOptions *options, QString *error) {
+             const QRegularExpressionMatch parts =
+                 QRegularExpression(QStringLiteral("^(\\d{1,6})/(\\d{1,6})$")).match(value);
+             const int index = parts.captured(1).toInt(), count = parts.captured(2).toInt();
+             if (!parts.hasMatch() || index < 1 || index > count) {
+                 *error = QStringLiteral("--shard %1: give K/N with whole numbers 1 <= K <= N, such as 2/5").arg(value);
+                 return false;
+             }
+             options->script.shardIndex = index;
+             options->script.shardCount = count;
+             return true;
+         }},
+        {{"durations"}, "REPORT",
+         "With --batch: an earlier JUnit report of the suite; --shard balances the parts by its times and --jobs "
+         "starts the longest scripts first (a script it lacks counts as its median time). When REPORT does not "
+         "exist, the parts are balanced by count.",
+         Command::Editor, WithBatch,
+         [](const QString &value, CommandOptions *options, QString *) {
+             options->script.durationsPath = value;
+             return true;
+         }},
+        {{"retries"}, "N",
+         "With --batch: run a failed script again, in a fresh editor, up to N more times (0 to 100). A script that "
+         "fails and then passes is flaky: its block ends \"-- Flaky\" and it does not fail the run.",
+         Command::Editor, WithBatch,
+         [](const QString &value, CommandOptions *options, QString *error) {
+             return wholeNumber(value, 0, 100, &options->script.retries, error,
+                                QStringLiteral("--retries takes a whole number from 0 to 100"));
+         }},
+        {{"fail-on-flaky"}, "", "With --batch: a flaky script fails the run (exit status 1).", Command::Editor,
+         WithBatch,
+         [](const QString &, CommandOptions *options, QString *) {
+             options->script.failOnFlaky = true;
+             return true;
+         }},
+        {{"merge-junit"}, "OUT",
+         "Write one JUnit report OUT holding every test case of the reports named after it (IN.xml ...), with the "
+         "counts summed. Exit status 2, and nothing written, when one of them cannot be read.",
+         Command::Merge, 0, takeOutput},
+        {{"worker"}, "", "", Command::Worker, 0, takeNothing, true},
     };
     // clang-format on
     return rows;
@@ -143,6 +224,8 @@ struct Parser
                            "application's own user interface."));
         for (const OptionRow &row : optionTable()) {
             options.append(QCommandLineOption(row.names, row.description, row.valueName));
+            if (row.hidden)
+                options.last().setFlags(QCommandLineOption::HiddenFromHelp);
             parser.addOption(options.last());
         }
         parser.addPositionalArgument(QStringLiteral("FILE.js"),
@@ -156,10 +239,12 @@ const char helpEpilogue[] = "Exit status: 0 success; 1 a script failed, was stop
                             "2 unreadable input (a script, a list, a file to compress), bad arguments,\n"
                             "or a report or output that cannot be written, or would overwrite an input.\n"
                             "\n"
-                            "SIGINT or SIGTERM stops the running script as Stop does: its output so far\n"
-                            "is printed, no further script runs, the report is written, and the exit\n"
-                            "status is 1; a second one ends the program at once. A script that has not\n"
-                            "stopped 5 seconds after its time limit or a signal is abandoned that way.\n"
+                            "SIGINT or SIGTERM stops the running script (with --jobs, every one) as Stop\n"
+                            "does: its output so far is printed, no further script runs, the report is\n"
+                            "written, and the exit status is 1; a second one ends the program at once.\n"
+                            "A script that has not stopped 5 seconds after its time limit or a signal\n"
+                            "is abandoned that way; with --jobs, only its own process is ended, and the\n"
+                            "other scripts go on.\n"
                             "\n"
                             "List file (.jslst): one script path per line (UTF-8; LF, CR LF or CR line\n"
                             "ends), relative to the list's folder; an empty line is a row that fails.\n"
@@ -200,7 +285,9 @@ bool CommandOptions::parse(const QStringList &commandLine, CommandOptions *optio
         }
     }
     if (commands > 1) {
-        *error = QStringLiteral("--run, --batch and --compress cannot be combined");
+        *error = p.parser.isSet(QStringLiteral("merge-junit"))
+                     ? QStringLiteral("--merge-junit cannot be combined with --run, --batch or --compress")
+                     : QStringLiteral("--run, --batch and --compress cannot be combined");
         return false;
     }
     for (int i = 0; i < rows.size(); ++i) {
@@ -220,6 +307,14 @@ bool CommandOptions::parse(const QStringList &commandLine, CommandOptions *optio
         *error =
             QStringLiteral("the program's own arguments follow \"--\": --app PROGRAM -- %1").arg(positional.first());
         return false;
+    }
+    if (options->command == Command::Merge) {
+        options->mergeInputs = positional;
+        if (positional.isEmpty()) {
+            *error = QStringLiteral("--merge-junit OUT.xml needs the reports to merge after it: IN.xml ...");
+            return false;
+        }
+        return true;
     }
     if (commands > 0 && !positional.isEmpty()) {
         *error = QStringLiteral("unexpected argument %1").arg(positional.first());

@@ -11,14 +11,19 @@
 // taken): a new option is a new row and, where it carries a value, a field.
 struct CommandOptions
 {
-    enum class Command { Editor, Run, Batch, Compress, Help, Version };
+    // Worker: a process that runs one script for --batch --jobs over the run
+    // channel; started only by Corvella itself, so --help does not list it.
+    enum class Command { Editor, Run, Batch, Compress, Merge, Worker, Help, Version };
 
     Command command = Command::Editor;
     // --run FILE, --batch LIST, --compress FILE, or the file the editor opens
     // (empty for none).
     QString file;
-    // -o: where --compress writes; empty for standard output.
+    // -o: where --compress writes; empty for standard output. --merge-junit's
+    // report.
     QString outputPath;
+    // The reports --merge-junit reads.
+    QStringList mergeInputs;
     // What --run and --batch share.
     ScriptCommandOptions script;
 

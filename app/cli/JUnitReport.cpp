@@ -87,6 +87,17 @@ QByteArray caseXml(const JUnitReport::Case &c)
     } else if (c.outcome == Outcome::NotRun) {
         xml += QLatin1String("      <skipped message=\"not run\"/>\n");
     }
+    const QLatin1String attempt(c.outcome == Outcome::Passed ? "flakyFailure" : "rerunFailure");
+    for (const JUnitReport::Attempt &a : c.earlierAttempts) {
+        xml +=
+            QLatin1String("      <") + attempt + attribute("message", a.failureText.section(QLatin1Char('\n'), 0, 0)) +
+            attribute("type", QLatin1String(a.error ? "error" : "failure")) + QLatin1String(">\n        <stackTrace>") +
+            escaped(a.failureText, false) + QLatin1String("</stackTrace>\n");
+        if (!a.systemOut.isEmpty())
+            xml +=
+                QLatin1String("        <system-out>") + escaped(a.systemOut, false) + QLatin1String("</system-out>\n");
+        xml += QLatin1String("      </") + attempt + QLatin1String(">\n");
+    }
     if (!c.systemOut.isEmpty())
         xml += QLatin1String("      <system-out>") + escaped(c.systemOut, false) + QLatin1String("</system-out>\n");
     xml += QLatin1String("    </testcase>\n");
@@ -175,7 +186,8 @@ QByteArray JUnitReport::toXml() const
     }
     QByteArray incomplete;
     if (!m_incomplete.isEmpty()) {
-        incomplete = caseXml({QStringLiteral("(run not complete)"), m_suiteName, 0, Outcome::Error, m_incomplete, {}});
+        incomplete =
+            caseXml({QStringLiteral("(run not complete)"), m_suiteName, 0, Outcome::Error, m_incomplete, {}, {}});
         ++errors;
     }
     const int tests = m_cases.size() + (incomplete.isEmpty() ? 0 : 1);

@@ -26,6 +26,14 @@ public:
         NotRun,
     };
 
+    // A failed run of a script that was then run again.
+    struct Attempt
+    {
+        bool error = false; // else a failed check
+        QString failureText;
+        QString systemOut;
+    };
+
     struct Case
     {
         QString name;
@@ -35,6 +43,11 @@ public:
         // Failed and Error: what went wrong; its first line is the message.
         QString failureText;
         QString systemOut;
+        // The failed runs before the last, in order: a case that passed in
+        // the end is flaky, and each becomes a "flakyFailure" as Jenkins and
+        // GitLab read them; a case that failed every time keeps them as
+        // "rerunFailure".
+        QVector<Attempt> earlierAttempts;
     };
 
     explicit JUnitReport(const QString &suiteName);

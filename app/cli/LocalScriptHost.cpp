@@ -32,7 +32,7 @@ bool LocalScriptHost::start()
     QMDrovebot::Editor *editor = m_frame->mainWindow()->editor();
     m_runner = std::make_unique<QMDrovebot::ScriptRunner>(editor);
     m_runner->setRunStep([this](QMDrovebot::Editor *e) { m_guard->run(e); });
-    m_mirror = std::make_unique<OutputMirror>(editor->outputArea()->document());
+    m_mirror = std::make_unique<OutputMirror>(editor->outputArea());
     m_guard->setBeforeStop([this] {
         if (!m_evidenceFolder.isEmpty())
             m_stopSnapshot = std::make_unique<QMDrovebot::Evidence::Snapshot>(QMDrovebot::Evidence::capture());
@@ -54,6 +54,11 @@ QMDrovebot::ScriptRun LocalScriptHost::run(const QString &path, const QString &e
                                               &result);
     }
     return result;
+}
+
+void LocalScriptHost::setEvidenceFolder(const QString &folder)
+{
+    m_evidenceFolder = folder;
 }
 
 const OutputMirror *LocalScriptHost::mirror() const

@@ -18,6 +18,8 @@ public:
     QMDrovebot::ScriptRun run(const QString &path, const QString &evidenceName) override;
     bool canRun() const override;
     const OutputMirror *mirror() const override;
+    // Where the next failed row leaves its evidence; empty for nowhere.
+    void setEvidenceFolder(const QString &folder);
 
 private:
     QString m_evidenceFolder;

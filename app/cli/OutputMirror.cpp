@@ -1,5 +1,7 @@
 #include "OutputMirror.h"
 
+#include <QMDrovebot/engine/OutputArea.h>
+
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -27,18 +29,36 @@ void plain(QString *text)
 
 } // namespace
 
-OutputMirror::OutputMirror(QTextDocument *document, QObject *parent)
+OutputMirror::OutputMirror(QMDrovebot::OutputArea *area, QObject *parent)
     : QObject(parent)
-    , m_document(document)
-    , m_text(document->toPlainText())
+    , m_document(area->document())
+    , m_text(m_document->toPlainText())
 {
-    connect(document, &QTextDocument::contentsChange, this, &OutputMirror::follow);
+    connect(m_document, &QTextDocument::contentsChange, this, &OutputMirror::follow);
+    connect(area, &QMDrovebot::OutputArea::gathered, this, &OutputMirror::gather);
+    connect(area, &QMDrovebot::OutputArea::flushed, this, &OutputMirror::forgetGathered);
 }
 
 QString OutputMirror::text() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_text;
+    if (m_text.isEmpty() && !m_gathered.isEmpty())
+        return m_gathered.mid(1);
+    return m_text + m_gathered;
+}
+
+void OutputMirror::gather(const QString &line)
+{
+    QString added = line;
+    plain(&added);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_gathered += QLatin1Char('\n') + added;
+}
+
+void OutputMirror::forgetGathered()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_gathered.clear();
 }
 
 void OutputMirror::follow(int position, int removed, int added)
@@ -58,6 +78,8 @@ void OutputMirror::follow(int position, int removed, int added)
         plain(&inserted);
     }
     std::lock_guard<std::mutex> lock(m_mutex);
+    // The pane takes its gathered lines in before any other change.
+    m_gathered.clear();
     if (position <= m_text.size())
         m_text.replace(position, qMin(removed, m_text.size() - position), inserted);
     if (m_text.size() != length) {

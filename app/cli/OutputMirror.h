@@ -7,24 +7,32 @@
 #include <mutex>
 
 class QTextDocument;
+namespace QMDrovebot {
+class OutputArea;
+}
 
 // A copy of an output pane's plain text that any thread can read: when the
 // GUI thread is stuck in a script's native call, the watchdog still prints
 // what the script printed so far. It follows every change of the pane's
-// document, so it holds what toPlainText() would give.
+// document and every line gathered for it, so it holds what toPlainText()
+// would give.
 class OutputMirror : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit OutputMirror(QTextDocument *document, QObject *parent = nullptr);
+    explicit OutputMirror(QMDrovebot::OutputArea *area, QObject *parent = nullptr);
 
     QString text() const;
 
 private:
     void follow(int position, int removed, int added);
+    void gather(const QString &line);
+    void forgetGathered();
 
     QPointer<QTextDocument> m_document;
     mutable std::mutex m_mutex;
     QString m_text;
+    // Printed lines the document does not hold yet, each after a line end.
+    QString m_gathered;
 };

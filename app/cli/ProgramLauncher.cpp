@@ -18,6 +18,7 @@ ProgramLauncher::ProgramLauncher(const QStringList &command, Mode mode, QObject 
     : QObject(parent)
     , m_command(command)
     , m_mode(mode)
+    , m_environment(QProcessEnvironment::systemEnvironment())
 {
 }
 
@@ -71,26 +72,57 @@ QString sanitizerRuntime()
 
 } // namespace
 
-bool ProgramLauncher::refuse(const QString &line)
+void ProgramLauncher::conclude(bool attached, const QString &refusal)
 {
-    m_process.kill();
-    CommandLine::fail(line, 2);
-    return false;
+    if (m_done)
+        return;
+    m_done = true;
+    m_attached = attached;
+    m_refusal = refusal;
+    m_giveUp.stop();
+    disconnect(m_messages);
+    disconnect(m_end);
+    if (!attached)
+        m_process.kill();
+    emit finished(attached);
+}
+
+QProcessEnvironment &ProgramLauncher::environment()
+{
+    return m_environment;
+}
+
+QString ProgramLauncher::refusal() const
+{
+    return m_refusal;
 }
 
 bool ProgramLauncher::attach()
+{
+    QEventLoop loop;
+    connect(this, &ProgramLauncher::finished, &loop, &QEventLoop::quit);
+    begin();
+    if (!m_done)
+        loop.exec();
+    if (!m_attached)
+        CommandLine::fail(m_refusal, 2);
+    return m_attached;
+}
+
+void ProgramLauncher::begin()
 {
     const QString program = ProgramCheck::resolve(name());
     const ProgramCheck::Kind kind = ProgramCheck::inspect(program);
     const QString refusal = ProgramCheck::refusal(kind, name());
     if (!refusal.isEmpty())
-        return refuse(refusal);
+        return conclude(false, refusal);
     const QString library = attachLibrary();
     if (library.isEmpty())
-        return refuse(QStringLiteral("Corvella's library for --app (libcorvella-attach.so) is missing beside %1")
-                          .arg(QCoreApplication::applicationFilePath()));
+        return conclude(false,
+                        QStringLiteral("Corvella's library for --app (libcorvella-attach.so) is missing beside %1")
+                            .arg(QCoreApplication::applicationFilePath()));
 
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment = m_environment;
     QStringList preloads{sanitizerRuntime(), library, environment.value(QStringLiteral("LD_PRELOAD"))};
     preloads.removeAll(QString());
     environment.insert(QStringLiteral("LD_PRELOAD"), preloads.join(QLatin1Char(' ')));
@@ -106,58 +138,44 @@ bool ProgramLauncher::attach()
     }
     QString error;
     if (!m_process.start(program, m_command.mid(1), environment, options, &error))
-        return refuse(QStringLiteral("cannot start %1: %2").arg(name(), error));
+        return conclude(false, QStringLiteral("cannot start %1: %2").arg(name(), error));
 
-    QString outcome;
-    bool attached = false;
-    bool applicationSeen = false;
-    QEventLoop loop;
-    QTimer giveUp;
-    giveUp.setSingleShot(true);
-    connect(&giveUp, &QTimer::timeout, &loop, [&] {
-        outcome = QStringLiteral("%1 started no Qt 5 application within %2 seconds")
-                      .arg(name())
-                      .arg(attachMilliseconds / 1000);
-        loop.quit();
+    m_giveUp.setSingleShot(true);
+    connect(&m_giveUp, &QTimer::timeout, this, [this] {
+        conclude(false, QStringLiteral("%1 started no Qt 5 application within %2 seconds")
+                            .arg(name())
+                            .arg(attachMilliseconds / 1000));
     });
-    const QMetaObject::Connection messages =
-        connect(&m_process, &WorkerProcess::received, &loop, [&](const QJsonObject &message) {
-            const QString type = message.value(QStringLiteral("type")).toString();
-            if (type == QLatin1String("app")) {
-                applicationSeen = true;
-                giveUp.stop();
-                const QString qt = message.value(QStringLiteral("qt")).toString();
-                const QString builtWith = message.value(QStringLiteral("builtWith")).toString();
-                if (!message.value(QStringLiteral("widgets")).toBool()) {
-                    outcome = QStringLiteral("%1 is not a Qt Widgets program: its application object is a %2 (Qt Quick "
-                                             "and QML cannot be driven)")
-                                  .arg(name(), message.value(QStringLiteral("class")).toString());
-                    loop.quit();
-                } else if (qt != builtWith) {
-                    outcome =
-                        QStringLiteral("%1 runs on Qt %2, but Corvella is built with Qt %3").arg(name(), qt, builtWith);
-                    loop.quit();
-                }
-            } else if (type == QLatin1String("noWindow")) {
-                outcome = QStringLiteral("%1 showed no window within 10 seconds").arg(name());
-                loop.quit();
-            } else if (type == QLatin1String("ready")) {
-                attached = true;
-                loop.quit();
+    m_messages = connect(&m_process, &WorkerProcess::received, this, [this](const QJsonObject &message) {
+        const QString type = message.value(QStringLiteral("type")).toString();
+        if (type == QLatin1String("app")) {
+            m_applicationSeen = true;
+            m_giveUp.stop();
+            const QString qt = message.value(QStringLiteral("qt")).toString();
+            const QString builtWith = message.value(QStringLiteral("builtWith")).toString();
+            if (!message.value(QStringLiteral("widgets")).toBool()) {
+                conclude(false, QStringLiteral("%1 is not a Qt Widgets program: its application object is a %2 (Qt "
+                                               "Quick and QML cannot be driven)")
+                                    .arg(name(), message.value(QStringLiteral("class")).toString()));
+            } else if (qt != builtWith) {
+                conclude(
+                    false,
+                    QStringLiteral("%1 runs on Qt %2, but Corvella is built with Qt %3").arg(name(), qt, builtWith));
             }
-        });
-    const QMetaObject::Connection end = connect(&m_process, &WorkerProcess::ended, &loop, [&] {
-        outcome =
-            applicationSeen
-                ? QStringLiteral("%1 %2 before it showed a window").arg(name(), m_process.endText())
-                : QStringLiteral("%1 %2 without starting a Qt 5 Widgets application").arg(name(), m_process.endText());
-        loop.quit();
+        } else if (type == QLatin1String("noWindow")) {
+            conclude(false, QStringLiteral("%1 showed no window within 10 seconds").arg(name()));
+        } else if (type == QLatin1String("ready")) {
+            conclude(true, QString());
+        }
     });
-    giveUp.start(attachMilliseconds);
-    loop.exec();
-    disconnect(messages);
-    disconnect(end);
-    return attached ? true : refuse(outcome);
+    m_end = connect(&m_process, &WorkerProcess::ended, this, [this] {
+        conclude(
+            false,
+            m_applicationSeen
+                ? QStringLiteral("%1 %2 before it showed a window").arg(name(), m_process.endText())
+                : QStringLiteral("%1 %2 without starting a Qt 5 Widgets application").arg(name(), m_process.endText()));
+    });
+    m_giveUp.start(attachMilliseconds);
 }
 
 int runAttachedEditor(int argc, char **argv, const QStringList &command)

@@ -3,6 +3,7 @@
 #include "WorkerProcess.h"
 
 #include <QStringList>
+#include <QTimer>
 
 // Starts a program with Corvella's library preloaded into it and waits until
 // Corvella is attached: the program created its Qt 5 application and showed
@@ -21,6 +22,13 @@ public:
 
     // False after the line on standard error; the program is then ended.
     bool attach();
+    // The same without waiting: finished() comes once it is attached or
+    // refused (perhaps before begin() returns), and refusal() then says
+    // why, nothing printed.
+    void begin();
+    QString refusal() const;
+    // What the program starts with; the user's own until changed.
+    QProcessEnvironment &environment();
     WorkerProcess *process();
     // The program as the command line named it, for the lines that speak of
     // it.
@@ -30,13 +38,24 @@ public:
     // program fails) is given up after this long.
     static constexpr int attachMilliseconds = 30000;
 
+signals:
+    void finished(bool attached);
+
 private:
     QString attachLibrary() const;
-    bool refuse(const QString &line);
+    void conclude(bool attached, const QString &refusal);
 
     QStringList m_command;
     Mode m_mode;
+    QProcessEnvironment m_environment;
     WorkerProcess m_process;
+    QTimer m_giveUp;
+    QMetaObject::Connection m_messages;
+    QMetaObject::Connection m_end;
+    bool m_applicationSeen = false;
+    bool m_done = false;
+    bool m_attached = false;
+    QString m_refusal;
 };
 
 // `corvella --app PROGRAM [-- ARGS]`: the program with the script editor

@@ -2,6 +2,8 @@
 
 #include "CommandLine.h"
 
+#include <MTools/CheckedSaveFile.h>
+
 namespace {
 
 const char unfinishedRun[] = "The run had not finished when this report was written";
@@ -11,6 +13,7 @@ const char unfinishedRun[] = "The run had not finished when this report was writ
 ReportFile::ReportFile(const QString &path, const QString &suiteName, const QVector<JUnitReport::Case> &cases)
     : m_path(path)
     , m_report(suiteName)
+    , m_stream(!path.isEmpty() && MTools::CheckedSaveFile::isStream(path))
 {
     for (const JUnitReport::Case &c : cases)
         m_report.append(c);
@@ -49,9 +52,9 @@ void ReportFile::writeWhenDue()
         m_due.start(int(m_pauseMs - waited));
 }
 
-bool ReportFile::writeLocked()
+bool ReportFile::writeLocked(bool last)
 {
-    if (m_path.isEmpty() || m_failed || m_closed)
+    if (m_path.isEmpty() || m_failed || m_closed || (m_stream && !last))
         return !m_failed;
     m_dirty = false;
     QElapsedTimer clock;
@@ -78,7 +81,7 @@ bool ReportFile::finish(const QString &stopReason)
     m_due.stop();
     std::lock_guard<std::mutex> lock(m_mutex);
     m_report.setIncomplete(stopReason);
-    const bool written = writeLocked();
+    const bool written = writeLocked(true);
     m_closed = true;
     return written;
 }
@@ -89,7 +92,7 @@ void ReportFile::abandon(int index, const JUnitReport::Case &c, const QString &r
     if (index >= 0)
         m_report.setCase(index, c);
     m_report.setIncomplete(reason);
-    writeLocked();
+    writeLocked(true);
     m_closed = true;
 }
 

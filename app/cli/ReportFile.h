@@ -14,6 +14,10 @@
 // between two writes grows with the time one write takes, so writing stays
 // a small part of the run however large the report gets.
 //
+// A target that is a stream (a FIFO, a device, the standard output) cannot
+// be replaced, only added to: it gets one report, at the end, so its reader
+// sees a single document and is never asked to take a second one.
+//
 // Thread-safe: the watchdog writes the last version from its own thread
 // when the GUI thread no longer returns (RunWatchdog).
 class ReportFile : public QObject
@@ -28,9 +32,9 @@ public:
     void setCase(int index, const JUnitReport::Case &c);
     JUnitReport::Case at(int index) const;
 
-    // Writes now; used before the first script and at the end. False once
-    // a write failed, after one line on standard error (the command then
-    // ends with status 2); later writes are not tried.
+    // Writes now (a stream waits for the end); used before the first
+    // script. False once a write failed, after one line on standard error
+    // (the command then ends with status 2); later writes are not tried.
     bool writeNow();
     // The last write: `stopReason` is empty for a run that went through,
     // else why rows did not run.
@@ -45,7 +49,8 @@ public:
 private:
     // On the GUI thread, which owns the timer.
     void writeWhenDue();
-    bool writeLocked();
+    // A stream takes only the `last` write.
+    bool writeLocked(bool last = false);
 
     mutable std::mutex m_mutex;
     QString m_path;
@@ -56,4 +61,5 @@ private:
     bool m_dirty = false;
     bool m_failed = false;
     bool m_closed = false;
+    const bool m_stream;
 };

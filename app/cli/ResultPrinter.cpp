@@ -18,10 +18,10 @@ ResultPrinter::ResultPrinter(Style style)
 {
 }
 
-void ResultPrinter::printRow(const QString &shown, const QString &paneText, bool failed)
+void ResultPrinter::printRow(const QString &shown, const QString &paneText, State state)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    printRowLocked(shown, paneText, failed);
+    printRowLocked(shown, paneText, state);
 }
 
 void ResultPrinter::printSummary(int total, const QString &whyNotRun)
@@ -34,7 +34,7 @@ void ResultPrinter::printLast(const QString &shown, const QString &paneText, int
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!shown.isNull())
-        printRowLocked(shown, paneText, true);
+        printRowLocked(shown, paneText, State::Error);
     printSummaryLocked(total, whyNotRun);
     m_closed = true;
 }
@@ -51,12 +51,19 @@ int ResultPrinter::failedRows() const
     return m_failed;
 }
 
-void ResultPrinter::printRowLocked(const QString &shown, const QString &paneText, bool failed)
+int ResultPrinter::flakyRows() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_flaky;
+}
+
+void ResultPrinter::printRowLocked(const QString &shown, const QString &paneText, State state)
 {
     if (m_closed)
         return;
     ++m_printed;
-    m_failed += failed ? 1 : 0;
+    m_failed += state == State::Error ? 1 : 0;
+    m_flaky += state == State::Flaky ? 1 : 0;
     if (m_style == Style::PaneOnly) {
         printLine(stdout, paneText);
         return;
@@ -65,7 +72,9 @@ void ResultPrinter::printRowLocked(const QString &shown, const QString &paneText
     QString block = QStringLiteral("== ") + shown + QLatin1Char('\n');
     if (!paneText.isEmpty())
         block += paneText + QLatin1Char('\n');
-    block += failed ? QStringLiteral("-- Error") : QStringLiteral("-- Done");
+    block += state == State::Error   ? QStringLiteral("-- Error")
+             : state == State::Flaky ? QStringLiteral("-- Flaky")
+                                     : QStringLiteral("-- Done");
     printLine(stdout, block);
 }
 
@@ -76,6 +85,8 @@ void ResultPrinter::printSummaryLocked(int total, const QString &whyNotRun)
     QString summary = counted(total, "script", "scripts") + QStringLiteral(": ") +
                       QString::number(m_printed - m_failed) + QStringLiteral(" done, ") +
                       counted(m_failed, "error", "errors");
+    if (m_flaky > 0)
+        summary += QStringLiteral(", ") + QString::number(m_flaky) + QStringLiteral(" flaky");
     if (m_printed < total) {
         summary += QStringLiteral(", ") + QString::number(total - m_printed) + QStringLiteral(" not run");
         if (!whyNotRun.isEmpty())

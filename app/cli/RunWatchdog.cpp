@@ -5,9 +5,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-RunWatchdog::RunWatchdog(int timeLimitSeconds, Ending ending)
+RunWatchdog::RunWatchdog(int timeLimitSeconds, Ending ending, const QString &consequence)
     : m_timeLimitSeconds(timeLimitSeconds)
     , m_ending(std::move(ending))
+    , m_consequence(consequence)
     , m_thread(&RunWatchdog::watch, this)
 {
 }
@@ -62,8 +63,9 @@ void RunWatchdog::watch()
             continue;
         // The lock stays taken: the GUI thread, should it come back, waits
         // at its next row instead of printing after these last words.
-        m_ending(m_row, why + QStringLiteral("\nError: the script did not stop within %1 seconds, so the run was ended")
-                                  .arg(graceSeconds));
+        m_ending(m_row, why + QStringLiteral("\nError: the script did not stop within %1 seconds, so %2")
+                                  .arg(graceSeconds)
+                                  .arg(m_consequence));
         std::fflush(stdout);
         std::fflush(stderr);
         std::_Exit(1);

@@ -24,7 +24,8 @@ public:
     // with status 1 when it returns.
     using Ending = std::function<void(int row, const QString &lines)>;
 
-    RunWatchdog(int timeLimitSeconds, Ending ending);
+    // `consequence` ends the last line: "so <consequence>".
+    RunWatchdog(int timeLimitSeconds, Ending ending, const QString &consequence = QStringLiteral("the run was ended"));
     ~RunWatchdog();
 
     // The row's time limit counts from here.
@@ -37,6 +38,7 @@ private:
     using Clock = std::chrono::steady_clock;
     const int m_timeLimitSeconds;
     const Ending m_ending;
+    const QString m_consequence;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     bool m_quit = false;

@@ -18,6 +18,21 @@ struct ScriptCommandOptions
     // With --app: the program the scripts run in, then its arguments; empty
     // for Corvella's own frame.
     QStringList appCommand;
+
+    // What only --batch takes.
+    // Worker processes, each script in a fresh one; 0 for none (one editor
+    // runs them all).
+    int jobs = 0;
+    // Runs only part `shardIndex` (from 1) of `shardCount`.
+    int shardIndex = 1;
+    int shardCount = 1;
+    // An earlier JUnit report whose times balance the shards and start the
+    // longest scripts first; empty for none.
+    QString durationsPath;
+    // A failed script runs again, in a fresh editor, up to this many times.
+    int retries = 0;
+    // A script that failed and then passed fails the run too.
+    bool failOnFlaky = false;
 };
 
 // `corvella --batch LIST.jslst`: runs the scripts of the list in order in one

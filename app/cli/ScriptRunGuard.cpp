@@ -56,7 +56,7 @@ ScriptRunGuard::ScriptRunGuard(int timeLimitSeconds, QObject *parent)
         if (left > 0)
             m_timeLimit->start(int(std::min<qint64>(left, INT_MAX)));
         else
-            stopRun(timeLimitText(m_timeLimitSeconds));
+            stop(timeLimitText(m_timeLimitSeconds));
     });
 
     static QPointer<QSocketNotifier> notifier;
@@ -193,10 +193,10 @@ QString ScriptRunGuard::timeLimitText(int seconds)
 
 void ScriptRunGuard::signalArrived()
 {
-    stopRun(signalText());
+    stop(signalText());
 }
 
-void ScriptRunGuard::stopRun(const QString &reason)
+void ScriptRunGuard::stop(const QString &reason)
 {
     if (m_stop)
         m_stop(reason);

@@ -44,6 +44,9 @@ public:
     // given red line.
     void run(const std::function<void()> &body, const std::function<void(const QString &reason)> &stop);
     static bool signalReceived();
+    // Stops the running script now, as the time limit does, with `reason`
+    // as its red line; a stop asked for from elsewhere (another process).
+    void stop(const QString &reason);
 
     // Called when a limit or a signal is about to stop a script, after the
     // red line and before the stop closes its dialogs: the moment to take
@@ -57,7 +60,6 @@ public:
     static QString signalName();
 
 private:
-    void stopRun(const QString &reason);
     void signalArrived();
     // Lets the script's last posted input take effect, closing any modal
     // dialog it opens.

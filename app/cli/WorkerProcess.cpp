@@ -80,6 +80,8 @@ bool WorkerProcess::start(const QString &program, const QStringList &arguments, 
     connect(m_channel, &QMDrovebot::RunChannel::received, this, &WorkerProcess::received);
     connect(process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this,
             [this](int code, QProcess::ExitStatus status) {
+                // The end can be noticed before the messages sent just before it.
+                m_channel->readPending();
                 m_ended = true;
                 m_code = code;
                 m_signalled = status == QProcess::CrashExit;
@@ -117,6 +119,11 @@ void WorkerProcess::kill()
 bool WorkerProcess::hasEnded() const
 {
     return m_ended;
+}
+
+bool WorkerProcess::isRunning() const
+{
+    return m_process && m_process->state() != QProcess::NotRunning && !m_ended;
 }
 
 QString WorkerProcess::endText() const

@@ -44,6 +44,8 @@ public:
     void kill();
 
     bool hasEnded() const;
+    // Started and not yet ended.
+    bool isRunning() const;
     // "ended with exit status 3", "ended with signal 9 (Killed)".
     QString endText() const;
     // What a shell would report: the exit status, or 128 plus the signal.

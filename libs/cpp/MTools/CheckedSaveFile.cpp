@@ -101,6 +101,13 @@ bool CheckedSaveFile::fail(const QString &reason)
     return false;
 }
 
+bool CheckedSaveFile::isStream(const QString &path)
+{
+    int standard = -1;
+    const Target target = targetOf(path, &standard);
+    return target == Target::StandardStream || target == Target::NamedStream;
+}
+
 bool CheckedSaveFile::open()
 {
     int standard = -1;

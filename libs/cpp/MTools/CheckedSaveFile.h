@@ -45,6 +45,9 @@ public:
 
     // The whole save in one call.
     static bool writeFile(const QString &path, const QByteArray &bytes, QString *error);
+    // True when `path` is written as a stream (see above): each save adds to
+    // what the reader already has instead of replacing it.
+    static bool isStream(const QString &path);
 
 private:
     bool fail(const QString &reason);

@@ -20,6 +20,7 @@ private slots:
     void runs_data();
     void runs();
     void programDiesMidScript();
+    void freshInstancePerScript();
 
 private:
     QString write(const QString &name, const QByteArray &bytes, bool executable = false);
@@ -157,6 +158,18 @@ void tst_AppCommand::programDiesMidScript()
     QVERIFY2(run.out.endsWith("ended with signal 9 (Killed) while the script ran\n-- Error\n"
                               "3 scripts: 1 done, 1 error, 1 not run (the program ended)\n"),
              run.out.constData());
+}
+
+// With --jobs nothing a script did to the program is there for the next.
+void tst_AppCommand::freshInstancePerScript()
+{
+    write("types.js", "getWidgetByObjectName('customer').setText('Ann');");
+    write("reads.js", "printout(getWidgetByObjectName('customer').text + '.');");
+    const QString list = write("l.jslst", "types.js\nreads.js\n");
+    const TestSupport::Run run =
+        TestSupport::corvella({"--batch", list, "--jobs", "1", "--app", QStringLiteral(CORVELLA_ORDERFORM)});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out, QByteArray("== types.js\n-- Done\n== reads.js\n.\n-- Done\n2 scripts: 2 done, 0 errors\n"));
 }
 
 QTEST_MAIN(tst_AppCommand)

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 #include "cli/OutputMirror.h"
+#include <QMDrovebot/engine/OutputArea.h>
 
 // The copy the watchdog prints must be what the pane would print, after
 // every kind of change a script or the editor makes to the pane.
@@ -10,7 +11,7 @@ class tst_OutputMirror : public QObject
 private slots:
     void followsThePane_data()
     {
-        QTest::addColumn<QStringList>("steps"); // "append:", "html:" (at the end), "clear", "set:"
+        QTest::addColumn<QStringList>("steps"); // "print:", "append:", "html:" (at the end), "clear", "set:"
         // clang-format off
         QTest::newRow("appends") << QStringList{"append:a", "append:b c", "append:"};
         QTest::newRow("line breaks and blanks") << QStringList{"append:x<br>y", "append:a&nbsp;b", "append:p\nq"};
@@ -18,16 +19,27 @@ private slots:
         QTest::newRow("cleared and refilled") << QStringList{"append:old", "clear", "append:new"};
         QTest::newRow("replaced") << QStringList{"append:old", "set:<b>all</b> new<br>two", "append:three"};
         QTest::newRow("non-BMP and table") << QStringList{"append:\U0001F600", "append:<table><tr><td>c</td></tr></table>", "append:end"};
+        // Printed lines wait to be put into the pane; the copy has them at once.
+        QTest::newRow("printed, then appended") << QStringList{"print:a", "print:b\u00a0c", "append:d", "print:e"};
+        QTest::newRow("printed into an empty pane") << QStringList{"print:", "print:x"};
+        QTest::newRow("printed, then cleared") << QStringList{"append:old", "print:p", "clear", "print:q"};
         // clang-format on
     }
 
     void followsThePane()
     {
         QFETCH(QStringList, steps);
-        QTextEdit pane;
-        OutputMirror mirror(pane.document());
+        QMDrovebot::OutputArea pane;
+        OutputMirror mirror(&pane);
         for (const QString &step : steps) {
             const QString argument = step.section(QLatin1Char(':'), 1);
+            if (step.startsWith("print:")) {
+                pane.print(argument);
+                // Read before anything lets the pane take the line in.
+                const QString copy = mirror.text();
+                QCOMPARE(copy, pane.toPlainText());
+                continue;
+            }
             if (step.startsWith("append:")) {
                 pane.append(argument);
             } else if (step.startsWith("html:")) {

@@ -88,15 +88,25 @@ bool RunChannel::send(const QJsonObject &message)
     return m_fd >= 0;
 }
 
-void RunChannel::readAvailable()
+void RunChannel::readPending()
 {
+    while (readAvailable()) {
+    }
+}
+
+bool RunChannel::readAvailable()
+{
+    if (m_fd < 0)
+        return false;
     char chunk[65536];
     const ssize_t got = ::recv(m_fd, chunk, sizeof chunk, MSG_DONTWAIT);
-    if (got < 0 && (errno == EINTR || errno == EAGAIN))
-        return;
+    if (got < 0 && errno == EINTR)
+        return true;
+    if (got < 0 && errno == EAGAIN)
+        return false;
     if (got <= 0) {
         close();
-        return;
+        return false;
     }
     m_buffer.append(chunk, int(got));
     bool corrupt = false;
@@ -105,6 +115,7 @@ void RunChannel::readAvailable()
         emit received(message);
     if (corrupt)
         close();
+    return m_fd >= 0;
 }
 
 void RunChannel::close()

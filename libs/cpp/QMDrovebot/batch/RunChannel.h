@@ -30,6 +30,9 @@ public:
     // gone.
     bool send(const QJsonObject &message);
     bool isOpen() const;
+    // Delivers at once what the other end sent and this end has not read:
+    // a process that has ended may have sent its last words just before.
+    void readPending();
 
     // What a stream of bytes holds: whole messages are taken out of
     // `buffer`, a partial one stays. A length over the limit, or a text that
@@ -47,7 +50,8 @@ signals:
     void closed();
 
 private:
-    void readAvailable();
+    // False once nothing more can be read now.
+    bool readAvailable();
     void close();
 
     int m_fd;

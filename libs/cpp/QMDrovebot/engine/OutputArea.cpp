@@ -52,6 +52,7 @@ void OutputArea::print(const QString &text)
     }
     m_pending += text;
     ++m_pendingLines;
+    emit gathered(text);
     if (m_pending.size() > kPendingLimit)
         flush();
     else if (!m_flushTimer.isActive())
@@ -81,6 +82,7 @@ void OutputArea::flush()
     m_pending.clear();
     m_pendingLines = 0;
     m_paragraphStart = 0;
+    emit flushed();
     if (follow)
         bar->setValue(bar->maximum());
 }

@@ -63,6 +63,13 @@ public slots:
     void append(const QString &text);
     void scrollToAnchor(const QString &name);
 
+signals:
+    // A printed line as it is gathered, before the document holds it: a
+    // reader on another thread may need it while the script never yields.
+    void gathered(const QString &text);
+    // The gathered lines are in the document now (even when all were empty).
+    void flushed();
+
 protected:
     bool event(QEvent *event) override;
     bool viewportEvent(QEvent *event) override;
