@@ -8,10 +8,6 @@
 #include <QEvent>
 #include <QWidget>
 
-// The published object only adapts: the operations live in units of their
-// own (lookup, input, dialogs), which the global script functions call
-// directly.
-
 namespace QMDrovebot {
 
 Support::Support(QObject *parent)
