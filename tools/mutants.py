@@ -41,10 +41,11 @@ HL = LIB + "editor/SyntaxHighlighter.cpp"
 GUTTER = LIB + "editor/LineTextWidget.cpp"
 FIND = LIB + "editor/FindDialog.cpp"
 LOOKUP = LIB + "automation/WidgetLookup.cpp"
-SUPPORT = LIB + "automation/Support.cpp"
+STATE = LIB + "automation/AutomationState.cpp"
 KEYS = LIB + "automation/KeyNames.cpp"
 INPUT = LIB + "automation/InputSimulator.cpp"
-FUNCS = LIB + "automation/AutomationFunctions.cpp"
+INPUTFUNCS = LIB + "automation/InputFunctions.cpp"
+TIMERFUNCS = LIB + "automation/TimerFunctions.cpp"
 API = LIB + "automation/ScriptApi.cpp"
 NAMING = LIB + "ids/IdNaming.cpp"
 IDS = LIB + "ids/WidgetIds.cpp"
@@ -110,20 +111,19 @@ FAULTS = [
     # Lookup orders.
     ("lookup-last-top-level", LOOKUP, "result = found;", "return found;", GUI),
     ("lookup-visible-only", LOOKUP, "return match(w) && (!visibleOnly || w->isVisible());", "return match(w);", GUI),
-    ("lookup-exact-class-first", SUPPORT, "if (QObject *exact = WidgetLookup::chainByClassName(widget, className))",
-     "if (QObject *exact = WidgetLookup::chainByClassNameSuffix(widget, className))", GUI),
+    ("lookup-exact-class-first", LOOKUP, "if (QObject *exact = chainByClassName(object, className))",
+     "if (QObject *exact = chainByClassNameSuffix(object, className))", GUI),
     # Key names.
     ("keys-f12", KEYS, "for (int i = 0; i < 12; ++i)", "for (int i = 0; i < 11; ++i)", GUI),
     ("keys-del", KEYS, '{"Del", Qt::Key_Delete},', '{"Delete", Qt::Key_Delete},', GUI),
     ("keys-ctrl", KEYS, "return Qt::ControlModifier;", "return Qt::MetaModifier;", GUI),
     # Posting input.
     ("input-typed-text", INPUT, "Qt::NoModifier, QString(c), false, 1", "Qt::NoModifier, QString(), false, 1", GUI),
-    ("input-click-release", INPUT,
-     "postMouse(QEvent::MouseButtonRelease, widget, x, y, Qt::LeftButton, Qt::LeftButton);",
-     "postMouse(QEvent::MouseButtonPress, widget, x, y, Qt::LeftButton, Qt::LeftButton);", GUI),
+    ("input-click-release", INPUT, "postMouse(QEvent::MouseButtonRelease, widget, px, py, mb, mbs);",
+     "postMouse(QEvent::MouseButtonPress, widget, px, py, mb, mbs);", GUI),
     ("input-shortcut-reenable", INPUT, "disabled->setEnabled(true);", "disabled->setEnabled(false);", GUI),
-    ("input-mouse-button-arg", FUNCS, "count >= 2 ? numberArg(context, 1)", "count >= 3 ? numberArg(context, 1)", GUI),
-    ("timer-negative-interval", FUNCS, "timer->start(qMax(0, int32Arg(context, 0)));",
+    ("input-mouse-button-arg", INPUTFUNCS, "count >= 2 ? numberArg(context, 1)", "count >= 3 ? numberArg(context, 1)", GUI),
+    ("timer-negative-interval", TIMERFUNCS, "timer->start(qMax(0, int32Arg(context, 0)));",
      "timer->start(int32Arg(context, 0));", GUI),
     # Widget IDs and their shortening.
     ("ids-alphabet", NAMING, '"0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcefghijklmnopqrstuvwxyz"',
@@ -204,7 +204,7 @@ FAULTS = [
      ["tst_commandline"]),
     ("run-waits-for-active-window", CLI, "const bool ready = window && window->isExposed() && frame->isActiveWindow();",
      "const bool ready = true;", ["tst_commandline"]),
-    ("quit-asks-first", SUPPORT, "if (application && !AutomationState::quitsDirectly())",
+    ("quit-asks-first", STATE, "if (application && !AutomationState::quitsDirectly())",
      "if (application && AutomationState::quitsDirectly())", ["tst_javascriptevaluator"]),
     ("include-line-comment", INC, "} else if (c == QLatin1Char('/') && next == QLatin1Char('/')) {",
      "} else if (false) {", ["tst_includeexpander", "tst_editorrun"]),

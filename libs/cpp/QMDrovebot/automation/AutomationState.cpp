@@ -2,6 +2,7 @@
 
 #include "KeyNames.h"
 
+#include <QMDrovebot/engine/ScriptEngine.h>
 #include <QMDrovebot/ids/ScriptWindows.h>
 #include <QMDrovebot/ids/WidgetIds.h>
 
@@ -80,6 +81,19 @@ void AutomationState::setQuitRequested(bool requested)
 bool AutomationState::quitRequested()
 {
     return g_quitRequested;
+}
+
+void AutomationState::quitApplication()
+{
+    setQuitRequested(true);
+    QWidget *application = applicationWidget();
+    if (application && !AutomationState::quitsDirectly()) {
+        // Quitting at once would drop unsaved text without a word.
+        ScriptEngine::scriptWaits();
+        application->close();
+        return;
+    }
+    QCoreApplication::quit();
 }
 
 } // namespace QMDrovebot

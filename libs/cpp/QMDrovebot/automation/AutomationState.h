@@ -37,6 +37,9 @@ public:
     // is going away; the host clears it before each script.
     static void setQuitRequested(bool requested);
     static bool quitRequested();
+
+    // What a script's quitApplication() does, as configured above.
+    static void quitApplication();
 };
 
 } // namespace QMDrovebot

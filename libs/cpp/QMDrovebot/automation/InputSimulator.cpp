@@ -27,6 +27,16 @@ void postMouse(int type, QWidget *widget, int x, int y, int mb, int mbs)
                                                       Qt::MouseButton(mb), Qt::MouseButtons(mbs), Qt::NoModifier));
 }
 
+void postClick(QWidget *widget, int x, int y, int mb, int mbs)
+{
+    if (!widget)
+        return;
+    const int px = x >= 0 ? x : widget->width() / 2;
+    const int py = y >= 0 ? y : widget->height() / 2;
+    postMouse(QEvent::MouseButtonPress, widget, px, py, mb, mbs);
+    postMouse(QEvent::MouseButtonRelease, widget, px, py, mb, mbs);
+}
+
 void postKey(QWidget *widget, int key)
 {
     if (!widget)
@@ -44,16 +54,6 @@ void postText(QWidget *widget, const QString &text)
             widget, new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QString(c), false, 1));
     }
 }
-
-namespace {
-
-void postClick(QWidget *widget, int x, int y)
-{
-    postMouse(QEvent::MouseButtonPress, widget, x, y, Qt::LeftButton, Qt::LeftButton);
-    postMouse(QEvent::MouseButtonRelease, widget, x, y, Qt::LeftButton, Qt::LeftButton);
-}
-
-} // namespace
 
 void sendEvent(QWidget *widget, int type)
 {
@@ -128,21 +128,21 @@ void clickMenuItem(QWidget *widget, const QString &text)
             // at its own (0, 0), where its first entry starts, for a click
             // elsewhere and closes.
             const QPoint middle = menu->actionGeometry(action).center();
-            postClick(menu, middle.x(), middle.y());
+            postClick(menu, middle.x(), middle.y(), Qt::LeftButton, Qt::LeftButton);
             return;
         }
     }
     const QList<QWidget *> descendants = menu->findChildren<QWidget *>();
     for (QWidget *descendant : descendants) {
         if (descendant->toolTip() == text) {
-            postClick(descendant, 1, 1);
+            postClick(descendant, 1, 1, Qt::LeftButton, Qt::LeftButton);
             return;
         }
     }
     for (QWidget *descendant : descendants) {
         auto *button = qobject_cast<QAbstractButton *>(descendant);
         if (button && button->text() == text) {
-            postClick(button, 1, 1);
+            postClick(button, 1, 1, Qt::LeftButton, Qt::LeftButton);
             return;
         }
     }

@@ -15,6 +15,8 @@ namespace InputSimulator {
 
 // `type` is a mouse event type; mb is the button, mbs the held buttons.
 void postMouse(int type, QWidget *widget, int x, int y, int mb, int mbs);
+// A press and a release; a negative coordinate means the middle of the widget.
+void postClick(QWidget *widget, int x, int y, int mb, int mbs);
 void postKey(QWidget *widget, int key);
 // One key press per character: key code A, the character as the event text.
 void postText(QWidget *widget, const QString &text);

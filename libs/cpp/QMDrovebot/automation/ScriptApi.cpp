@@ -6,7 +6,6 @@
 #include "Support.h"
 #include "TestObj.h"
 #include <QMDrovebot/engine/OutputArea.h>
-#include <QMDrovebot/engine/ProtocolFiles.h>
 #include <QMDrovebot/engine/ScriptEngine.h>
 
 #include <QScriptContext>
@@ -52,7 +51,7 @@ const ScriptFunction kFunctions[] = {
     {"message", &AutomationFunctions::message},
     {"generateIDs", &AutomationFunctions::generateIDs},
     {"restoreOriginalToolTips", &AutomationFunctions::restoreOriginalToolTips},
-    {"saveOutputToProtocol", &ScriptApi::saveOutputToProtocol},
+    {"saveOutputToProtocol", &AutomationFunctions::saveOutputToProtocol},
     {"createTimer", &AutomationFunctions::createTimer},
     {"newObject", &AutomationFunctions::newObject},
     {"singleShotTimer", &AutomationFunctions::singleShotTimer},
@@ -63,15 +62,15 @@ const ScriptFunction kFunctions[] = {
     {"intDialog", &AutomationFunctions::intDialog},
     {"getVisibleDialog", &AutomationFunctions::getVisibleDialog},
     {"waitForDialogTermination", &AutomationFunctions::waitForDialogTermination},
-    {"abort", &ScriptApi::abort},
+    {"abort", &AutomationFunctions::abort},
     {"getVisiblePopup", &AutomationFunctions::getVisiblePopup},
-    {"printToScriptLog", &ScriptApi::printToScriptLog},
+    {"printToScriptLog", &AutomationFunctions::printToScriptLog},
     {"printChildren", &AutomationFunctions::printChildren},
     {"dumpHierarchy", &AutomationFunctions::dumpHierarchy},
     {"getFileNames", &AutomationFunctions::getFileNames},
     {"waitForPopupTermination", &AutomationFunctions::waitForPopupTermination},
-    {"include", &ScriptApi::include},
-    {"printout", &ScriptApi::printout},
+    {"include", &AutomationFunctions::include},
+    {"printout", &AutomationFunctions::printout},
     {"generateIDsForWidget", &AutomationFunctions::generateIDsForWidget},
     {"delay", &AutomationFunctions::delay},
     // Added later; scripts written for the first 56 keep their order.
@@ -135,52 +134,6 @@ void ScriptApi::install(QScriptEngine *engine, const Objects &objects)
         void *row = const_cast<ScriptFunction *>(&table[i]);
         global.setProperty(name, engine->newFunction(guardedCall, row), global.propertyFlags(name));
     }
-}
-
-QScriptValue ScriptApi::printout(QScriptContext *context, QScriptEngine *engine)
-{
-    ScriptEngine *own = ScriptEngine::from(engine);
-    if (own && own->outputArea())
-        own->outputArea()->print(context->argument(0).toString());
-    return engine->nullValue();
-}
-
-QScriptValue ScriptApi::include(QScriptContext *, QScriptEngine *engine)
-{
-    // Included files are pasted into the program text before it runs.
-    return engine->nullValue();
-}
-
-QScriptValue ScriptApi::abort(QScriptContext *, QScriptEngine *engine)
-{
-    if (ScriptEngine *own = ScriptEngine::from(engine)) {
-        own->interrupt(ScriptEngine::abortText());
-        return engine->nullValue();
-    }
-    const QScriptValue error =
-        engine->currentContext()->throwError(QScriptContext::UnknownError, ScriptEngine::abortText());
-    engine->abortEvaluation(error);
-    return engine->nullValue();
-}
-
-QScriptValue ScriptApi::saveOutputToProtocol(QScriptContext *, QScriptEngine *engine)
-{
-    ScriptEngine *own = ScriptEngine::from(engine);
-    if (own && own->outputArea())
-        ProtocolFiles(own->scriptFileName()).saveSnapshot(own->outputArea()->toPlainText());
-    return engine->nullValue();
-}
-
-QScriptValue ScriptApi::printToScriptLog(QScriptContext *context, QScriptEngine *engine)
-{
-    const QString text = context->argument(0).toString();
-    ScriptEngine *own = ScriptEngine::from(engine);
-    if (!own)
-        return engine->nullValue();
-    const QString line = ProtocolFiles(own->scriptFileName()).appendLogLine(text);
-    if (!line.isEmpty() && own->outputArea())
-        own->outputArea()->append(line);
-    return engine->nullValue();
 }
 
 } // namespace QMDrovebot

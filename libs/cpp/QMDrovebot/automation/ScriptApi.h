@@ -46,13 +46,6 @@ public:
     static QStringList publishedNames(const QScriptEngine *engine);
 
     static const ScriptFunction *functions(int *count);
-
-    // The functions owned by the running and output side.
-    static QScriptValue printout(QScriptContext *context, QScriptEngine *engine);
-    static QScriptValue include(QScriptContext *context, QScriptEngine *engine);
-    static QScriptValue abort(QScriptContext *context, QScriptEngine *engine);
-    static QScriptValue saveOutputToProtocol(QScriptContext *context, QScriptEngine *engine);
-    static QScriptValue printToScriptLog(QScriptContext *context, QScriptEngine *engine);
 };
 
 } // namespace QMDrovebot

@@ -4,15 +4,9 @@
 #include "InputSimulator.h"
 #include "ScriptDialogs.h"
 #include "WidgetLookup.h"
-#include <QMDrovebot/engine/ScriptEngine.h>
 
-#include <QCoreApplication>
-#include <QDebug>
 #include <QEvent>
 #include <QWidget>
-
-// The published object only forwards: the operations live in units of their
-// own (lookup, input, dialogs), which the global script functions share.
 
 namespace QMDrovebot {
 
@@ -53,14 +47,7 @@ QWidget *Support::findVisibleDialog()
 
 void Support::dumpHierarchy(QWidget *widget)
 {
-    if (!widget)
-        return;
-    qDebug() << widget;
-    QString indent;
-    for (QObject *ancestor = widget->parent(); ancestor; ancestor = ancestor->parent()) {
-        indent += QLatin1String("  ");
-        qDebug().noquote() << indent << ancestor;
-    }
+    WidgetLookup::dumpChain(widget);
 }
 
 int Support::numOfParents(QWidget *widget)
@@ -75,15 +62,7 @@ void Support::keyPress(QWidget *widget, int key)
 
 void Support::quitApplication()
 {
-    AutomationState::setQuitRequested(true);
-    QWidget *application = AutomationState::applicationWidget();
-    if (application && !AutomationState::quitsDirectly()) {
-        // Quitting at once would drop unsaved text without a word.
-        ScriptEngine::scriptWaits();
-        application->close();
-        return;
-    }
-    QCoreApplication::quit();
+    AutomationState::quitApplication();
 }
 
 void Support::delay(int milliseconds)
@@ -103,9 +82,7 @@ QObject *Support::parentByClassNameSkipNS(QWidget *widget, const QString &classN
 
 QObject *Support::parentByClassName(QWidget *widget, const QString &className)
 {
-    if (QObject *exact = WidgetLookup::chainByClassName(widget, className))
-        return exact;
-    return parentByClassNameSkipNS(widget, className);
+    return WidgetLookup::chainByClassNameOrSuffix(widget, className);
 }
 
 QObject *Support::parentByObjectName(QWidget *widget, const QString &objectName)
@@ -175,7 +152,7 @@ QObject *Support::getSubWidgetByToolTip(QWidget *widget, const QString &toolTip)
 
 QObject *Support::getParentWidgetByClassName(QWidget *widget, const QString &className)
 {
-    return widget ? WidgetLookup::chainByClassName(widget->parent(), className) : nullptr;
+    return WidgetLookup::ancestorByClassName(widget, className);
 }
 
 void Support::clickMenuItem(QWidget *widget, const QString &text)
@@ -245,12 +222,7 @@ void Support::mouseRelease(QWidget *widget, int x, int y, int mb, int mbs)
 
 void Support::mouseClick(QWidget *widget, int x, int y, int mb, int mbs)
 {
-    if (!widget)
-        return;
-    const int px = x >= 0 ? x : widget->width() / 2;
-    const int py = y >= 0 ? y : widget->height() / 2;
-    mousePress(widget, px, py, mb, mbs);
-    mouseRelease(widget, px, py, mb, mbs);
+    InputSimulator::postClick(widget, x, y, mb, mbs);
 }
 
 void Support::mouseDoubleClick(QWidget *widget, int x, int y, int mb, int mbs)

@@ -9,11 +9,12 @@ class QWidget;
 
 namespace QMDrovebot {
 
-// The automation operations behind most script functions: widget lookup,
-// simulated input, dialogs and waiting. It keeps no state, so every global
-// script function works on a fresh instance; the instance published as
-// "Support" serves scripts that call these slots by name. The slot order is
-// the meta-object order scripts see, so new slots go at the end.
+// The object published as "Support": widget lookup, simulated input, dialogs
+// and waiting as slots, for scripts that call them by name. Each slot adapts
+// its arguments to the unit that does the work (WidgetLookup, InputSimulator,
+// ScriptDialogs), the same units the global functions call. It keeps no
+// state. The slot order is the meta-object order scripts see, so new slots
+// go at the end.
 class Support : public QObject
 {
     Q_OBJECT

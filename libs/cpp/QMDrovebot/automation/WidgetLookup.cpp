@@ -2,6 +2,7 @@
 
 #include <QMDrovebot/ids/ScriptWindows.h>
 
+#include <QDebug>
 #include <QDialog>
 #include <QMenu>
 #include <QWidget>
@@ -145,6 +146,18 @@ QObject *chainByInheritance(QObject *object, const QString &className)
     return searchChain(object, [&](QObject *o) { return o->inherits(name.constData()); });
 }
 
+QObject *chainByClassNameOrSuffix(QObject *object, const QString &className)
+{
+    if (QObject *exact = chainByClassName(object, className))
+        return exact;
+    return chainByClassNameSuffix(object, className);
+}
+
+QObject *ancestorByClassName(QWidget *widget, const QString &className)
+{
+    return widget ? chainByClassName(widget->parent(), className) : nullptr;
+}
+
 int ancestorCount(QWidget *widget)
 {
     if (!widget)
@@ -153,6 +166,18 @@ int ancestorCount(QWidget *widget)
     for (QObject *ancestor = widget->parent(); ancestor; ancestor = ancestor->parent())
         ++count;
     return count;
+}
+
+void dumpChain(QWidget *widget)
+{
+    if (!widget)
+        return;
+    qDebug() << widget;
+    QString indent;
+    for (QObject *ancestor = widget->parent(); ancestor; ancestor = ancestor->parent()) {
+        indent += QLatin1String("  ");
+        qDebug().noquote() << indent << ancestor;
+    }
 }
 
 } // namespace WidgetLookup

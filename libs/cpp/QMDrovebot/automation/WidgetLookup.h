@@ -35,9 +35,16 @@ QObject *chainByClassName(QObject *object, const QString &className);
 QObject *chainByClassNameSuffix(QObject *object, const QString &suffix);
 QObject *chainByObjectName(QObject *object, const QString &objectName);
 QObject *chainByInheritance(QObject *object, const QString &className);
+// The exact class name first; only when no object on the chain has it, a
+// class name that ends in it, so "Editor" also finds "QMDrovebot::Editor".
+QObject *chainByClassNameOrSuffix(QObject *object, const QString &className);
+// The chain above the widget: the widget itself never matches.
+QObject *ancestorByClassName(QWidget *widget, const QString &className);
 
 // The number of ancestors, -1 for no widget.
 int ancestorCount(QWidget *widget);
+// The widget and its ancestors, each one more indented, on the debug output.
+void dumpChain(QWidget *widget);
 
 } // namespace WidgetLookup
 
