@@ -87,8 +87,7 @@ void EditorWindow::about()
 
 void EditorWindow::updateCursorPosition(int row, int column)
 {
-    statusBar()->showMessage(QStringLiteral("Row:") + QString::number(row) + QStringLiteral("; Column:") +
-                             QString::number(column));
+    statusBar()->showMessage(tr("Row:%1; Column:%2").arg(row).arg(column));
 }
 
 void EditorWindow::generateIDs()
