@@ -10,38 +10,34 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
-#include <QPointer>
 #include <QStatusBar>
 
-#include <QMDrovebot/automation/Support.h>
 #include <QMDrovebot/batch/BatchArea.h>
 #include <QMDrovebot/batch/MainWindow.h>
 #include <QMDrovebot/batch/OptionsDialog.h>
 #include <QMDrovebot/editor/DocWindow.h>
 #include <QMDrovebot/editor/Editor.h>
-#include <QMDrovebot/editor/FindDialog.h>
 #include <QMDrovebot/editor/RecoveryFile.h>
 #include <QMDrovebot/editor/ScriptWritingTools.h>
-#include <QMDrovebot/ids/WidgetIds.h>
-#include <QMWidgets/App.h>
-#include <QMWidgets/RecentFiles.h>
-
-namespace {
-
-QPointer<QObject> &commonObjectPointer()
-{
-    static QPointer<QObject> object;
-    return object;
-}
-
-} // namespace
 
 JSMainWindow::JSMainWindow(QWidget *parent)
-    : QMainWindow(parent)
+    : EditorWindow(16, parent)
 {
-    m_editor = new QMDrovebot::Editor;
+    editor()->protectFromScripts(this);
+    connect(editor(), &QMDrovebot::Editor::changeWindowTitle, this, &JSMainWindow::slotChangeWindowTitle);
+    createActions();
+    createStatusBar();
+}
+
+JSMainWindow::~JSMainWindow()
+{
+    delete m_batchWindow;
+}
+
+void JSMainWindow::createActions()
+{
     auto *saveAction = new QAction(this);
-    saveAction->setShortcut(QKeySequence(QStringLiteral("CTRL+S")));
+    saveAction->setShortcut(QKeySequence::Save);
     connect(saveAction, &QAction::triggered, this, &JSMainWindow::save);
     addAction(saveAction);
     m_batchAction = new QAction(tr("Batch Runner…"), this);
@@ -49,33 +45,23 @@ JSMainWindow::JSMainWindow(QWidget *parent)
     m_batchAction->setShortcut(QKeySequence(Qt::Key_F9));
     connect(m_batchAction, &QAction::triggered, this, &JSMainWindow::batch);
     addAction(m_batchAction);
-    setCentralWidget(m_editor);
-    m_editor->protectFromScripts(this);
-    connect(m_editor, &QMDrovebot::Editor::changeWindowTitle, this, &JSMainWindow::slotChangeWindowTitle);
-    connect(m_editor, &QMDrovebot::Editor::cursorPositionChanged, this, &JSMainWindow::updateCursorPosition);
-    connect(m_editor, &QMDrovebot::Editor::statusMessage, this,
-            [this](const QString &message) { statusBar()->showMessage(message, 10000); });
+    addAction(writingTools()->pickAction());
+    addAction(writingTools()->recordAction());
+}
+
+void JSMainWindow::createStatusBar()
+{
     // A failed save must stay in view: the transient messages (and every
     // cursor move) replace each other, a permanent widget stays.
     m_fileStatus = new QLabel;
     m_fileStatus->setObjectName(QStringLiteral("fileStatus"));
     m_fileStatus->setStyleSheet(QStringLiteral("QLabel{background: transparent; color: #FF9090; font-weight: bold}"));
     m_fileStatus->hide();
-    statusBar()->addPermanentWidget(m_fileStatus);
-    connect(m_editor, &QMDrovebot::Editor::fileStatus, this, [this](const QString &message) {
+    statusBar()->insertPermanentWidget(0, m_fileStatus);
+    connect(editor(), &QMDrovebot::Editor::fileStatus, this, [this](const QString &message) {
         m_fileStatus->setText(message);
         m_fileStatus->setVisible(!message.isEmpty());
     });
-    m_writing = new QMDrovebot::ScriptWritingTools(m_editor, this);
-    addAction(m_writing->pickAction());
-    addAction(m_writing->recordAction());
-    statusBar()->setStyleSheet(QStringLiteral("QStatusBar{background-color: #303030; color: #FFFFFF}"));
-    statusBar()->showMessage(tr("Ready"), 2000);
-}
-
-JSMainWindow::~JSMainWindow()
-{
-    delete m_batchWindow;
 }
 
 QAction *JSMainWindow::batchAction() const
@@ -96,26 +82,6 @@ void JSMainWindow::closeBatchWindow()
     m_batchWindow->close();
 }
 
-QMDrovebot::ScriptWritingTools *JSMainWindow::writingTools() const
-{
-    return m_writing;
-}
-
-QMDrovebot::Editor *JSMainWindow::editor() const
-{
-    return m_editor;
-}
-
-QStringList JSMainWindow::recentFiles() const
-{
-    return m_recentFiles;
-}
-
-QMDrovebot::FindDialog *JSMainWindow::findDialog() const
-{
-    return m_findDialog;
-}
-
 QString JSMainWindow::fileStatusText() const
 {
     return m_fileStatus->text();
@@ -123,7 +89,7 @@ QString JSMainWindow::fileStatusText() const
 
 bool JSMainWindow::isModified() const
 {
-    return m_editor->isModified();
+    return editor()->isModified();
 }
 
 QString JSMainWindow::windowTitleText() const
@@ -133,38 +99,9 @@ QString JSMainWindow::windowTitleText() const
 
 void JSMainWindow::setFileMenu(QMenu *menu)
 {
-    m_fileMenu = menu;
-    addMenuHead();
-    loadRecentFiles();
-}
-
-void JSMainWindow::addMenuHead()
-{
-    if (!m_fileMenu)
-        return;
-    m_fileMenu->addAction(tr("S&ave As..."), this, &JSMainWindow::saveAs);
-    m_fileMenu->addSeparator();
-}
-
-void JSMainWindow::loadRecentFiles()
-{
-    const QStringList pieces = QMWidgets::RecentFiles::stored();
-    for (const QString &piece : pieces) {
-        m_recentFiles.append(piece);
-        if (m_fileMenu)
-            m_fileMenu->addAction(piece, this, &JSMainWindow::recentClicked);
-    }
-}
-
-void JSMainWindow::addRecentFile(const QString &name)
-{
-    const QStringList shown = QMWidgets::RecentFiles::add(&m_recentFiles, name, m_editor->fileName(), 16);
-    if (!m_fileMenu)
-        return;
-    m_fileMenu->clear();
-    addMenuHead();
-    for (const QString &entry : shown)
-        m_fileMenu->addAction(entry, this, &JSMainWindow::recentClicked);
+    menu->addAction(tr("S&ave As..."), this, &JSMainWindow::saveAs);
+    menu->addSeparator();
+    setRecentMenu(menu);
 }
 
 void JSMainWindow::offerRecovery()
@@ -183,13 +120,8 @@ void JSMainWindow::offerRecovery()
     if (answer == QMessageBox::Cancel)
         return;
     if (answer == QMessageBox::Yes)
-        m_editor->textEdit()->restore(copy.fileName, copy.text);
+        editor()->textEdit()->restore(copy.fileName, copy.text);
     QMDrovebot::RecoveryFile::remove(copy);
-}
-
-void JSMainWindow::about()
-{
-    QMessageBox::about(this, tr("About"), QStringLiteral("<H2>Drovebot Internal Script Editor</H2>"));
 }
 
 void JSMainWindow::slotChangeWindowTitle(const QString &str)
@@ -198,108 +130,10 @@ void JSMainWindow::slotChangeWindowTitle(const QString &str)
     emit changeWindowTitle(str);
 }
 
-void JSMainWindow::updateCursorPosition(int row, int column)
-{
-    statusBar()->showMessage(QStringLiteral("Row:") + QString::number(row) + QStringLiteral("; Column:") +
-                             QString::number(column));
-}
-
-void JSMainWindow::generateIDs()
-{
-    QMDrovebot::WidgetIds::generateIDs();
-}
-
-void JSMainWindow::restoreOriginalToolTips()
-{
-    QMDrovebot::WidgetIds::restoreOriginalToolTips();
-}
-
-void JSMainWindow::showAliaces()
-{
-    m_editor->showAliaces();
-}
-
-void JSMainWindow::copy()
-{
-    m_editor->copy();
-}
-
-void JSMainWindow::paste()
-{
-    m_editor->paste();
-}
-
-void JSMainWindow::undo()
-{
-    m_editor->undo();
-}
-
-void JSMainWindow::redo()
-{
-    m_editor->redo();
-}
-
-void JSMainWindow::displayError(const QString &message)
-{
-    m_editor->displayError(message);
-}
-
-void JSMainWindow::displayWarning(const QString &message)
-{
-    m_editor->displayWarning(message);
-}
-
-void JSMainWindow::stayOnTop()
-{
-    // This window has no stay-on-top action; the frame decides its flags.
-}
-
-void JSMainWindow::stopEvaluation()
-{
-    m_editor->stopEvaluation();
-}
-
-void JSMainWindow::open()
-{
-    m_editor->open();
-    addRecentFile(m_editor->fileName());
-}
-
-void JSMainWindow::saveAs()
-{
-    m_editor->saveAs();
-    addRecentFile(m_editor->fileName());
-}
-
 void JSMainWindow::save()
 {
-    m_editor->save();
-    addRecentFile(m_editor->fileName());
-}
-
-void JSMainWindow::openPath(const QString &path)
-{
-    m_editor->open(path);
-    addRecentFile(m_editor->fileName());
-}
-
-void JSMainWindow::recentClicked()
-{
-    auto *action = qobject_cast<QAction *>(sender());
-    if (!action)
-        return;
-    const QString name = action->text();
-    m_editor->open(name);
-    addRecentFile(name);
-}
-
-void JSMainWindow::find()
-{
-    if (!m_findDialog)
-        m_findDialog = new QMDrovebot::FindDialog(m_editor, this);
-    m_findDialog->show();
-    m_findDialog->raise();
-    m_findDialog->activateWindow();
+    editor()->save();
+    addRecentFile(editor()->fileName());
 }
 
 void JSMainWindow::batch()
@@ -323,74 +157,38 @@ void JSMainWindow::options()
 
 void JSMainWindow::run()
 {
-    m_editor->run();
+    editor()->run();
 }
 
 void JSMainWindow::stop()
 {
-    m_editor->stopEvaluation();
+    editor()->stopEvaluation();
 }
 
 void JSMainWindow::debug()
 {
-    m_editor->debug();
+    editor()->debug();
 }
 
 void JSMainWindow::newFile()
 {
-    m_editor->newFile();
+    editor()->newFile();
 }
 
 void JSMainWindow::showCompressedContent()
 {
     DlgJSCompressed dialog(this);
-    dialog.setCompressedText(compressJavaScript(m_editor));
+    dialog.setCompressedText(compressJavaScript(editor()));
     dialog.setBaseName(QFileInfo(m_windowTitleText).baseName());
     dialog.exec();
 }
 
 void JSMainWindow::zoomIn()
 {
-    m_editor->zoomIn();
+    editor()->zoomIn();
 }
 
 void JSMainWindow::zoomOut()
 {
-    m_editor->zoomOut();
-}
-
-void JSMainWindow::pickWidget()
-{
-    m_writing->pickWidget();
-}
-
-void JSMainWindow::startRecording()
-{
-    m_writing->startRecording();
-}
-
-void JSMainWindow::stopRecording()
-{
-    m_writing->stopRecording();
-}
-
-void JSMainWindow::publishObject(QObject *object, const QString &name)
-{
-    m_editor->publishObject(object, name);
-}
-
-void JSMainWindow::publishCommonObject(QObject *object)
-{
-    m_editor->publishObject(object, QStringLiteral("Common"));
-    commonObjectPointer() = object;
-}
-
-QObject *JSMainWindow::commonObject()
-{
-    return commonObjectPointer();
-}
-
-void JSMainWindow::registerApplicationWidget(QWidget *widget)
-{
-    QMDrovebot::Support::setApplicationWidget(widget);
+    editor()->zoomOut();
 }

@@ -1,23 +1,21 @@
 #pragma once
 
-#include <QMainWindow>
 #include <QPointer>
-#include <QStringList>
+#include <QString>
+
+#include <QMDrovebot/editor/EditorWindow.h>
 
 class QAction;
 class QLabel;
 class QMenu;
 
 namespace QMDrovebot {
-class Editor;
-class FindDialog;
 class MainWindow;
-class ScriptWritingTools;
 } // namespace QMDrovebot
 
-// The document window: hosts the editor, keeps the recent-file list and
-// hands every tool-bar command on to the editor.
-class JSMainWindow : public QMainWindow
+// The document window: the editor below the frame's tool bar. It keeps the
+// longer recent-file list in the frame's file menu and opens the batch runner.
+class JSMainWindow : public QMDrovebot::EditorWindow
 {
     Q_OBJECT
 
@@ -26,13 +24,8 @@ public:
     ~JSMainWindow() override;
 
     void setFileMenu(QMenu *menu);
-    // Opens a file named outside the dialogs (the command line) as Open does.
-    void openPath(const QString &path);
     bool isModified() const;
     QString windowTitleText() const;
-    QMDrovebot::Editor *editor() const;
-    QStringList recentFiles() const;
-    QMDrovebot::FindDialog *findDialog() const;
     // The entry that opens the batch runner (F9); the frame also lists it in
     // its application menu.
     QAction *batchAction() const;
@@ -40,8 +33,6 @@ public:
     QMDrovebot::MainWindow *batchWindow() const;
     // Ends a running batch and closes its window: the program is closing.
     void closeBatchWindow();
-    // Pick Widget and Record; the frame also lists their actions.
-    QMDrovebot::ScriptWritingTools *writingTools() const;
     // The lasting note about the document's file; empty when all is well.
     QString fileStatusText() const;
 
@@ -50,35 +41,12 @@ public:
     // the interactive editor only: the command-line modes never ask.
     void offerRecovery();
 
-    // Host operations for programs that embed the editor.
-    void publishObject(QObject *object, const QString &name);
-    void publishCommonObject(QObject *object);
-    static QObject *commonObject();
-    void registerApplicationWidget(QWidget *widget);
-
 signals:
     void changeWindowTitle(const QString &title);
 
 public slots:
-    void about();
     void slotChangeWindowTitle(const QString &str);
-    void updateCursorPosition(int row, int column);
-    void generateIDs();
-    void restoreOriginalToolTips();
-    void showAliaces();
-    void copy();
-    void paste();
-    void undo();
-    void redo();
-    void displayError(const QString &message);
-    void displayWarning(const QString &message);
-    void stayOnTop();
-    void stopEvaluation();
-    void open();
-    void saveAs();
     void save();
-    void recentClicked();
-    void find();
     void batch();
     void options();
     void run();
@@ -88,23 +56,14 @@ public slots:
     void showCompressedContent();
     void zoomIn();
     void zoomOut();
-    void pickWidget();
-    void startRecording();
-    void stopRecording();
 
 private:
-    void loadRecentFiles();
-    void addRecentFile(const QString &name);
-    void addMenuHead();
+    void createActions();
+    void createStatusBar();
 
-    QMDrovebot::Editor *m_editor = nullptr;
-    QPointer<QMenu> m_fileMenu;
-    QStringList m_recentFiles;
-    QMDrovebot::FindDialog *m_findDialog = nullptr;
     QString m_windowTitleText;
     QAction *m_batchAction = nullptr;
     // Its own top-level window, so it has no parent; a script may delete it.
     QPointer<QMDrovebot::MainWindow> m_batchWindow;
     QLabel *m_fileStatus = nullptr;
-    QMDrovebot::ScriptWritingTools *m_writing = nullptr;
 };

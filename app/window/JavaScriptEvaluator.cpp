@@ -30,7 +30,21 @@ JavaScriptEvaluator::JavaScriptEvaluator(QWidget *parent)
     m_mainWindow = new JSMainWindow;
     m_mainWindow->editor()->protectFromScripts(this); // lives on main's stack
     connect(m_mainWindow, &JSMainWindow::changeWindowTitle, this, &JavaScriptEvaluator::slotChangeWindowTitle);
+    createToolBar();
+    createMenus();
 
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_tabBar);
+    layout->addWidget(m_mainWindow);
+
+    resize(QMWidgets::App::settingValue(QStringLiteral("Width"), 463).toInt(),
+           QMWidgets::App::settingValue(QStringLiteral("Height"), 515).toInt());
+}
+
+void JavaScriptEvaluator::createToolBar()
+{
     auto button = [this](MUITabBarItem *&field, const char *name, const char *caption, const char *image,
                          void (JSMainWindow::*slot)()) {
         field = m_tabBar->addButton(tr(caption), QPixmap(QString::fromLatin1(image)));
@@ -42,12 +56,6 @@ JavaScriptEvaluator::JavaScriptEvaluator(QWidget *parent)
     button(m_menuButton, "menuButton", "", ":/Icon_menu.png", nullptr);
     m_menuButton->hide();
     m_menuButton->setMaximumWidth(24);
-    // The file menu is a top-level popup; the frame owns it so it is
-    // destroyed with the window.
-    auto *fileMenu = new QMenu(this);
-    m_menuButton->setMenu(fileMenu);
-    m_mainWindow->setFileMenu(fileMenu);
-
     button(m_newButton, "newButton", "New", ":/Icon_newfile.png", &JSMainWindow::newFile);
     button(m_openButton, "openButton", "Open", ":/Icon_open.png", &JSMainWindow::open);
     button(m_saveButton, "saveButton", "Save", ":/Icon_save.png", &JSMainWindow::save);
@@ -72,6 +80,16 @@ JavaScriptEvaluator::JavaScriptEvaluator(QWidget *parent)
     if (QMWidgets::App *app = QMWidgets::App::instance())
         connect(m_moreButton, &QPushButton::clicked, app, &QMWidgets::App::slotShowMoreApps);
     button(m_appButton, "appButton", "App", ":/AppButton.png", nullptr);
+}
+
+void JavaScriptEvaluator::createMenus()
+{
+    // The file menu is a top-level popup; the frame owns it so it is
+    // destroyed with the window.
+    auto *fileMenu = new QMenu(this);
+    m_menuButton->setMenu(fileMenu);
+    m_mainWindow->setFileMenu(fileMenu);
+
     auto *appMenu = new QMWidgets::AppMenu(this);
     appMenu->setObjectName(QStringLiteral("appMenu"));
     m_appButton->setMenu(appMenu);
@@ -82,15 +100,6 @@ JavaScriptEvaluator::JavaScriptEvaluator(QWidget *parent)
     appMenu->insertAction(firstFrameworkEntry, m_mainWindow->writingTools()->recordAction());
     appMenu->insertSeparator(firstFrameworkEntry);
     connect(appMenu, &QMWidgets::AppMenu::quitPressed, this, &QWidget::close);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(m_tabBar);
-    layout->addWidget(m_mainWindow);
-
-    resize(QMWidgets::App::settingValue(QStringLiteral("Width"), 463).toInt(),
-           QMWidgets::App::settingValue(QStringLiteral("Height"), 515).toInt());
 }
 
 JSMainWindow *JavaScriptEvaluator::mainWindow() const

@@ -33,6 +33,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void createToolBar();
+    void createMenus();
+
     JSMainWindow *m_mainWindow = nullptr;
     MUITabBar *m_tabBar = nullptr;
     MUITabBarItem *m_menuButton = nullptr;

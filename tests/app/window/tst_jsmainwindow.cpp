@@ -3,6 +3,9 @@
 
 #include <sys/stat.h>
 
+#include <QScriptEngine>
+
+#include <QMDrovebot/batch/MainWindow.h>
 #include <QMDrovebot/editor/DocWindow.h>
 #include <QMDrovebot/editor/Editor.h>
 #include <QMWidgets/App.h>
@@ -177,6 +180,35 @@ private slots:
         m_window->save();
         QVERIFY(!label->isVisible());
         QCOMPARE(m_window->windowTitleText(), path);
+    }
+
+    // Scripts call both windows' slots by name, the shared ones included.
+    void scriptsReachTheSlots_data()
+    {
+        QTest::addColumn<bool>("batch");
+        QTest::addColumn<QString>("names");
+        const QString shared =
+            "about updateCursorPosition generateIDs restoreOriginalToolTips showAliaces copy paste undo "
+            "redo displayError displayWarning stopEvaluation open saveAs recentClicked find batch "
+            "options pickWidget startRecording stopRecording";
+        // clang-format off
+        QTest::newRow("document window") << false << shared + " slotChangeWindowTitle save run stop debug newFile showCompressedContent zoomIn zoomOut";
+        QTest::newRow("batch runner") << true << shared + " changeWindowTitle stayOnTop";
+        // clang-format on
+    }
+
+    void scriptsReachTheSlots()
+    {
+        QFETCH(bool, batch);
+        QFETCH(QString, names);
+        QMDrovebot::MainWindow runner;
+        QMainWindow *window = batch ? static_cast<QMainWindow *>(&runner) : m_window.data();
+        QScriptEngine engine;
+        engine.globalObject().setProperty("w", engine.newQObject(window));
+        for (const QString &name : names.split(' '))
+            QCOMPARE(engine.evaluate("typeof w." + name).toString() + ' ' + name, "function " + name);
+        engine.evaluate("w.updateCursorPosition(3, 4)");
+        QCOMPARE(window->statusBar()->currentMessage(), QStringLiteral("Row:3; Column:4"));
     }
 
     void initTestCase() { useTestIdentity(); }

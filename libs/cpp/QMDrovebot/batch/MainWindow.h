@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QMainWindow>
-#include <QStringList>
+#include <QMDrovebot/editor/EditorWindow.h>
 
 class QAction;
 class QDockWidget;
@@ -10,14 +9,11 @@ class QMenu;
 namespace QMDrovebot {
 
 class BatchArea;
-class Editor;
-class FindDialog;
-class ScriptWritingTools;
 
 // The automation tool's own script editor window: the editor with menus,
 // tool bars and a status bar, and the batch area in a dock ("Batch Area",
 // toggled by F9).
-class MainWindow : public QMainWindow
+class MainWindow : public EditorWindow
 {
     Q_OBJECT
 
@@ -28,59 +24,49 @@ public:
     // The recent list is shorter here than in the document window.
     static constexpr int maximumRecentFiles = 4;
 
-    Editor *editor() const;
     BatchArea *batchArea() const;
     QDockWidget *batchDock() const;
     QAction *onTopAction() const;
-    QStringList recentFiles() const;
-    ScriptWritingTools *writingTools() const;
-
-    // Host operations for programs that embed the window.
-    void publishObject(QObject *object, const QString &name);
-    void publishCommonObject(QObject *object);
-    void registerApplicationWidget(QWidget *widget);
 
 public slots:
-    void about();
     void changeWindowTitle(const QString &str);
-    void updateCursorPosition(int row, int column);
-    void generateIDs();
-    void restoreOriginalToolTips();
-    void showAliaces();
-    void copy();
-    void paste();
-    void undo();
-    void redo();
-    void displayError(const QString &message);
-    void displayWarning(const QString &message);
     void stayOnTop();
-    void stopEvaluation();
-    void open();
-    void saveAs();
-    void recentClicked();
-    void find();
     void batch();
     void options();
-    void pickWidget();
-    void startRecording();
-    void stopRecording();
 
 private:
-    void loadRecentFiles();
-    void addRecentFile(const QString &name);
-    void showStatus(const QString &message);
+    void createBatchDock();
+    void createActions();
+    QMenu *createFileMenu();
+    QMenu *createViewMenu();
+    QMenu *createRunMenu();
+    QMenu *createEditMenu();
+    void createToolBars();
+    void createStatusBar();
     // "Batch Runner — LIST — DOCUMENT", as far as they are known.
     void updateTitle();
 
-    Editor *m_editor = nullptr;
-    QAction *m_onTopAction = nullptr;
-    QMenu *m_recentMenu = nullptr;
-    QStringList m_recentFiles;
-    FindDialog *m_findDialog = nullptr;
     BatchArea *m_batchArea = nullptr;
     QDockWidget *m_batchDock = nullptr;
     QString m_documentTitle;
-    ScriptWritingTools *m_writing = nullptr;
+
+    // The actions the tool bars share with the menus.
+    QAction *m_newAction = nullptr;
+    QAction *m_openAction = nullptr;
+    QAction *m_saveAction = nullptr;
+    QAction *m_findAction = nullptr;
+    QAction *m_zoomInAction = nullptr;
+    QAction *m_zoomOutAction = nullptr;
+    QAction *m_onTopAction = nullptr;
+    QAction *m_runAction = nullptr;
+    QAction *m_stopAction = nullptr;
+    QAction *m_debugAction = nullptr;
+    QAction *m_batchAction = nullptr;
+    QAction *m_aliasesAction = nullptr;
+    QAction *m_undoAction = nullptr;
+    QAction *m_redoAction = nullptr;
+    QAction *m_copyAction = nullptr;
+    QAction *m_pasteAction = nullptr;
 };
 
 } // namespace QMDrovebot
