@@ -16,6 +16,8 @@ namespace {
 constexpr int kParagraphLength = 8000;
 // Gathered text beyond this goes into the document at once.
 constexpr int kPendingLimit = 1 << 20;
+// Characters put into the document in one change, at most (whole paragraphs).
+constexpr int kEditLength = 1 << 16;
 
 } // namespace
 
@@ -72,13 +74,26 @@ void OutputArea::flush()
     QTextDocument *doc = QTextEdit::document();
     QTextCursor end(doc);
     end.movePosition(QTextCursor::End);
-    end.beginEditBlock();
     if (doc->isEmpty())
         end.setCharFormat(cursor.charFormat());
-    else
-        end.insertBlock(cursor.blockFormat(), cursor.charFormat());
-    end.insertText(m_pending);
-    end.endEditBlock();
+    // In pieces of whole paragraphs: one change of some hundred thousand
+    // characters to a document of some million makes the toolkit's layout
+    // stall for minutes, where the same text in pieces takes milliseconds.
+    for (int from = 0; from < m_pending.size();) {
+        int to = m_pending.size();
+        if (to - from > kEditLength) {
+            const int cut = m_pending.lastIndexOf(QChar(QChar::ParagraphSeparator), from + kEditLength);
+            to = cut > from ? cut : m_pending.indexOf(QChar(QChar::ParagraphSeparator), from + kEditLength);
+            if (to < 0)
+                to = m_pending.size();
+        }
+        end.beginEditBlock();
+        if (from > 0 || !doc->isEmpty())
+            end.insertBlock(cursor.blockFormat(), cursor.charFormat());
+        end.insertText(m_pending.mid(from, to - from));
+        end.endEditBlock();
+        from = to + 1;
+    }
     m_pending.clear();
     m_pendingLines = 0;
     m_paragraphStart = 0;
