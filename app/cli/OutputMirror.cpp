@@ -37,14 +37,22 @@ OutputMirror::OutputMirror(QMDrovebot::OutputArea *area, QObject *parent)
     connect(m_document, &QTextDocument::contentsChange, this, &OutputMirror::follow);
     connect(area, &QMDrovebot::OutputArea::gathered, this, &OutputMirror::gather);
     connect(area, &QMDrovebot::OutputArea::flushed, this, &OutputMirror::forgetGathered);
+    connect(area, &QMDrovebot::OutputArea::spilled, this, &OutputMirror::keepSpilled);
 }
 
 QString OutputMirror::text() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_text.isEmpty() && !m_gathered.isEmpty())
-        return m_gathered.mid(1);
-    return m_text + m_gathered;
+    QString text = m_text.isEmpty() && !m_gathered.isEmpty() ? m_gathered.mid(1) : m_text + m_gathered;
+    if (!m_spilled.isEmpty())
+        text.prepend(m_spilled + QLatin1Char('\n'));
+    return text;
+}
+
+void OutputMirror::keepSpilled(const QString &text)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_spilled = text;
 }
 
 void OutputMirror::gather(const QString &line)

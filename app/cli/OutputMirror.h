@@ -29,10 +29,13 @@ private:
     void follow(int position, int removed, int added);
     void gather(const QString &line);
     void forgetGathered();
+    void keepSpilled(const QString &text);
 
     QPointer<QTextDocument> m_document;
     mutable std::mutex m_mutex;
     QString m_text;
     // Printed lines the document does not hold yet, each after a line end.
     QString m_gathered;
+    // What left the top of the pane's document, still part of its text.
+    QString m_spilled;
 };

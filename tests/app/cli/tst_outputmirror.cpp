@@ -55,6 +55,34 @@ private slots:
             QCOMPARE(mirror.text(), pane.toPlainText());
         }
     }
+
+    // A pane too tall for the toolkit's layout keeps its older text out of
+    // the document; the pane's text and the copy still hold every line.
+    void keepsWhatLeftThePane()
+    {
+        QMDrovebot::OutputArea pane;
+        pane.resize(120, 200);
+        pane.show();
+        OutputMirror mirror(&pane);
+        QStringList printed;
+        const QString words = QString("word ").repeated(400);
+        for (int i = 0; i < 6000; ++i) {
+            printed << QString::number(i) + ' ' + words;
+            pane.print(printed.last());
+            if (i % 500 == 0)
+                QCoreApplication::processEvents();
+        }
+        pane.append("<b>last</b>");
+        printed << "last";
+        const QString copy = mirror.text();
+        QCOMPARE(pane.toPlainText(), printed.join('\n'));
+        QCOMPARE(copy, printed.join('\n'));
+        QVERIFY(pane.QTextEdit::toPlainText().size() < copy.size());
+        pane.clear();
+        pane.print("again");
+        QCOMPARE(pane.toPlainText(), QString("again"));
+        QCOMPARE(mirror.text(), QString("again"));
+    }
 };
 
 QTEST_MAIN(tst_OutputMirror)

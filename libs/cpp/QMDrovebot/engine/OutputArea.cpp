@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocumentFragment>
 
 namespace QMDrovebot {
 
@@ -16,8 +17,12 @@ namespace {
 constexpr int kParagraphLength = 8000;
 // Gathered text beyond this goes into the document at once.
 constexpr int kPendingLimit = 1 << 20;
-// Characters put into the document in one change, at most (whole paragraphs).
-constexpr int kEditLength = 1 << 16;
+// One change to the document, at most, in pixels of height (whole paragraphs
+// of it): a change some ten thousand pixels taller stalls the toolkit's
+// layout of a long document for minutes; in pieces it takes milliseconds.
+constexpr int kEditHeight = 16000;
+// Half the height at which the toolkit's layout stalls.
+constexpr qreal kSpillHeight = qreal(1 << 24);
 
 } // namespace
 
@@ -76,14 +81,16 @@ void OutputArea::flush()
     end.movePosition(QTextCursor::End);
     if (doc->isEmpty())
         end.setCharFormat(cursor.charFormat());
-    // In pieces of whole paragraphs: one change of some hundred thousand
-    // characters to a document of some million makes the toolkit's layout
-    // stall for minutes, where the same text in pieces takes milliseconds.
+    const QFontMetrics metrics(font());
+    const int editLength = qBound(kParagraphLength,
+                                  kEditHeight / qMax(1, metrics.lineSpacing()) *
+                                      (viewport()->width() / qMax(1, metrics.averageCharWidth())),
+                                  1 << 16);
     for (int from = 0; from < m_pending.size();) {
         int to = m_pending.size();
-        if (to - from > kEditLength) {
-            const int cut = m_pending.lastIndexOf(QChar(QChar::ParagraphSeparator), from + kEditLength);
-            to = cut > from ? cut : m_pending.indexOf(QChar(QChar::ParagraphSeparator), from + kEditLength);
+        if (to - from > editLength) {
+            const int cut = m_pending.lastIndexOf(QChar(QChar::ParagraphSeparator), from + editLength);
+            to = cut > from ? cut : m_pending.indexOf(QChar(QChar::ParagraphSeparator), from + editLength);
             if (to < 0)
                 to = m_pending.size();
         }
@@ -98,8 +105,36 @@ void OutputArea::flush()
     m_pendingLines = 0;
     m_paragraphStart = 0;
     emit flushed();
+    spillIfTall();
     if (follow)
         bar->setValue(bar->maximum());
+}
+
+void OutputArea::spillIfTall()
+{
+    QTextDocument *doc = QTextEdit::document();
+    if (doc->size().height() < kSpillHeight || doc->blockCount() < 2)
+        return;
+    QTextCursor top(doc);
+    top.movePosition(QTextCursor::Start);
+    top.setPosition(doc->findBlockByNumber(doc->blockCount() / 2).position(), QTextCursor::KeepAnchor);
+    // The text up to the block that stays, and its line end.
+    QString text = top.selection().toPlainText();
+    if (!m_spilled.isEmpty())
+        text.prepend(m_spilled + QLatin1Char('\n'));
+    if (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    m_spilled = text;
+    top.removeSelectedText();
+    emit spilled(m_spilled);
+}
+
+void OutputArea::forgetSpilled()
+{
+    if (m_spilled.isEmpty())
+        return;
+    m_spilled.clear();
+    emit spilled(m_spilled);
 }
 
 bool OutputArea::event(QEvent *event)
@@ -127,7 +162,9 @@ void OutputArea::flushBeforeInput(const QEvent *event)
 QString OutputArea::toPlainText() const
 {
     const_cast<OutputArea *>(this)->flush();
-    return QTextEdit::toPlainText();
+    if (m_spilled.isEmpty())
+        return QTextEdit::toPlainText();
+    return m_spilled + QLatin1Char('\n') + QTextEdit::toPlainText();
 }
 
 QString OutputArea::toHtml() const
@@ -208,24 +245,28 @@ void OutputArea::setAlignment(Qt::Alignment alignment)
 void OutputArea::setPlainText(const QString &text)
 {
     flush();
+    forgetSpilled();
     QTextEdit::setPlainText(text);
 }
 
 void OutputArea::setHtml(const QString &text)
 {
     flush();
+    forgetSpilled();
     QTextEdit::setHtml(text);
 }
 
 void OutputArea::setMarkdown(const QString &markdown)
 {
     flush();
+    forgetSpilled();
     QTextEdit::setMarkdown(markdown);
 }
 
 void OutputArea::setText(const QString &text)
 {
     flush();
+    forgetSpilled();
     QTextEdit::setText(text);
 }
 
@@ -262,6 +303,7 @@ void OutputArea::redo()
 void OutputArea::clear()
 {
     flush();
+    forgetSpilled();
     QTextEdit::clear();
 }
 
@@ -287,6 +329,7 @@ void OutputArea::append(const QString &text)
 {
     flush();
     QTextEdit::append(text);
+    spillIfTall();
 }
 
 void OutputArea::scrollToAnchor(const QString &name)

@@ -69,12 +69,23 @@ signals:
     void gathered(const QString &text);
     // The gathered lines are in the document now (even when all were empty).
     void flushed();
+    // The text that left the document at its top, as toPlainText() still
+    // gives it; empty again when the pane is cleared or set anew.
+    void spilled(const QString &text);
 
 protected:
     bool event(QEvent *event) override;
     bool viewportEvent(QEvent *event) override;
 
 private:
+    // The toolkit lays a document out in fixed-point numbers that end at
+    // 2^25 pixels: a taller pane stalls every later layout for minutes. Past
+    // half of that, the older half of the pane leaves the document; its text
+    // stays part of toPlainText() (not of the HTML), so what a script, the
+    // protocol or the command line reads is still everything printed.
+    void spillIfTall();
+    void forgetSpilled();
+
     // Typing, clicking or dropping into the pane lands after what was
     // printed before.
     void flushBeforeInput(const QEvent *event);
@@ -84,6 +95,7 @@ private:
     int m_pendingLines = 0;
     int m_paragraphStart = 0;
     QTimer m_flushTimer;
+    QString m_spilled;
 };
 
 } // namespace QMDrovebot
