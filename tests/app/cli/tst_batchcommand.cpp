@@ -93,9 +93,6 @@ void tst_BatchCommand::commandLine_data()
                        "== none.js\nCannot open %DIR%/sub/none.js: No such file or directory\n-- Error\n"
                        "1 script: 0 done, 1 error\n",
                        ""};
-    // A NUL byte ends its line, and one at the start of a line ends the list.
-    QTest::newRow("NUL bytes") << QByteArray("a.js\0x\n\0quiet.js\n", 17) << batch
-                               << QStringList{"0", "== a.js\na\n-- Done\n1 script: 1 done, 0 errors\n", ""};
     QTest::newRow("UTF-8 names") << QByteArray("gr\xc3\xbc\xc3\x9f.js") << batch
                                  << QStringList{"1",
                                                 "== grüß.js\nCannot open %DIR%/sub/grüß.js: No such file or directory\n"
@@ -108,11 +105,6 @@ void tst_BatchCommand::commandLine_data()
                        "Error: Script evaluation is stopped by user\n-- Error\n"
                        "== a.js\na\n-- Done\n2 scripts: 1 done, 1 error\n",
                        ""};
-    QTest::newRow("CR-only line ends") << QByteArray("a.js\rquiet.js\r") << batch
-                                       << QStringList{"0",
-                                                      "== a.js\na\n-- Done\n== quiet.js\n-- Done\n"
-                                                      "2 scripts: 2 done, 0 errors\n",
-                                                      ""};
     QTest::newRow("each row's own pane")
         << QByteArray("a.js\nsyntax.js\n") << batch
         << QStringList{"1",
