@@ -16,26 +16,6 @@
 
 using QMDrovebot::RunChannel;
 
-namespace {
-
-// A script stuck in a native call: what its pane held, then the watchdog's
-// lines that the pane does not hold yet.
-QMDrovebot::ScriptRun abandonedRun(const QString &path, const QString &printed, const QString &lines)
-{
-    QMDrovebot::ScriptRun abandoned;
-    abandoned.path = path;
-    abandoned.opened = abandoned.error = abandoned.endedEarly = true;
-    abandoned.errorText = lines;
-    abandoned.outputText = printed;
-    for (const QString &line : lines.split(QLatin1Char('\n'))) {
-        if (!abandoned.outputText.contains(line))
-            abandoned.outputText += QLatin1Char('\n') + line;
-    }
-    return abandoned;
-}
-
-} // namespace
-
 int runWorkerCommand(int argc, char **argv)
 {
     bool ok = false;
@@ -74,8 +54,16 @@ int runWorkerCommand(int argc, char **argv)
                 RunWatchdog watchdog(
                     message.value(QStringLiteral("timeLimit")).toInt(),
                     [&](int, const QString &lines) {
-                        channel.send(
-                            QMDrovebot::RowWorker::resultMessage(abandonedRun(path, host.mirror()->text(), lines)));
+                        QMDrovebot::ScriptRun abandoned;
+                        abandoned.path = path;
+                        abandoned.opened = abandoned.error = abandoned.endedEarly = true;
+                        abandoned.errorText = lines;
+                        abandoned.outputText = host.mirror()->text();
+                        for (const QString &line : lines.split(QLatin1Char('\n'))) {
+                            if (!abandoned.outputText.contains(line))
+                                abandoned.outputText += QLatin1Char('\n') + line;
+                        }
+                        channel.send(QMDrovebot::RowWorker::resultMessage(abandoned));
                     },
                     QStringLiteral("its process was ended"));
                 watchdog.rowStarted(0);
