@@ -6,13 +6,15 @@ the test suite catches.
     tools/mutants.py minifier- ids-  the faults whose label starts so
     tools/mutants.py --list          the faults and whether their text is found
 
-The tree (without build/ and .git) is copied to a scratch folder outside the
-repository and built there once; each fault is then applied by replacing one
+The tree (without build/ and .git) is copied to a scratch folder under the
+system's temporary folder and built there once; each fault is then applied by replacing one
 exact, unique text, the build is brought up to date and the suite runs with a
 time limit per test and in all. A fault counts as caught only when a test
 fails: a run that hits the overall limit caught nothing. Each fault names the
 tests most likely to catch it; those are built and run first, and the rest of
 the suite only when they pass, so a caught fault costs one small build.
+A fault whose text lies in a comment is refused: it would change no code and
+survive every suite.
 """
 import argparse
 import os
@@ -21,6 +23,7 @@ import shutil
 import signal
 import subprocess
 import sys
+import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -28,7 +31,7 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 MIN = "app/compress/JSMinifier.cpp"
 ASCII = "app/compress/JSAsciiEncoder.cpp"
 CMD = "app/compress/CompressCommand.cpp"
-MAIN = "app/main.cpp"
+OPTIONS = "app/cli/CommandOptions.cpp"
 DLG = "app/window/DlgJSCompressed.cpp"
 MAINWIN = "app/window/JSMainWindow.cpp"
 LIB = "libs/cpp/QMDrovebot/"
@@ -46,7 +49,7 @@ KEYS = LIB + "automation/KeyNames.cpp"
 INPUT = LIB + "automation/InputSimulator.cpp"
 INPUTFUNCS = LIB + "automation/InputFunctions.cpp"
 TIMERFUNCS = LIB + "automation/TimerFunctions.cpp"
-API = LIB + "automation/ScriptApi.cpp"
+OUTPUTFUNCS = LIB + "automation/OutputFunctions.cpp"
 NAMING = LIB + "ids/IdNaming.cpp"
 IDS = LIB + "ids/WidgetIds.cpp"
 CLI = "app/cli/CommandLine.cpp"
@@ -54,7 +57,7 @@ GUARD = "app/cli/ScriptRunGuard.cpp"
 SCRIPTCMD = "app/cli/ScriptCommand.cpp"
 JUNIT = "app/cli/JUnitReport.cpp"
 FRAME = "app/window/JavaScriptEvaluator.cpp"
-TABBAR = "app/window/MUITabBar.cpp"
+BARITEM = "app/window/MUIBarItem.cpp"
 SAVEFILE = "libs/cpp/MTools/CheckedSaveFile.cpp"
 LONGLINE = LIB + "engine/LongLineLayout.cpp"
 SYNTAX = LIB + "engine/SyntaxCheck.cpp"
@@ -79,9 +82,10 @@ FAULTS = [
     ("minifier-minus-fuse", MIN, "(before == '+' || before == '-' || before == '/')",
      "(before == '+' || before == '/')", MINI),
     ("minifier-regex-keyword", MIN, '{"return", "typeof",', '{"retrun", "typeof",', MINI),
-    ("minifier-comment-linefeed", MIN, "if (s.blockHadLF && s.last != 0)", "if (!s.blockHadLF && s.last != 0)",
-     MINI),
-    ("minifier-unclosed-quote", MIN, "&& quote != '`') { // unclosed", "&& quote == '\"') { // unclosed", MINI),
+    ("minifier-comment-linefeed", MIN, "if (s.blockBreak == '\\n' && s.last != 0)",
+     "if (s.blockBreak != '\\n' && s.last != 0)", MINI),
+    ("minifier-unclosed-quote", MIN, "(c == '\\n' || c == '\\r') && quote != '`') {",
+     "(c == '\\n' || c == '\\r') && quote == '\"') {", MINI),
     ("ascii-escape", ASCII, "*o++ = 'u';", "*o++ = 'x';", MINI),
     ("compress-utf8-cut", CMD, "(c >= 0xE0 ? 3 :", "(c >= 0xE0 ? 2 :", MINI),
     # Include expansion.
@@ -94,8 +98,8 @@ FAULTS = [
     # Line offsets and error texts.
     ("offset-syntax-line", EDITOR, 'QString::number(line - offset) + QStringLiteral("<BR>Column:")',
      'QString::number(line) + QStringLiteral("<BR>Column:")', RUN),
-    ("offset-prefix-lines", EDITOR, "prefix.count(QLatin1Char('\\n')));", "prefix.count(QLatin1Char('\\n')) - 1);",
-     RUN),
+    ("offset-prefix-lines", EDITOR, "setMainProgramLineOffset(IncludeExpander::lineCount(prefix));",
+     "setMainProgramLineOffset(IncludeExpander::lineCount(prefix) - 1);", RUN),
     ("error-backtrace-escape", EDITOR, "backtrace.join(QLatin1Char('\\n')).toHtmlEscaped()",
      "backtrace.join(QLatin1Char('\\n'))", RUN),
     ("error-stop-text", ENG, '"Script evaluation is stopped by user"', '"Script evaluation stopped by user"',
@@ -104,15 +108,15 @@ FAULTS = [
      "if (true)\n        return false;", RUN + GUI),
     # Protocol files.
     ("protocol-folder", PROTO, 'QStringLiteral("/protocol/")', 'QStringLiteral("/protocols/")',
-     ["tst_editorrun"]),
-    ("protocol-stamp", PROTO, '"yyyy-MMM-dd_hh-mm-ss"', '"yyyy-MM-dd_hh-mm-ss"', ["tst_editorrun"]),
+     ["tst_protocolfiles"]),
+    ("protocol-stamp", PROTO, '"yyyy-MMM-dd_hh-mm-ss"', '"yyyy-MM-dd_hh-mm-ss"', ["tst_protocolfiles"]),
     ("protocol-log-separator", PROTO, 'QStringLiteral(": ") + text', 'QStringLiteral(" ") + text',
-     ["tst_editorrun"]),
+     ["tst_protocolfiles"]),
     # Lookup orders.
-    ("lookup-last-top-level", LOOKUP, "result = found;", "return found;", GUI),
-    ("lookup-visible-only", LOOKUP, "return match(w) && (!visibleOnly || w->isVisible());", "return match(w);", GUI),
+    ("lookup-last-top-level", LOOKUP, "result = found;", "return found;", ["tst_widgetlookup"]),
+    ("lookup-visible-only", LOOKUP, "return match(w) && (!visibleOnly || w->isVisible());", "return match(w);", ["tst_widgetlookup"]),
     ("lookup-exact-class-first", LOOKUP, "if (QObject *exact = chainByClassName(object, className))",
-     "if (QObject *exact = chainByClassNameSuffix(object, className))", GUI),
+     "if (QObject *exact = chainByClassNameSuffix(object, className))", ["tst_widgetlookup"]),
     # Key names.
     ("keys-f12", KEYS, "for (int i = 0; i < 12; ++i)", "for (int i = 0; i < 11; ++i)", GUI),
     ("keys-del", KEYS, '{"Del", Qt::Key_Delete},', '{"Delete", Qt::Key_Delete},', GUI),
@@ -158,27 +162,28 @@ FAULTS = [
     ("compressed-ascii-export", DLG, "toJavaScriptAscii(m_textEdit->toPlainText())",
      "m_textEdit->toPlainText().toUtf8()", ["tst_javascriptevaluator"]),
     # The command line.
-    ("cli-run-and-compress", MAIN, "if (commands > 1)", "if (false)", ["tst_commandline"]),
-    ("cli-run-status", SCRIPTCMD, "errors == 0 && ran == batch.rows.size() ? 0 : 1;",
-     "errors == 0 && ran == batch.rows.size() ? 0 : 2;", ["tst_commandline"]),
+    ("cli-run-and-compress", OPTIONS, "if (commands > 1) {", "if (false) {", ["tst_commandline", "tst_batchcommand"]),
+    ("cli-run-status", SCRIPTCMD, "m_printer.failedRows() == 0 && !flakyFails ? 0 : 1;",
+     "m_printer.failedRows() == 0 && !flakyFails ? 0 : 2;", ["tst_commandline", "tst_batchcommand"]),
     # Stop, abort and the other ends of a run.
     ("stop-reaches-computing-script", ENG, "constexpr int kEventInterval = 50;", "constexpr int kEventInterval = -1;",
-     ["tst_editorrun"]),
+     ["tst_scriptengine", "tst_editorrun"]),
     ("callback-exception-ends-run", ENG, "if (!isRunningProgram() || m_interrupted || !isEvaluating())", "if (true)",
-     ["tst_editorrun"]),
+     ["tst_scriptengine", "tst_editorrun"]),
     # Runs without an agent: the run's own record of waiting and computing.
-    ("held-while-slot-loop-runs", ENG, "m_doing.back().loopLevel == loopLevel();", "true;", RUN + GUI),
+    ("held-while-slot-loop-runs", ENG, "m_doing.back().loopLevel == loopLevel();", "true;",
+     ["tst_scriptengine"] + RUN + GUI),
     ("timer-function-computes", TIMER,
      "ScriptEngine::Activity computing(m_engine, ScriptEngine::Activity::Computing);\n    QTimer::timerEvent(event);",
-     "QTimer::timerEvent(event);", ["tst_editorrun"]),
+     "QTimer::timerEvent(event);", ["tst_scriptengine", "tst_editorrun"]),
     ("held-input-handler-computes", ENG, "Activity computing(this, Activity::Computing);\n    QCoreApplication::sendEvent",
-     "QCoreApplication::sendEvent", ["tst_editorrun"]),
+     "QCoreApplication::sendEvent", ["tst_scriptengine", "tst_editorrun"]),
     ("pending-events-wait", DIALOGS,
      "ScriptEngine::Activity waiting(ScriptEngine::runningEngine(), ScriptEngine::Activity::Waiting);", "",
-     ["tst_editorrun"]),
+     ["tst_scriptengine", "tst_editorrun"]),
     ("stop-line-unknown-while-computing", ENG, "m_interruptComputing = i == 0;", "m_interruptComputing = false;",
-     ["tst_editorrun"]),
-    ("stop-line-outside-callbacks", ENG, "outside = i + 1;", "outside = 0;", ["tst_editorrun"]),
+     ["tst_scriptengine", "tst_editorrun"]),
+    ("stop-line-outside-callbacks", ENG, "outside = i + 1;", "outside = 0;", ["tst_scriptengine", "tst_editorrun"]),
     ("error-text-runs-script", VALUES, "    return className;\n}\n\nQStringList", "    return value.toString();\n}\n\nQStringList",
      ["tst_editorrun"]),
     ("backtrace-runs-script", VALUES, "if (plainArguments)\n        return context->toString();",
@@ -189,7 +194,8 @@ FAULTS = [
      "QObject::connect(run, &ScriptEngine::interrupted, &engine, [&engine] { engine.abortEvaluation(); });", "",
      ["tst_includeexpander", "tst_commandline"]),
     # Printing: lines gathered, the pane read and changed after them.
-    ("printout-gathered", API, "own->outputArea()->print(", "own->outputArea()->append(", ["tst_editorrun"]),
+    ("printout-gathered", OUTPUTFUNCS, "output->print(textArg(context, 0));", "output->append(textArg(context, 0));",
+     ["tst_editorrun"]),
     ("pane-read-takes-in", OUTPUT, "const_cast<OutputArea *>(this)->flush();\n    return QTextEdit::toPlainText();",
      "return QTextEdit::toPlainText();", ["tst_editorrun"]),
     ("pane-slot-takes-in", OUTPUT, "flush();\n    QTextEdit::setTextColor(color);", "QTextEdit::setTextColor(color);",
@@ -208,8 +214,9 @@ FAULTS = [
      "if (application && AutomationState::quitsDirectly())", ["tst_javascriptevaluator"]),
     ("include-line-comment", INC, "} else if (c == QLatin1Char('/') && next == QLatin1Char('/')) {",
      "} else if (false) {", ["tst_includeexpander", "tst_editorrun"]),
-    ("ids-no-alias", IDS, "// names (\"QMDrovebot::Editor\"), as the scripts written for it spell",
-     'aliasTable().insert(QStringLiteral("QMDrovebot::OutputArea"), QStringLiteral("OutputArea"));',
+    ("ids-no-alias", IDS, "void WidgetIds::fillAliases()\n{\n",
+     'void WidgetIds::fillAliases()\n{\n    aliasTable().insert(QStringLiteral("QMDrovebot::OutputArea"), '
+     'QStringLiteral("OutputArea"));\n',
      ["tst_widgetids"]),
     ("ids-restore-only-saved", IDS, "&& !widget->toolTip().isEmpty())", ")", ["tst_widgetids"]),
     # What the editor shows.
@@ -218,7 +225,8 @@ FAULTS = [
     ("selection-colour", FRAME, '"selection-color: black; }\\n"', '"}\\n"', ["tst_javascriptevaluator"]),
     ("undo-image", FRAME, '":/Icon_redo.png", &JSMainWindow::undo', '":/Icon_undo.png", &JSMainWindow::undo',
      ["tst_javascriptevaluator"]),
-    ("toolbar-gap", TABBAR, "m_layout->addSpacing(buttonGap);", "m_layout->addSpacing(0);", ["tst_javascriptevaluator"]),
+    ("toolbar-gap", BARITEM, "horizontalAdvance(m_caption), picture) + 2 * sideGap);",
+     "horizontalAdvance(m_caption), picture));", ["tst_javascriptevaluator"]),
     ("zoom-restore-smallest", EDITOR, "zoomBy(qMax(level, smallest) - appliedZoom());", "zoomBy(level - appliedZoom());",
      ["tst_editorview"]),
     ("gutter-width-follows-lines", EDITOR,
@@ -246,14 +254,14 @@ FAULTS = [
     # The batch runner.
     ("batch-refused-while-running", BATCH, "button->setEnabled(!running);", "button->setEnabled(true);",
      ["tst_batchwindow"]),
-    ("batch-ctrl-o", BATCHWIN, 'QKeySequence(QStringLiteral("CTRL+-"))', 'QKeySequence(QStringLiteral("CTRL+O"))',
+    ("batch-ctrl-o", BATCHWIN, 'tr("&Zoom Out"), QKeySequence::ZoomOut,', 'tr("&Zoom Out"), QKeySequence(QStringLiteral("CTRL+O")),',
      ["tst_batchwindow"]),
     ("batch-f9-toggles", BATCHWIN, "m_batchDock->setVisible(!m_batchDock->isVisible());",
      "m_batchDock->setVisible(true);", ["tst_batchwindow"]),
     ("batch-recent-four", LIB + "batch/MainWindow.h", "maximumRecentFiles = 4;", "maximumRecentFiles = 5;",
      ["tst_batchwindow"]),
-    ("batch-junit-failures", JUNIT, "return c.outcome == Outcome::Failed || c.outcome == Outcome::Unfinished;",
-     "return c.outcome == Outcome::Unfinished;", ["tst_batchcommand"]),
+    ("batch-junit-failures", JUNIT, "failures += outcome == Outcome::Failed ? 1 : 0;", "failures += 0;",
+     ["tst_batchcommand"]),
 ]
 
 
@@ -263,12 +271,59 @@ def matching(patterns):
     return [f for f in FAULTS if any(f[0].startswith(p) or re.fullmatch(p, f[0]) for p in patterns)]
 
 
-def occurrences(root, fault):
+def comment_spans(text):
+    """The (start, end) ranges of the C++ comments in `text`; string and
+    character literals (raw strings included) are skipped, so a "//" inside
+    one starts nothing."""
+    spans = []
+    i, n = 0, len(text)
+    while i < n:
+        c = text[i]
+        if text.startswith("//", i):
+            end = text.find("\n", i)
+            end = n if end < 0 else end
+            spans.append((i, end))
+            i = end
+        elif text.startswith("/*", i):
+            end = text.find("*/", i + 2)
+            end = n if end < 0 else end + 2
+            spans.append((i, end))
+            i = end
+        elif c == "R" and text.startswith('"', i + 1) and (i == 0 or not (text[i - 1].isalnum() or text[i - 1] == "_")):
+            open_paren = text.find("(", i + 2)
+            closing = ")" + text[i + 2:open_paren] + '"'
+            end = text.find(closing, open_paren)
+            i = n if end < 0 else end + len(closing)
+        elif c in "\"'":
+            i += 1
+            while i < n and text[i] != c and text[i] != "\n":
+                i += 2 if text[i] == "\\" else 1
+            i += 1
+        else:
+            i += 1
+    return spans
+
+
+def in_comment(text, old):
+    """True when the (unique) text `old` overlaps a comment."""
+    start = text.find(old)
+    end = start + len(old)
+    return any(a < end and start < b for a, b in comment_spans(text))
+
+
+def check(root, fault):
+    """"ok", or why the fault cannot be planted."""
     path = os.path.join(root, fault[1])
-    if not os.path.isfile(path):
-        return 0
-    with open(path, encoding="utf-8") as handle:
-        return handle.read().count(fault[2])
+    text = ""
+    if os.path.isfile(path):
+        with open(path, encoding="utf-8") as handle:
+            text = handle.read()
+    count = text.count(fault[2])
+    if count != 1:
+        return "text found %d times" % count
+    if in_comment(text, fault[2]):
+        return "text lies in a comment"
+    return "ok"
 
 
 def run(command, cwd, limit=None, log=None):
@@ -321,9 +376,9 @@ def try_fault(args, fault):
     path = os.path.join(args.src, rel)
     with open(path, encoding="utf-8") as handle:
         original = handle.read()
-    count = original.count(old)
-    if count != 1:
-        return "n/a", "text found %d times" % count
+    state = check(args.src, fault)
+    if state != "ok":
+        return "n/a", state
     with open(path, "w", encoding="utf-8") as handle:
         handle.write(original.replace(old, new))
     try:
@@ -418,7 +473,8 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("labels", nargs="*", help="label prefixes (or regular expressions) of the faults to try")
     parser.add_argument("--list", action="store_true", help="list the faults and whether their text is found")
-    parser.add_argument("--scratch", default="/work/tmp/mutants-scratch", help="scratch folder outside the tree")
+    parser.add_argument("--scratch", default=os.path.join(tempfile.gettempdir(), "corvella-mutants"),
+                        help="scratch folder outside the tree")
     parser.add_argument("--jobs", type=int, default=2)
     parser.add_argument("--test-limit", type=int, default=180, help="seconds per test")
     parser.add_argument("--total-limit", type=int, default=1200, help="seconds for the suite per fault")
@@ -435,9 +491,7 @@ def main():
         faults = [f for f in faults if f[0] in caught]
     if args.list:
         for fault in faults:
-            found = occurrences(ROOT, fault)
-            state = "ok" if found == 1 else "text found %d times" % found
-            print("%-36s %-48s %s" % (fault[0], fault[1], state))
+            print("%-36s %-48s %s" % (fault[0], fault[1], check(ROOT, fault)))
         return 0
 
     args.scratch = os.path.abspath(args.scratch)

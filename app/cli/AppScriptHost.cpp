@@ -9,6 +9,18 @@
 
 #include <QMDrovebot/batch/RowWorker.h>
 
+namespace {
+
+// The script itself was there: only --run's unreadable file means 2.
+void failWith(QMDrovebot::ScriptRun &result, const QString &line)
+{
+    result.opened = true;
+    result.error = true;
+    result.outputText = result.errorText = line;
+}
+
+} // namespace
+
 AppScriptHost::AppScriptHost(const QStringList &command, const QString &evidenceFolder, ScriptRunGuard *guard)
     : m_evidenceFolder(evidenceFolder)
     , m_guard(guard)
@@ -46,19 +58,9 @@ QMDrovebot::ScriptRun AppScriptHost::run(const QString &path, const QString &evi
     QMDrovebot::ScriptRun result;
     result.path = path;
     WorkerProcess *process = m_launcher.process();
-    // The script itself was there: only --run's unreadable file means 2.
-    const auto failWith = [&result](const QString &line) {
-        result.opened = true;
-        result.error = true;
-        result.outputText = result.errorText = line;
-    };
-    if (!canRun()) {
-        failWith(
-            QStringLiteral("Error: %1 %2 before this script could run").arg(m_launcher.name(), process->endText()));
-        return result;
-    }
-    if (ScriptRunGuard::signalReceived()) {
-        failWith(QStringLiteral("Error: the run was interrupted before the script started"));
+    const QString refusal = refusalBeforeRun();
+    if (!refusal.isEmpty()) {
+        failWith(result, refusal);
         return result;
     }
     QElapsedTimer clock;
@@ -103,10 +105,22 @@ QMDrovebot::ScriptRun AppScriptHost::run(const QString &path, const QString &evi
     result.path = path;
     result.milliseconds = clock.elapsed();
     if (killed)
-        failWith(stopReason + QStringLiteral("\nError: %1 did not stop the script within %2 seconds and was killed")
+        failWith(result,
+                 stopReason + QStringLiteral("\nError: %1 did not stop the script within %2 seconds and was killed")
                                   .arg(m_launcher.name())
                                   .arg(graceMilliseconds / 1000));
     else
-        failWith(QStringLiteral("Error: %1 %2 while the script ran").arg(m_launcher.name(), process->endText()));
+        failWith(result,
+                 QStringLiteral("Error: %1 %2 while the script ran").arg(m_launcher.name(), process->endText()));
     return result;
+}
+
+QString AppScriptHost::refusalBeforeRun()
+{
+    if (!canRun())
+        return QStringLiteral("Error: %1 %2 before this script could run")
+            .arg(m_launcher.name(), m_launcher.process()->endText());
+    if (ScriptRunGuard::signalReceived())
+        return QStringLiteral("Error: the run was interrupted before the script started");
+    return QString();
 }

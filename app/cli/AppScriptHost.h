@@ -22,6 +22,10 @@ public:
     static constexpr int graceMilliseconds = 10000;
 
 private:
+    // Why no script can start now (the program ended, a signal came), or
+    // empty.
+    QString refusalBeforeRun();
+
     QString m_evidenceFolder;
     ScriptRunGuard *m_guard;
     ProgramLauncher m_launcher;

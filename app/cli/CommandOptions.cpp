@@ -255,6 +255,36 @@ const char helpEpilogue[] = "Exit status: 0 success; 1 a script failed, was stop
                             "(not empty: the toolkit's messages on standard error);\n"
                             "CORVELLA_NON_NATIVE_DIALOGS (set: the toolkit's own file dialogs).";
 
+// The arguments that are no option: the file to open in the editor, the
+// reports --merge-junit reads, or a mistake.
+bool takePositional(const QStringList &positional, int commands, CommandOptions *options, QString *error)
+{
+    if (!options->script.appCommand.isEmpty() && !positional.isEmpty()) {
+        *error =
+            QStringLiteral("the program's own arguments follow \"--\": --app PROGRAM -- %1").arg(positional.first());
+        return false;
+    }
+    if (options->command == Command::Merge) {
+        options->mergeInputs = positional;
+        if (positional.isEmpty()) {
+            *error = QStringLiteral("--merge-junit OUT.xml needs the reports to merge after it: IN.xml ...");
+            return false;
+        }
+        return true;
+    }
+    if (commands > 0 && !positional.isEmpty()) {
+        *error = QStringLiteral("unexpected argument %1").arg(positional.first());
+        return false;
+    }
+    if (positional.size() > 1) {
+        *error = QStringLiteral("only one file can be opened at a time");
+        return false;
+    }
+    if (commands == 0)
+        options->file = positional.value(0);
+    return true;
+}
+
 } // namespace
 
 bool CommandOptions::parse(const QStringList &commandLine, CommandOptions *options, QString *error)
@@ -302,31 +332,7 @@ bool CommandOptions::parse(const QStringList &commandLine, CommandOptions *optio
         if (p.parser.isSet(p.options[i]) && !rows[i].take(p.parser.value(p.options[i]), options, error))
             return false;
     }
-    const QStringList positional = p.parser.positionalArguments();
-    if (!options->script.appCommand.isEmpty() && !positional.isEmpty()) {
-        *error =
-            QStringLiteral("the program's own arguments follow \"--\": --app PROGRAM -- %1").arg(positional.first());
-        return false;
-    }
-    if (options->command == Command::Merge) {
-        options->mergeInputs = positional;
-        if (positional.isEmpty()) {
-            *error = QStringLiteral("--merge-junit OUT.xml needs the reports to merge after it: IN.xml ...");
-            return false;
-        }
-        return true;
-    }
-    if (commands > 0 && !positional.isEmpty()) {
-        *error = QStringLiteral("unexpected argument %1").arg(positional.first());
-        return false;
-    }
-    if (positional.size() > 1) {
-        *error = QStringLiteral("only one file can be opened at a time");
-        return false;
-    }
-    if (commands == 0)
-        options->file = positional.value(0);
-    return true;
+    return takePositional(p.parser.positionalArguments(), commands, options, error);
 }
 
 QString CommandOptions::helpText()

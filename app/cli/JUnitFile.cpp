@@ -41,6 +41,31 @@ QString counts(const JUnitFile::Suite &s)
            attribute("time", QString::number(s.seconds, 'f', 3));
 }
 
+// A token within a suite: a case adds to the suite's count and time, and
+// an element right inside a case to its outcomes.
+void countCaseToken(const QXmlStreamReader &reader, int depth, int *caseDepth, JUnitFile::Suite *suite,
+                    double *caseSeconds, QHash<QString, double> *times)
+{
+    const QXmlStreamReader::TokenType token = reader.tokenType();
+    const QStringRef name = reader.name();
+    if (token == QXmlStreamReader::StartElement && name == QLatin1String("testcase")) {
+        ++suite->tests;
+        *caseDepth = depth;
+        const QXmlStreamAttributes a = reader.attributes();
+        const double seconds = a.value(QLatin1String("time")).toDouble();
+        *caseSeconds += seconds;
+        times->insert(JUnitFile::caseKey(a.value(QLatin1String("classname")).toString(),
+                                         a.value(QLatin1String("name")).toString()),
+                      seconds);
+    } else if (token == QXmlStreamReader::StartElement && depth == *caseDepth + 1) {
+        suite->failures += name == QLatin1String("failure") ? 1 : 0;
+        suite->errors += name == QLatin1String("error") ? 1 : 0;
+        suite->skipped += name == QLatin1String("skipped") ? 1 : 0;
+    } else if (token == QXmlStreamReader::EndElement && depth == *caseDepth) {
+        *caseDepth = -1;
+    }
+}
+
 } // namespace
 
 QString JUnitFile::caseKey(const QString &className, const QString &name)
@@ -87,22 +112,7 @@ bool JUnitFile::read(const QString &path, QVector<Suite> *suites, QHash<QString,
             suiteDepth = -1;
         } else {
             copy->writeCurrentToken(reader);
-            if (token == QXmlStreamReader::StartElement && name == QLatin1String("testcase")) {
-                ++suite.tests;
-                caseDepth = depth;
-                const QXmlStreamAttributes a = reader.attributes();
-                const double seconds = a.value(QLatin1String("time")).toDouble();
-                caseSeconds += seconds;
-                times->insert(
-                    caseKey(a.value(QLatin1String("classname")).toString(), a.value(QLatin1String("name")).toString()),
-                    seconds);
-            } else if (token == QXmlStreamReader::StartElement && depth == caseDepth + 1) {
-                suite.failures += name == QLatin1String("failure") ? 1 : 0;
-                suite.errors += name == QLatin1String("error") ? 1 : 0;
-                suite.skipped += name == QLatin1String("skipped") ? 1 : 0;
-            } else if (token == QXmlStreamReader::EndElement && depth == caseDepth) {
-                caseDepth = -1;
-            }
+            countCaseToken(reader, depth, &caseDepth, &suite, &caseSeconds, times);
         }
         if (token == QXmlStreamReader::EndElement)
             --depth;

@@ -122,12 +122,7 @@ void ProgramLauncher::begin()
                         QStringLiteral("Corvella's library for --app (libcorvella-attach.so) is missing beside %1")
                             .arg(QCoreApplication::applicationFilePath()));
 
-    QProcessEnvironment environment = m_environment;
-    QStringList preloads{sanitizerRuntime(), library, environment.value(QStringLiteral("LD_PRELOAD"))};
-    preloads.removeAll(QString());
-    environment.insert(QStringLiteral("LD_PRELOAD"), preloads.join(QLatin1Char(' ')));
-    environment.insert(QStringLiteral("CORVELLA_ATTACH"),
-                       m_mode == Mode::Editor ? QStringLiteral("editor") : QStringLiteral("run"));
+    const QProcessEnvironment environment = launchEnvironment(library);
     WorkerProcess::Options options;
     if (m_mode == Mode::Editor) {
         // The user's program in the user's terminal: its output, Ctrl+C and
@@ -146,28 +141,7 @@ void ProgramLauncher::begin()
                             .arg(name())
                             .arg(attachMilliseconds / 1000));
     });
-    m_messages = connect(&m_process, &WorkerProcess::received, this, [this](const QJsonObject &message) {
-        const QString type = message.value(QStringLiteral("type")).toString();
-        if (type == QLatin1String("app")) {
-            m_applicationSeen = true;
-            m_giveUp.stop();
-            const QString qt = message.value(QStringLiteral("qt")).toString();
-            const QString builtWith = message.value(QStringLiteral("builtWith")).toString();
-            if (!message.value(QStringLiteral("widgets")).toBool()) {
-                conclude(false, QStringLiteral("%1 is not a Qt Widgets program: its application object is a %2 (Qt "
-                                               "Quick and QML cannot be driven)")
-                                    .arg(name(), message.value(QStringLiteral("class")).toString()));
-            } else if (qt != builtWith) {
-                conclude(
-                    false,
-                    QStringLiteral("%1 runs on Qt %2, but Corvella is built with Qt %3").arg(name(), qt, builtWith));
-            }
-        } else if (type == QLatin1String("noWindow")) {
-            conclude(false, QStringLiteral("%1 showed no window within 10 seconds").arg(name()));
-        } else if (type == QLatin1String("ready")) {
-            conclude(true, QString());
-        }
-    });
+    m_messages = connect(&m_process, &WorkerProcess::received, this, &ProgramLauncher::handleMessage);
     m_end = connect(&m_process, &WorkerProcess::ended, this, [this] {
         conclude(
             false,
@@ -176,6 +150,40 @@ void ProgramLauncher::begin()
                 : QStringLiteral("%1 %2 without starting a Qt 5 Widgets application").arg(name(), m_process.endText()));
     });
     m_giveUp.start(attachMilliseconds);
+}
+
+QProcessEnvironment ProgramLauncher::launchEnvironment(const QString &library) const
+{
+    QProcessEnvironment environment = m_environment;
+    QStringList preloads{sanitizerRuntime(), library, environment.value(QStringLiteral("LD_PRELOAD"))};
+    preloads.removeAll(QString());
+    environment.insert(QStringLiteral("LD_PRELOAD"), preloads.join(QLatin1Char(' ')));
+    environment.insert(QStringLiteral("CORVELLA_ATTACH"),
+                       m_mode == Mode::Editor ? QStringLiteral("editor") : QStringLiteral("run"));
+    return environment;
+}
+
+void ProgramLauncher::handleMessage(const QJsonObject &message)
+{
+    const QString type = message.value(QStringLiteral("type")).toString();
+    if (type == QLatin1String("app")) {
+        m_applicationSeen = true;
+        m_giveUp.stop();
+        const QString qt = message.value(QStringLiteral("qt")).toString();
+        const QString builtWith = message.value(QStringLiteral("builtWith")).toString();
+        if (!message.value(QStringLiteral("widgets")).toBool()) {
+            conclude(false, QStringLiteral("%1 is not a Qt Widgets program: its application object is a %2 (Qt "
+                                           "Quick and QML cannot be driven)")
+                                .arg(name(), message.value(QStringLiteral("class")).toString()));
+        } else if (qt != builtWith) {
+            conclude(false,
+                     QStringLiteral("%1 runs on Qt %2, but Corvella is built with Qt %3").arg(name(), qt, builtWith));
+        }
+    } else if (type == QLatin1String("noWindow")) {
+        conclude(false, QStringLiteral("%1 showed no window within 10 seconds").arg(name()));
+    } else if (type == QLatin1String("ready")) {
+        conclude(true, QString());
+    }
 }
 
 int runAttachedEditor(int argc, char **argv, const QStringList &command)

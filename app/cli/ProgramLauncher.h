@@ -43,6 +43,11 @@ signals:
 
 private:
     QString attachLibrary() const;
+    // The user's environment with the library preloaded and the mode set.
+    QProcessEnvironment launchEnvironment(const QString &library) const;
+    // What the preloaded library reports: the application it found, its
+    // first window, or why it cannot be driven.
+    void handleMessage(const QJsonObject &message);
     void conclude(bool attached, const QString &refusal);
 
     QStringList m_command;

@@ -38,16 +38,19 @@ private slots:
         QTest::newRow("non-ASCII text") << "printout(\"gr\\u00fc\\u00df \\u20ac\");" << 0 << "grüß €\n" << 0;
         // The key press is only posted; it lands before the pane is printed.
         QTest::newRow("last posted key press") << "printout(\"a\");\nkeyPress(output, \"Z\");" << 0 << "aZ\n" << 0;
-        QTest::newRow("uncaught exception") << "printout(\"a\");\nnull.x;" << 0 << "a\nEvaluation Error: Line:2\nTypeError: Result of expression 'null' [null] is not an object.\nBacktrace: <global>() at 2\n" << 1;
+        QTest::newRow("uncaught exception") << "printout(\"a\");\nnull.x;" << 0
+            << "a\nEvaluation Error: Line:2\nTypeError: Result of expression 'null' [null] is not an object.\nBacktrace: <global>() at 2\n" << 1;
         QTest::newRow("endless loop") << loop << -1 << "so far\n" + computingLimit << 1;
-        QTest::newRow("endless loop in an included file") << "include(\"loop.js\");\nprintout(\"no\");" << -1 << "Error: the script ran into its time limit of 1 second\nEvaluation Error in included file\n" << 1;
+        QTest::newRow("endless loop in an included file") << "include(\"loop.js\");\nprintout(\"no\");" << -1
+            << "Error: the script ran into its time limit of 1 second\nEvaluation Error in included file\n" << 1;
         QTest::newRow("box nobody answers") << "information(\"Anybody?\");\nprintout(\"no\");" << -1 << limit.arg(1) << 1;
         QTest::newRow("long wait") << "printout(\"waiting\");\ndelay(600000);" << -1 << "waiting\n" + limit.arg(2) << 1;
         QTest::newRow("done in time") << "printout(\"quick\");" << -1 << "quick\n" << 0;
         QTest::newRow("SIGINT") << loop << int(SIGINT) << "so far\nError: the run was interrupted by SIGINT\n" + computing << 1;
         QTest::newRow("SIGTERM") << loop << int(SIGTERM) << "so far\nError: the run was interrupted by SIGTERM\n" + computing << 1;
         // A click posted last opens a modal dialog once the script has ended.
-        QTest::newRow("dialog after the end") << "mouseClick(getWidgetByObjectName(\"compressButton\"));\nprintout(\"end\");" << 0 << "end\nError: the dialog \"Compressor Dialog\" opened after the script ended; it was closed\n" << 1;
+        QTest::newRow("dialog after the end") << "mouseClick(getWidgetByObjectName(\"compressButton\"));\nprintout(\"end\");" << 0
+            << "end\nError: the dialog \"Compressor Dialog\" opened after the script ended; it was closed\n" << 1;
         // Native calls keep the event loop, and so the stop, from running.
         const QString hog = QStringLiteral("printout(\"so far\");\nsaveOutputToProtocol();\nfor (;;) new Array(1 << 22).join(\"a\");");
         const QString ended = QStringLiteral("Error: the script did not stop within 5 seconds, so the run was ended\n");

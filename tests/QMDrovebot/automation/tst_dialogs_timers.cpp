@@ -133,7 +133,9 @@ private slots:
         QTest::newRow("class of null") << "className(null)" << "";
         QTest::newRow("class of an object that is no widget") << "className(Support)" << "QMDrovebot::Support";
         QTest::newRow("descendant of undefined") << "getSubWidgetByClassName(undefined, 'QWidget')" << "null";
-        QTest::newRow("null widgets print nothing") << "printChildren(null); dumpHierarchy(null); generateIDsForWidget(null);" "dragAndDrop(null, 1, 1, null, 2, 2); dragAndDrop(output, 1, 1);" "output.plainText" << "";
+        QTest::newRow("null widgets print nothing")
+            << "printChildren(null); dumpHierarchy(null); generateIDsForWidget(null);" "dragAndDrop(null, 1, 1, null, 2, 2); dragAndDrop(output, 1, 1);" "output.plainText"
+            << "";
         // clang-format on
     }
 
@@ -157,7 +159,8 @@ private slots:
         QTest::newRow("control characters escaped") << "Test.compare('a\\nb\\t\\u0001', 'ab')" << 1 << "Test.compare failed: actual \"a\\nb\\t\\x01\", expected \"ab\" (line 1)";
         QTest::newRow("backslash escaped") << "Test.compare('a\\\\nb', 'a\\nb')" << 1 << "Test.compare failed: actual \"a\\\\nb\", expected \"a\\nb\" (line 1)";
         QTest::newRow("booleans differ") << "\n\nTest.compare(true, false)" << 1 << "Test.compare failed: actual true, expected false (line 3)";
-        QTest::newRow("the run goes on after a failure") << "function check() {\n  Test.verify(1 > 2);\n}\ncheck();\nprintout('after');" << 1 << "Test.verify failed: the condition is false (line 2)\nafter";
+        QTest::newRow("the run goes on after a failure") << "function check() {\n  Test.verify(1 > 2);\n}\ncheck();\nprintout('after');" << 1
+            << "Test.verify failed: the condition is false (line 2)\nafter";
         // clang-format on
     }
 

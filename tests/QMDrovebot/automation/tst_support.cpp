@@ -10,48 +10,7 @@
 
 using QMDrovebot::Support;
 
-// Classes with names no other widget of the process has, so a search by
-// class name can only find what a test built.
-class ProbeX : public QWidget
-{
-    Q_OBJECT
-public:
-    using QWidget::QWidget;
-};
-
-// Two classes whose names end alike: "Panel" and "Probe::Panel".
-class Panel : public QWidget
-{
-    Q_OBJECT
-public:
-    using QWidget::QWidget;
-};
-
-namespace Probe {
-class Panel : public QWidget
-{
-    Q_OBJECT
-public:
-    using QWidget::QWidget;
-};
-} // namespace Probe
-
 namespace {
-
-using Owned = std::unique_ptr<QWidget>;
-
-template <typename T> T *named(T *object, const char *name)
-{
-    object->setObjectName(QLatin1String(name));
-    return object;
-}
-
-// Top-levels are searched in the order they were made.
-template <typename First, typename Second> std::pair<Owned, Owned> orderedPair()
-{
-    Owned first(new First);
-    return {std::move(first), Owned(new Second)};
-}
 
 // Writes down the input and window events it receives, one short line each.
 class EventRecorder : public QWidget
@@ -86,147 +45,13 @@ protected:
 
 } // namespace
 
-// What scripts reach through Support: the searches for widgets, in their
-// orders, and the input they post.
+// What scripts reach through Support: the input they post, shortcuts,
+// menus and key names.
 class tst_Support : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void windowTitleFindsTheFirstTopLevel()
-    {
-        auto [first, second] = orderedPair<QWidget, QWidget>();
-        first->setWindowTitle(QStringLiteral("Twin title"));
-        second->setWindowTitle(QStringLiteral("Twin title"));
-        (new QWidget(first.get()))->setWindowTitle(QStringLiteral("Child title"));
-        QCOMPARE(m_support.getWidgetByWindowTitle(QStringLiteral("Twin title")), first.get());
-        // Only top-levels are looked at.
-        QCOMPARE(m_support.getWidgetByWindowTitle(QStringLiteral("Child title")), nullptr);
-    }
-
-    void objectNameFindsNonWidgetChildren()
-    {
-        QWidget window;
-        QWidget other;
-        const QList<QObject *> found{
-            named(new QAction(&window), "probeAction"), named(new QVBoxLayout(&window), "probeLayout"),
-            named(new QPushButton(new QWidget(&window)), "probeDeep"), named(&other, "probeTop"), nullptr};
-        const QStringList names{"probeAction", "probeLayout", "probeDeep", "probeTop", "probeNothing"};
-        for (int i = 0; i < names.size(); ++i)
-            QCOMPARE(m_support.getWidgetByObjectName(names.at(i)), found.at(i));
-        // The sub-widget search sees widgets only.
-        QCOMPARE(m_support.getSubWidgetByObjectName(&window, QStringLiteral("probeAction")), nullptr);
-    }
-
-    // A top-level of the class beats an earlier top-level's descendant;
-    // within one top-level the first in pre-order wins, across top-levels the
-    // last.
-    void classNameOrder()
-    {
-        auto [earlier, later] = orderedPair<QWidget, ProbeX>();
-        new ProbeX(earlier.get());
-        QCOMPARE(m_support.getWidgetByClassName(QStringLiteral("ProbeX")), later.get());
-        auto [first, second] = orderedPair<QWidget, QWidget>();
-        new Panel(first.get());
-        auto *underSecond = new Panel(new QWidget(second.get()));
-        new Panel(second.get());
-        QCOMPARE(m_support.getWidgetByClassName(QStringLiteral("Panel")), underSecond);
-    }
-
-    // The same search in fresh processes, whose widgets lie at other
-    // addresses each time, finds the same window: the first of six
-    // top-level labels.
-    void searchesAnswerAlikeInEveryProcess()
-    {
-        QTemporaryDir dir;
-        const QString script = TestSupport::writeFile(
-            dir.filePath(QStringLiteral("order.js")),
-            "var frame = getWidgetByClassName('JavaScriptEvaluator');\n"
-            "['a', 'b', 'c', 'd', 'e', 'f'].forEach(function(name) { grab(frame).objectName = name; });\n"
-            "printout(getWidgetByClassName('QLabel').objectName);\n");
-        for (int run = 0; run < 6; ++run)
-            QCOMPARE(TestSupport::corvella({QStringLiteral("--run"), script}).out, QByteArray("a\n"));
-    }
-
-    void visibleVariantsSkipHiddenWindows()
-    {
-        auto [hiddenWindow, shownWindow] = orderedPair<ProbeX, QWidget>();
-        hiddenWindow->setToolTip(QStringLiteral("probe tip"));
-        auto *hiddenChild = new ProbeX(shownWindow.get());
-        auto *shownChild = new ProbeX(shownWindow.get());
-        shownChild->setToolTip(QStringLiteral("probe tip"));
-        shownWindow->show();
-        hiddenChild->hide();
-        QVERIFY(QTest::qWaitForWindowExposed(shownWindow.get()));
-
-        QCOMPARE(m_support.getWidgetByClassName(QStringLiteral("ProbeX")), hiddenWindow.get());
-        QCOMPARE(m_support.getVisibleWidgetByClassName(QStringLiteral("ProbeX")), shownChild);
-        QCOMPARE(m_support.getWidgetByToolTip(QStringLiteral("probe tip")), hiddenWindow.get());
-        QCOMPARE(m_support.getVisibleWidgetByToolTip(QStringLiteral("probe tip")), shownChild);
-        QCOMPARE(m_support.getVisibleSubWidgetByClassName(shownWindow.get(), QStringLiteral("ProbeX")), shownChild);
-        shownChild->hide();
-        QCOMPARE(m_support.getVisibleWidgetByClassName(QStringLiteral("ProbeX")), nullptr);
-    }
-
-    // top (Panel) > editor (Probe::Panel) > box > b1; editor > b2; editor >
-    // middle > leaf (QLabel). Descendants are searched from top, ancestors
-    // from leaf.
-    void searches_data()
-    {
-        QTest::addColumn<QString>("search");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("found"); // object name of the expected widget, "" for none
-        // clang-format off
-        QTest::newRow("class: first in pre-order") << "getSubWidgetByClassName" << "QPushButton" << "b1";
-        QTest::newRow("class: exact, not inherited") << "getSubWidgetByClassName" << "QAbstractButton" << "";
-        QTest::newRow("inherits: subclass found") << "getSubWidgetByInheritClassName" << "QAbstractButton" << "b1";
-        QTest::newRow("tool tip is case-sensitive") << "getSubWidgetByToolTip" << "Second" << "";
-        QTest::newRow("tool tip, not the widget itself") << "getSubWidgetByToolTip" << "second" << "b2";
-        QTest::newRow("object name") << "getSubWidgetByObjectName" << "leaf" << "leaf";
-        QTest::newRow("exact class") << "parentByClassName" << "Probe::Panel" << "editor";
-        QTest::newRow("exact match beats a nearer suffix") << "parentByClassName" << "Panel" << "top";
-        QTest::newRow("suffix fallback") << "parentByClassName" << "::Panel" << "editor";
-        QTest::newRow("suffix: nearest ending") << "parentByClassNameSkipNS" << "Panel" << "editor";
-        QTest::newRow("object name: the widget itself") << "parentByObjectName" << "leaf" << "leaf";
-        QTest::newRow("inherits: up the chain") << "parentByInherits" << "Probe::Panel" << "editor";
-        QTest::newRow("parent widget: exact") << "getParentWidgetByClassName" << "Panel" << "top";
-        QTest::newRow("parent widget: no suffix fallback") << "getParentWidgetByClassName" << "::Panel" << "";
-        // clang-format on
-    }
-
-    void searches()
-    {
-        QFETCH(QString, search);
-        QFETCH(QString, text);
-        QFETCH(QString, found);
-        Panel top;
-        top.setObjectName(QStringLiteral("top"));
-        top.setToolTip(QStringLiteral("second"));
-        QWidget *editor = named(new Probe::Panel(&top), "editor");
-        named(new QPushButton(named(new QWidget(editor), "box")), "b1");
-        named(new QPushButton(editor), "b2")->setToolTip(QStringLiteral("second"));
-        QWidget *leaf = named(new QLabel(named(new QWidget(editor), "middle")), "leaf");
-        QObject *result = nullptr;
-        QVERIFY(QMetaObject::invokeMethod(&m_support, search.toLatin1().constData(), Q_RETURN_ARG(QObject *, result),
-                                          Q_ARG(QWidget *, search.contains("Sub") ? &top : leaf),
-                                          Q_ARG(QString, text)));
-        QCOMPARE(result ? result->objectName() : QString(), found);
-    }
-
-    void nullWidgetsFindNothing()
-    {
-        for (const char *search :
-             {"getSubWidgetByClassName", "getVisibleSubWidgetByClassName", "getSubWidgetByInheritClassName",
-              "getSubWidgetByToolTip", "getSubWidgetByObjectName", "getParentWidgetByClassName", "parentByClassName",
-              "parentByClassNameSkipNS", "parentByObjectName", "parentByInherits"}) {
-            QObject *result = &m_support;
-            QVERIFY(QMetaObject::invokeMethod(&m_support, search, Q_RETURN_ARG(QObject *, result),
-                                              Q_ARG(QWidget *, nullptr), Q_ARG(QString, "QWidget")));
-            QVERIFY2(!result, search);
-        }
-        m_support.dumpHierarchy(nullptr);
-    }
-
     // Input is posted, so it arrives once the script lets events through;
     // window events are sent at once.
     void input_data()

@@ -64,7 +64,11 @@ void tst_Waits::waits_data()
     QTest::newRow("waitFor: null after the time") << "printout(waitFor(function(){ return ''; }, 30));" << "null" << 0;
     QTest::newRow("waitFor: Infinity until it holds") << "later(50, function(){ w.show(); }); printout(waitFor(function(){ return w.visible; }, Infinity));" << "true" << 0;
     QTest::newRow("waitFor: events run meanwhile") << "later(50, function(){ w.show(); }); printout(waitFor(function(){ return w.visible; }, 2000));" << "true" << 0;
-    QTest::newRow("waitFor: posted input arrives") << "var d = getWidgetByClassName('QMDrovebot::DocWindow'), c = String.fromCharCode(126); keyPress(d, c); printout(d.plainText.indexOf(c)); printout(waitFor(function(){ return d.plainText.indexOf(c) >= 0; }, 2000));" << "-1\ntrue" << 0;
+    QTest::newRow("waitFor: posted input arrives")
+        << "var d = getWidgetByClassName('QMDrovebot::DocWindow'), c = String.fromCharCode(126); keyPress(d, c); "
+            "printout(d.plainText.indexOf(c)); printout(waitFor(function(){ return d.plainText.indexOf(c) >= 0; "
+            "}, 2000));"
+        << "-1\ntrue" << 0;
     QTest::newRow("waitFor: an exception propagates") << "try { waitFor(function(){ throw new Error('inside'); }, 500); } catch (e) { printout('caught ' + e.message); }" << "caught inside" << 0;
     QTest::newRow("waitFor: not a function") << "printout(waitFor(5, 10));" << "null" << 0;
     QTest::newRow("widget appears") << "later(50, function(){ w.show(); }); printout(waitForWidget('objectName', 'late', 2000) == w);" << "true" << 0;
@@ -72,10 +76,14 @@ void tst_Waits::waits_data()
     QTest::newRow("widget by tool tip") << "w.toolTip = 'tip'; later(10, function(){ w.show(); }); printout(waitForWidget('toolTip', 'tip', 2000) == w);" << "true" << 0;
     QTest::newRow("widget by class") << "printout(className(waitForWidget('className', 'QMDrovebot::OutputArea', 100)));" << "QMDrovebot::OutputArea" << 0;
     QTest::newRow("widget enabled later") << "w.show(); w.enabled = false; later(30, function(){ w.enabled = true; }); printout(waitForWidget('objectName', 'late', 2000) == w);" << "true" << 0;
-    QTest::newRow("hidden match is named") << "w.hide(); printout(waitForWidget('objectName', 'late', 30));" << "waitForWidget: the widget with object name \"late\" (QWidget) is still hidden after 30 ms\nnull" << 1;
-    QTest::newRow("disabled match is named") << "w.show(); w.enabled = false; printout(waitForWidget('objectName', 'late', 30));" << "waitForWidget: the widget with object name \"late\" (QWidget) is still disabled after 30 ms\nnull" << 1;
-    QTest::newRow("near miss is named") << "w.show(); w.objectName = 'okButton'; waitForWidget('objectName', 'okButon', 30);" << "waitForWidget: no visible widget with object name \"okButon\" within 30 ms; nearest: \"okButton\" (QWidget" << 1;
-    QTest::newRow("IDs not shown") << "w.show(); waitForWidget('id', 'O#late', 30);" << "waitForWidget: no visible widget with ID \"O#late\" within 30 ms: IDs are not shown; call generateIDs() first" << 1;
+    QTest::newRow("hidden match is named") << "w.hide(); printout(waitForWidget('objectName', 'late', 30));"
+        << "waitForWidget: the widget with object name \"late\" (QWidget) is still hidden after 30 ms\nnull" << 1;
+    QTest::newRow("disabled match is named") << "w.show(); w.enabled = false; printout(waitForWidget('objectName', 'late', 30));"
+        << "waitForWidget: the widget with object name \"late\" (QWidget) is still disabled after 30 ms\nnull" << 1;
+    QTest::newRow("near miss is named") << "w.show(); w.objectName = 'okButton'; waitForWidget('objectName', 'okButon', 30);"
+        << "waitForWidget: no visible widget with object name \"okButon\" within 30 ms; nearest: \"okButton\" (QWidget" << 1;
+    QTest::newRow("IDs not shown") << "w.show(); waitForWidget('id', 'O#late', 30);"
+        << "waitForWidget: no visible widget with ID \"O#late\" within 30 ms: IDs are not shown; call generateIDs() first" << 1;
     QTest::newRow("unknown kind") << "printout(waitForWidget('name', 'late', 30));" << "waitForWidget: unknown kind \"name\"; use objectName, windowTitle, className, toolTip or id\nnull" << 1;
     QTest::newRow("signal in time") << "var t = createTimer(); t.interval = 20; t.start(); printout(waitForSignal(t, 'timeout', 2000));" << "true" << 0;
     QTest::newRow("signal by signature") << "var t = createTimer(); t.interval = 20; t.start(); printout(waitForSignal(t, 'timeout()', 2000));" << "true" << 0;

@@ -59,7 +59,6 @@ private slots:
         QTest::addColumn<bool>("relative");
         // clang-format off
         QTest::newRow("suffix added") << "list" << "list.jslst" << true;
-        QTest::newRow("other case") << "list.JSLST" << "list.JSLST.jslst" << true;
         QTest::newRow("script not below the list") << "sub/list" << "sub/list.jslst" << false;
         QTest::newRow("write fails") << "taken" << "" << false;
         // clang-format on

@@ -62,10 +62,12 @@ void tst_Completion::entries_data()
     QTest::addColumn<QString>("first");
     // clang-format off
     QTest::newRow("a global function") << "" << "printo" << "printout(text) \u2014 Appends text (any value, turned into text) to the output pane as a new paragraph; printout() prints undefined.";
-    QTest::newRow("upper and lower case alike") << "" << "GETWIDGETBYOB" << "getWidgetByObjectName(name) \u2014 The first top-level window whose object name is name, else the first object below a top-level window with that name.";
+    QTest::newRow("upper and lower case alike") << "" << "GETWIDGETBYOB"
+        << "getWidgetByObjectName(name) \u2014 The first top-level window whose object name is name, else the first object below a top-level window with that name.";
     QTest::newRow("a published object") << "" << "Tes" << "Test \u2014 The checks Test.compare(actual, expected) and Test.verify(condition), described under Checks.";
     QTest::newRow("a member with its own row") << "Support" << "mouseMo" << "mouseMove(w, x, y, button, buttons) \u2014 posts a mouse move (no global function does); defaults as above";
-    QTest::newRow("a member like its global function") << "Support" << "getWidgetByCl" << "getWidgetByClassName(name) \u2014 A widget whose class name is exactly className (full name with namespace), searched over the top-level windows as described above.";
+    QTest::newRow("a member like its global function") << "Support" << "getWidgetByCl"
+        << "getWidgetByClassName(name) \u2014 A widget whose class name is exactly className (full name with namespace), searched over the top-level windows as described above.";
     QTest::newRow("a member with a heading") << "Test" << "" << "compare(actual, expected) \u2014 Passes when the two values are equal.";
     QTest::newRow("an object without methods") << "QEvent" << "" << "";
     QTest::newRow("not a published object") << "Math" << "" << "";

@@ -80,9 +80,12 @@ private slots:
         QTest::newRow("valid but rejected by the static check") << "pre.js" << QByteArray("var a = 1, d = 2;\nvar x = a &&\n++d;\n") << "";
         QTest::newRow("code after a zero byte ignored") << "zero.js" << QByteArray("var a = 1;\0}}}{{{", 17) << "";
         QTest::newRow("syntax error") << "syntax.js" << QByteArray("var a = 1;\n  var = 3;") << "Syntax error in included file:\"%1\" Expected `identifier'<BR>Line: 2<BR> Column: 7";
-        QTest::newRow("evaluation error at top level") << "throws.js" << QByteArray("var a = 1;\nthrow new Error(\"boom\");") << "Evaluation Error in included file:\"%1\"<BR>nLine2<BR>Error: boom<BR>Backtrace: &lt;global&gt;() at 2";
-        QTest::newRow("evaluation error inside a function") << "nested.js" << QByteArray("function f() {\n  return missing.x;\n}\nf();") << "Evaluation Error in included file:\"%1\"<BR>nLine2<BR>ReferenceError: Can't find variable: missing" "<BR>Backtrace: f() at 2\n&lt;global&gt;() at 4";
-        QTest::newRow("thrown text shown as text") << "markup.js" << QByteArray("throw \"a<b>c\";") << "Evaluation Error in included file:\"%1\"<BR>nLine1<BR>a&lt;b&gt;c<BR>Backtrace: &lt;global&gt;() at 1";
+        QTest::newRow("evaluation error at top level") << "throws.js" << QByteArray("var a = 1;\nthrow new Error(\"boom\");")
+            << "Evaluation Error in included file:\"%1\"<BR>nLine2<BR>Error: boom<BR>Backtrace: &lt;global&gt;() at 2";
+        QTest::newRow("evaluation error inside a function") << "nested.js" << QByteArray("function f() {\n  return missing.x;\n}\nf();")
+            << "Evaluation Error in included file:\"%1\"<BR>nLine2<BR>ReferenceError: Can't find variable: missing" "<BR>Backtrace: f() at 2\n&lt;global&gt;() at 4";
+        QTest::newRow("thrown text shown as text") << "markup.js" << QByteArray("throw \"a<b>c\";")
+            << "Evaluation Error in included file:\"%1\"<BR>nLine1<BR>a&lt;b&gt;c<BR>Backtrace: &lt;global&gt;() at 1";
         QTest::newRow("oversized file") << "huge.js" << QByteArray() << "Error: The included file\"%1\" can not be opened";
         // clang-format on
     }

@@ -114,8 +114,10 @@ void tst_AppCommand::runs_data()
                                  "5000);\n"
                                  "printout(getWidgetByClassName('QLineEdit').text);\n";
     // clang-format off
-    QTest::newRow("program's arguments") << write("wrap.sh", "#!/bin/sh\nexec \"$@\"\n", true) << QByteArray("printout(getWidgetByObjectName('customer').text + '.');") << QStringList{"--", orderForm} << 0 << QByteArray(".\n");
-    QTest::newRow("error") << orderForm << QByteArray("Test.compare(getWidgetByObjectName('status').text, 'x');") << QStringList() << 1 << QByteArray("Test.compare failed: actual \"Ready\", expected \"x\" (line 1)\n");
+    QTest::newRow("program's arguments") << write("wrap.sh", "#!/bin/sh\nexec \"$@\"\n", true)
+        << QByteArray("printout(getWidgetByObjectName('customer').text + '.');") << QStringList{"--", orderForm} << 0 << QByteArray(".\n");
+    QTest::newRow("error") << orderForm << QByteArray("Test.compare(getWidgetByObjectName('status').text, 'x');") << QStringList() << 1
+        << QByteArray("Test.compare failed: actual \"Ready\", expected \"x\" (line 1)\n");
     QTest::newRow("time limit") << orderForm << QByteArray("while (true) {}") << QStringList{"--timeout", "1"} << 1 << QByteArray("Error: the script ran into its time limit of 1 second\n");
     QTest::newRow("Qt's calculator") << calculator << pressKeys << QStringList() << 0 << QByteArray("42\n");
     // clang-format on

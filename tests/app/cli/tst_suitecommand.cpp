@@ -85,21 +85,35 @@ void tst_SuiteCommand::commandLine_data()
     const QString limit = "Error: the script ran into its time limit of 1 second\nEvaluation Error: Line:2\n"
                           "Error: Script evaluation is stopped by user\nBacktrace: <global>() at 2\n";
     // clang-format off
-    QTest::newRow("list order, whatever ends first") << QByteArray("slow.js\na.js\nfails.js\n") << QStringList{"--jobs", "3"} << QStringList{"1", blocks.arg(verify) + "3 scripts: 2 done, 1 error\n", ""};
-    QTest::newRow("a fresh editor per script") << QByteArray("sets.js\nsees.js\n") << QStringList{"--jobs", "1"} << QStringList{"0", "== sets.js\n-- Done\n== sees.js\nundefined\n-- Done\n2 scripts: 2 done, 0 errors\n", ""};
-    QTest::newRow("quitApplication() ends its own editor") << QByteArray("quits.js\na.js\n") << QStringList{"--jobs", "2"} << QStringList{"0", "== quits.js\nq\n-- Done\n== a.js\na\n-- Done\n2 scripts: 2 done, 0 errors\n", ""};
-    QTest::newRow("time limit") << QByteArray("waits.js\na.js\n") << QStringList{"--jobs", "2", "--timeout", "1"} << QStringList{"1", "== waits.js\nwaiting\n" + limit + "-- Error\n== a.js\na\n-- Done\n2 scripts: 1 done, 1 error\n", ""};
-    QTest::newRow("stuck in native code") << QByteArray("hog.js\na.js\n") << QStringList{"--jobs", "2", "--timeout", "1"} << QStringList{"1", "== hog.js\nhogging\nError: the script ran into its time limit of 1 second\nError: the script did not stop within 5 seconds, so its process was ended\n-- Error\n== a.js\na\n-- Done\n2 scripts: 1 done, 1 error\n", ""};
+    QTest::newRow("list order, whatever ends first") << QByteArray("slow.js\na.js\nfails.js\n") << QStringList{"--jobs", "3"}
+        << QStringList{"1", blocks.arg(verify) + "3 scripts: 2 done, 1 error\n", ""};
+    QTest::newRow("a fresh editor per script") << QByteArray("sets.js\nsees.js\n") << QStringList{"--jobs", "1"}
+        << QStringList{"0", "== sets.js\n-- Done\n== sees.js\nundefined\n-- Done\n2 scripts: 2 done, 0 errors\n", ""};
+    QTest::newRow("quitApplication() ends its own editor") << QByteArray("quits.js\na.js\n") << QStringList{"--jobs", "2"}
+        << QStringList{"0", "== quits.js\nq\n-- Done\n== a.js\na\n-- Done\n2 scripts: 2 done, 0 errors\n", ""};
+    QTest::newRow("time limit") << QByteArray("waits.js\na.js\n") << QStringList{"--jobs", "2", "--timeout", "1"}
+        << QStringList{"1", "== waits.js\nwaiting\n" + limit + "-- Error\n== a.js\na\n-- Done\n2 scripts: 1 done, 1 error\n", ""};
+    QTest::newRow("stuck in native code") << QByteArray("hog.js\na.js\n") << QStringList{"--jobs", "2", "--timeout", "1"}
+        << QStringList{"1", "== hog.js\nhogging\nError: the script ran into its time limit of 1 second\nError: "
+            "the script did not stop within 5 seconds, so its process was ended\n-- Error\n== a.js\na\n-- Done\n"
+            "2 scripts: 1 done, 1 error\n", ""};
     QTest::newRow("flaky") << QByteArray("flaky.js\na.js\n") << QStringList{"--retries", "1"} << QStringList{"0", flaky.arg(verify) + "2 scripts: 2 done, 0 errors, 1 flaky\n", ""};
-    QTest::newRow("flaky, failing the run") << QByteArray("flaky.js\na.js\n") << QStringList{"--retries", "3", "--jobs", "2", "--fail-on-flaky"} << QStringList{"1", flaky.arg(verify) + "2 scripts: 2 done, 0 errors, 1 flaky\n", ""};
-    QTest::newRow("fails every time") << QByteArray("fails.js\n") << QStringList{"--retries", "2"} << QStringList{"1", QString("== fails.js\nAttempt 1 of 3 failed: %1\nAttempt 2 of 3 failed: %1\n%1\n-- Error\n1 script: 0 done, 1 error\n").arg(verify), ""};
-    QTest::newRow("shard 2 of 3") << QByteArray("a.js\nb.js\na.js\nb.js\na.js\n") << QStringList{"--shard", "2/3"} << QStringList{"0", "== b.js\nb\n-- Done\n== a.js\na\n-- Done\n2 scripts: 2 done, 0 errors\n", ""};
+    QTest::newRow("flaky, failing the run") << QByteArray("flaky.js\na.js\n") << QStringList{"--retries", "3", "--jobs", "2", "--fail-on-flaky"}
+        << QStringList{"1", flaky.arg(verify) + "2 scripts: 2 done, 0 errors, 1 flaky\n", ""};
+    QTest::newRow("fails every time") << QByteArray("fails.js\n") << QStringList{"--retries", "2"}
+        << QStringList{"1", QString("== fails.js\nAttempt 1 of 3 failed: %1\nAttempt 2 of 3 failed: %1\n%1\n-- Error\n1 script: 0 done, 1 error\n").arg(verify), ""};
+    QTest::newRow("shard 2 of 3") << QByteArray("a.js\nb.js\na.js\nb.js\na.js\n") << QStringList{"--shard", "2/3"}
+        << QStringList{"0", "== b.js\nb\n-- Done\n== a.js\na\n-- Done\n2 scripts: 2 done, 0 errors\n", ""};
     QTest::newRow("empty shard") << QByteArray("a.js\n") << QStringList{"--shard", "1/2", "--jobs", "2"} << QStringList{"0", "0 scripts: 0 done, 0 errors\n", ""};
-    QTest::newRow("longest first") << QByteArray("second.js\nfirst.js\n") << QStringList{"--jobs", "1", "--durations", "d.xml"} << QStringList{"0", "== second.js\nafter first\n-- Done\n== first.js\n-- Done\n2 scripts: 2 done, 0 errors\n", ""};
-    QTest::newRow("list order without times") << QByteArray("second.js\nfirst.js\n") << QStringList{"--jobs", "1"} << QStringList{"0", "== second.js\nbefore first\n-- Done\n== first.js\n-- Done\n2 scripts: 2 done, 0 errors\n", ""};
-    QTest::newRow("shard out of range") << QByteArray("a.js\n") << QStringList{"--shard", "4/3"} << QStringList{"2", "", "corvella: --shard 4/3: give K/N with whole numbers 1 <= K <= N, such as 2/5\n"};
+    QTest::newRow("longest first") << QByteArray("second.js\nfirst.js\n") << QStringList{"--jobs", "1", "--durations", "d.xml"}
+        << QStringList{"0", "== second.js\nafter first\n-- Done\n== first.js\n-- Done\n2 scripts: 2 done, 0 errors\n", ""};
+    QTest::newRow("list order without times") << QByteArray("second.js\nfirst.js\n") << QStringList{"--jobs", "1"}
+        << QStringList{"0", "== second.js\nbefore first\n-- Done\n== first.js\n-- Done\n2 scripts: 2 done, 0 errors\n", ""};
+    QTest::newRow("shard out of range") << QByteArray("a.js\n") << QStringList{"--shard", "4/3"}
+        << QStringList{"2", "", "corvella: --shard 4/3: give K/N with whole numbers 1 <= K <= N, such as 2/5\n"};
     QTest::newRow("too many jobs") << QByteArray("a.js\n") << QStringList{"--jobs", "257"} << QStringList{"2", "", "corvella: --jobs takes a whole number from 0 (one per processor) to 256\n"};
-    QTest::newRow("unreadable durations") << QByteArray("a.js\n") << QStringList{"--durations", "a.js"} << QStringList{"2", "", "corvella: cannot read a.js: it is not well-formed XML (line 1: Start tag expected.)\n"};
+    QTest::newRow("unreadable durations") << QByteArray("a.js\n") << QStringList{"--durations", "a.js"}
+        << QStringList{"2", "", "corvella: cannot read a.js: it is not well-formed XML (line 1: Start tag expected.)\n"};
     // clang-format on
 }
 
@@ -120,8 +134,11 @@ void tst_SuiteCommand::reports_data()
     QTest::addColumn<QString>("report");        // its report
     QTest::addColumn<QString>("parsed");        // empty: no report at all
     // clang-format off
-    QTest::newRow("flaky passes with its failed attempt") << QByteArray("flaky.js\n") << QStringList{"--batch l.jslst --retries 1 --junit r.xml"} << 0 << "r.xml" << "1 0 0\nflaky.js passed flakyFailure 'Test.verify failed: the condition is false (line 1)'\n";
-    QTest::newRow("shards merged") << QByteArray("a.js\nfails.js\nb.js\n") << QStringList{"--batch l.jslst --shard 1/2 --junit s1.xml", "--batch l.jslst --shard 2/2 --junit s2.xml", "--merge-junit m.xml s1.xml s2.xml"} << 0 << "m.xml" << "3 1 0\na.js passed\nfails.js failure\nb.js passed\n";
+    QTest::newRow("flaky passes with its failed attempt") << QByteArray("flaky.js\n") << QStringList{"--batch l.jslst --retries 1 --junit r.xml"} << 0
+        << "r.xml" << "1 0 0\nflaky.js passed flakyFailure 'Test.verify failed: the condition is false (line 1)'\n";
+    QTest::newRow("shards merged") << QByteArray("a.js\nfails.js\nb.js\n")
+        << QStringList{"--batch l.jslst --shard 1/2 --junit s1.xml", "--batch l.jslst --shard 2/2 --junit s2.xml", "--merge-junit m.xml s1.xml s2.xml"}
+        << 0 << "m.xml" << "3 1 0\na.js passed\nfails.js failure\nb.js passed\n";
     QTest::newRow("unreadable input") << QByteArray("a.js\n") << QStringList{"--batch l.jslst --junit s1.xml", "--merge-junit m.xml s1.xml a.js"} << 2 << "m.xml" << "";
     // clang-format on
 }

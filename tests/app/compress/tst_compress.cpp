@@ -184,8 +184,10 @@ private slots:
         QTest::newRow("unwritable output") << "\"$0\" --compress in.js -o no/folder/out.js" << "corvella: cannot write no/folder/out.js: " << "out.js" << QByteArray("old();");
         QTest::newRow("full standard output") << "\"$0\" --compress in.js > /dev/full" << "corvella: cannot write standard output: " << "out.js" << QByteArray("old();");
         QTest::newRow("full disk") << "trap '' XFSZ; ulimit -f 16; \"$0\" --compress big.js -o out.js" << "corvella: cannot write out.js: " << "out.js" << QByteArray("old();");
-        QTest::newRow("appended through standard output") << "\"$0\" --compress in.js -o /dev/stdout >> out.js" << "" << "out.js" << "old();" + toJavaScriptAscii(compressJavaScriptText(QString::fromUtf8(m_script)));
-        QTest::newRow("FIFO") << "mkfifo f && { cat f > got & } && \"$0\" --compress in.js -o f; s=$?; wait; exit $s" << "" << "got" << toJavaScriptAscii(compressJavaScriptText(QString::fromUtf8(m_script)));
+        QTest::newRow("appended through standard output") << "\"$0\" --compress in.js -o /dev/stdout >> out.js" << "" << "out.js"
+            << "old();" + toJavaScriptAscii(compressJavaScriptText(QString::fromUtf8(m_script)));
+        QTest::newRow("FIFO") << "mkfifo f && { cat f > got & } && \"$0\" --compress in.js -o f; s=$?; wait; exit $s" << "" << "got"
+            << toJavaScriptAscii(compressJavaScriptText(QString::fromUtf8(m_script)));
         QTest::newRow("device") << "mknod null c 1 3 || exit 77; \"$0\" --compress in.js -o null && test -c null" << "" << "out.js" << QByteArray("old();");
         QTest::newRow("full device") << "mknod full c 1 7 || exit 77; \"$0\" --compress in.js -o full" << "corvella: cannot write full: " << "out.js" << QByteArray("old();");
         QTest::newRow("read-only folder") << "\"$0\" --compress in.js -o locked/out.js" << "" << "locked/out.js" << toJavaScriptAscii(compressJavaScriptText(QString::fromUtf8(m_script)));

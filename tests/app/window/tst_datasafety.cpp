@@ -136,38 +136,6 @@ private slots:
         QCOMPARE(status.last().first().toString(), QString());
     }
 
-    void fullFileSystemKeepsTheOldFile_data()
-    {
-        QTest::addColumn<int>("inodes"); // 3: the root, the file and the filler; none for a temporary file
-        QTest::addColumn<int>("size");
-        QTest::addColumn<bool>("saved");
-        // clang-format off
-        QTest::newRow("no inode, no room to grow") << 3 << 12000 << false;
-        QTest::newRow("no inode, the same pages") << 3 << 8000 << true;
-        QTest::newRow("no room") << 16 << 12000 << false;
-        // clang-format on
-    }
-
-    void fullFileSystemKeepsTheOldFile()
-    {
-        QFETCH(int, inodes);
-        QFETCH(int, size);
-        QFETCH(bool, saved);
-        TestSupport::SmallDisk disk(inodes);
-        if (!disk.mounted())
-            QSKIP("cannot mount a small file system here (needs root)");
-        const QString path = TestSupport::writeFile(disk.filePath(QStringLiteral("doc.js")), QByteArray(5000, 'o'));
-        DocWindow doc;
-        QVERIFY(doc.openFile(path));
-        doc.setPlainText(QString(size, QLatin1Char('n')));
-        disk.fill();
-        QSignalSpy status(&doc, &DocWindow::fileStatus);
-        QCOMPARE(doc.saveFile(), saved);
-        QCOMPARE(readFile(path), saved ? QByteArray(size, 'n') : QByteArray(5000, 'o'));
-        QCOMPARE(status.last().first().toString(),
-                 saved ? QString() : QStringLiteral("Cannot save %1: No space left on device").arg(path));
-    }
-
     void copyWrittenBeforeRunAndRemovedOnSave()
     {
         QMDrovebot::Editor editor;

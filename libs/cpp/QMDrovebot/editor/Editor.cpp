@@ -449,14 +449,14 @@ bool Editor::startRun()
     return true;
 }
 
-bool Editor::evaluateProgram(ScriptEngine::Failure *failure)
+bool Editor::programFailed(ScriptEngine::Failure *failure)
 {
     if (m_engine->isInterrupted())
-        return m_engine->runProgram(QString(), failure);
+        return m_engine->runProgramFailed(QString(), failure);
     // Assembled again: the included files may have changed since the check,
     // and their problems belong in the pane that was just cleared.
     const QString program = programPrefix() + m_textEdit->toPlainText();
-    return m_engine->runProgram(program, failure);
+    return m_engine->runProgramFailed(program, failure);
 }
 
 void Editor::run()
@@ -468,7 +468,7 @@ void Editor::run()
     if (!startRun())
         return;
     ScriptEngine::Failure failure;
-    if (evaluateProgram(&failure))
+    if (programFailed(&failure))
         reportFailure(failure);
     else
         m_ranToEnd = true;
@@ -516,7 +516,7 @@ void Editor::debug()
 
     // A debug run leaves its outcome to the debugger's own views.
     ScriptEngine::Failure ignored;
-    evaluateProgram(&ignored);
+    programFailed(&ignored);
     debugger->detach();
 }
 

@@ -118,7 +118,9 @@ private:
     // The steps Run and Debug share: refuse a nested run, reset, check the
     // syntax and clear the pane. False when the run must not go on.
     bool startRun();
-    bool evaluateProgram(ScriptEngine::Failure *failure);
+    // Evaluates the assembled program; true when it failed, with `failure`
+    // filled in.
+    bool programFailed(ScriptEngine::Failure *failure);
     void reportFailure(const ScriptEngine::Failure &failure);
 
     ScriptEngine *m_engine = nullptr;

@@ -191,7 +191,7 @@ ScriptEngine::Activity::~Activity()
         m_engine->m_doing.resize(m_depth);
 }
 
-bool ScriptEngine::runProgram(const QString &program, Failure *failure)
+bool ScriptEngine::runProgramFailed(const QString &program, Failure *failure)
 {
     RunScope scope(this);
     if (m_interrupted) {

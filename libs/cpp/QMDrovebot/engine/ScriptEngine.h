@@ -22,7 +22,7 @@ class ValueTexts;
 // assembled text, and a pending stop or abort. Script functions reach all of
 // it through the engine they are called with, never through the editor.
 //
-// While a main program runs (runProgram), the engine lets the event loop
+// While a main program runs (runProgramFailed), the engine lets the event loop
 // run every few milliseconds, so the window repaints and Stop gets through
 // even to a script that computes without waiting. What the script itself
 // set in motion waits meanwhile: its posted input and its timers take
@@ -113,7 +113,7 @@ public:
     // Evaluates `program` as the main program of a run. True when it failed
     // (an uncaught exception, Stop, abort(), an exception in a callback),
     // with `failure` filled in. Nothing of the run stays pending afterwards.
-    bool runProgram(const QString &program, Failure *failure);
+    bool runProgramFailed(const QString &program, Failure *failure);
     bool isRunningProgram() const;
     // The innermost engine whose main program is running, or null.
     static ScriptEngine *runningEngine();

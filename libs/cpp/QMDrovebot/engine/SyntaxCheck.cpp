@@ -18,6 +18,59 @@ QScriptValue evaluatorParse(const QString &program, QScriptEngine &parser)
     return parser.hasUncaughtException() ? parser.uncaughtException() : QScriptValue();
 }
 
+// Where the comment that starts at `i` ends (the index to go on from), or
+// -1 when none starts there.
+int commentEnd(const QString &program, int i)
+{
+    const int size = program.size();
+    const QChar *text = program.constData();
+    const ushort next = i + 1 < size ? text[i + 1].unicode() : 0;
+    if (text[i] != QLatin1Char('/'))
+        return -1;
+    if (next == '/') {
+        while (i < size && text[i] != QLatin1Char('\n'))
+            ++i;
+        return i;
+    }
+    if (next == '*') {
+        const int end = program.indexOf(QLatin1String("*/"), i + 2);
+        return end < 0 ? size : end + 1;
+    }
+    return -1;
+}
+
+// Where the string, template or regular expression opened at `i` ends: its
+// closing character, the line end that cuts it short, or the text's end.
+int literalEnd(const QString &program, int i)
+{
+    const int size = program.size();
+    const QChar *text = program.constData();
+    const ushort c = text[i].unicode();
+    bool inClass = false;
+    for (++i; i < size; ++i) {
+        const ushort u = text[i].unicode();
+        if (u == '\\') {
+            ++i;
+        } else if (c == '/' && inClass) {
+            inClass = u != ']';
+        } else if (c == '/' && u == '[') {
+            inClass = true;
+        } else if (u == c || (c != '`' && u == '\n')) {
+            break;
+        }
+    }
+    return i;
+}
+
+// A keyword waits for what follows it, like an operator.
+bool waitsForOperand(const QStringRef &word)
+{
+    return word == QLatin1String("return") || word == QLatin1String("function") || word == QLatin1String("typeof") ||
+           word == QLatin1String("new") || word == QLatin1String("delete") || word == QLatin1String("void") ||
+           word == QLatin1String("throw") || word == QLatin1String("in") || word == QLatin1String("instanceof") ||
+           word == QLatin1String("case");
+}
+
 } // namespace
 
 bool isNameChar(QChar c)
@@ -43,31 +96,13 @@ int parserNestingEstimate(const QString &program)
     const QChar *text = program.constData();
     for (int i = 0; i < size; ++i) {
         const ushort c = text[i].unicode();
-        const ushort next = i + 1 < size ? text[i + 1].unicode() : 0;
-        if (c == '/' && next == '/') {
-            while (i < size && text[i] != QLatin1Char('\n'))
-                ++i;
-            continue;
-        }
-        if (c == '/' && next == '*') {
-            const int end = program.indexOf(QLatin1String("*/"), i + 2);
-            i = end < 0 ? size : end + 1;
+        const int comment = commentEnd(program, i);
+        if (comment >= 0) {
+            i = comment;
             continue;
         }
         if (c == '"' || c == '\'' || c == '`' || (c == '/' && !operandEnded)) {
-            bool inClass = false;
-            for (++i; i < size; ++i) {
-                const ushort u = text[i].unicode();
-                if (u == '\\') {
-                    ++i;
-                } else if (c == '/' && inClass) {
-                    inClass = u != ']';
-                } else if (c == '/' && u == '[') {
-                    inClass = true;
-                } else if (u == c || (c != '`' && u == '\n')) {
-                    break;
-                }
-            }
+            i = literalEnd(program, i);
             operandEnded = true;
             continue;
         }
@@ -77,13 +112,7 @@ int parserNestingEstimate(const QString &program)
             int end = i;
             while (end + 1 < size && isNameChar(text[end + 1]))
                 ++end;
-            // A keyword waits for what follows it, like an operator.
-            const QStringRef word = program.midRef(i, end - i + 1);
-            const bool keyword = word == QLatin1String("return") || word == QLatin1String("function") ||
-                                 word == QLatin1String("typeof") || word == QLatin1String("new") ||
-                                 word == QLatin1String("delete") || word == QLatin1String("void") ||
-                                 word == QLatin1String("throw") || word == QLatin1String("in") ||
-                                 word == QLatin1String("instanceof") || word == QLatin1String("case");
+            const bool keyword = waitsForOperand(program.midRef(i, end - i + 1));
             if (keyword)
                 depth += 2;
             operandEnded = !keyword;

@@ -120,6 +120,34 @@ QString IdNaming::fullName(const QStringList &segmentsFromTop)
     return name;
 }
 
+namespace {
+
+// The first segment in which all the names differ, or -1.
+int distinguishingSegment(const QVector<QStringList> &segments)
+{
+    int shortest = INT_MAX;
+    for (const QStringList &parts : segments)
+        shortest = std::min(shortest, int(parts.size()));
+    // The top-level segment (position 0) never tells widgets apart in a
+    // useful way, and the last one is the shared suffix itself.
+    for (int i = 1; i <= shortest - 2; ++i) {
+        QSet<QString> seen;
+        bool allDifferent = true;
+        for (const QStringList &parts : segments) {
+            if (seen.contains(parts.at(i))) {
+                allDifferent = false;
+                break;
+            }
+            seen.insert(parts.at(i));
+        }
+        if (allDifferent)
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
 IdNaming::NameMap IdNaming::shorten(const NameMap &names)
 {
     NameMap current = names;
@@ -157,29 +185,9 @@ IdNaming::NameMap IdNaming::shorten(const NameMap &names)
 
         QVector<QStringList> segments;
         segments.reserve(group.size());
-        int shortest = INT_MAX;
-        for (Key member : group) {
+        for (Key member : group)
             segments.append(current.value(member).split(QLatin1Char('/'), Qt::SkipEmptyParts));
-            shortest = std::min(shortest, int(segments.last().size()));
-        }
-
-        // The top-level segment (position 0) never tells widgets apart in a
-        // useful way, and the last one is the shared suffix itself.
-        int position = -1;
-        for (int i = 1; i <= shortest - 2 && position < 0; ++i) {
-            QSet<QString> seen;
-            bool allDifferent = true;
-            for (const QStringList &parts : segments) {
-                if (seen.contains(parts.at(i))) {
-                    allDifferent = false;
-                    break;
-                }
-                seen.insert(parts.at(i));
-            }
-            if (allDifferent)
-                position = i;
-        }
-
+        const int position = distinguishingSegment(segments);
         for (int m = 0; m < group.size(); ++m) {
             const QString prefix = position >= 0 ? segments.at(m).at(position) + QLatin1Char('/') : kMarker;
             rename(group.at(m), prefix + last);
