@@ -166,6 +166,8 @@ void ScriptProcess::received(const QJsonObject &message)
     // A program's "ready" is its launcher's to read.
     if (type == QLatin1String("ready") && !m_launcher)
         becomeReady();
+    else if (type == QLatin1String("taken"))
+        m_taken = true;
     else if (type == QLatin1String("result") && m_state == State::Running)
         finish(QMDrovebot::RowWorker::runFromMessage(message), true);
 }
@@ -205,7 +207,14 @@ void ScriptProcess::cancel()
 
 void ScriptProcess::processEnded()
 {
-    if (m_state == State::Running) {
+    // A process started ahead can die unnoticed before its script is sent
+    // (killed with the one beside it): the script never reached it.
+    if (m_state == State::Running && m_ahead && !m_launcher && !m_taken && m_stopReason.isEmpty()) {
+        m_state = State::Finished;
+        m_limit.stop();
+        m_grace.stop();
+        emit lost();
+    } else if (m_state == State::Running) {
         if (m_killed)
             fail(m_stopReason + QStringLiteral("\nError: the script did not stop within %1 seconds, so %2 was killed")
                                     .arg(graceMilliseconds / 1000)

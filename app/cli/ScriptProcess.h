@@ -94,6 +94,8 @@ private:
     bool m_wanted = false;
     // start() came before run().
     bool m_ahead = false;
+    // The worker said it has the script (a program never says so).
+    bool m_taken = false;
     std::unique_ptr<QTemporaryDir> m_folders;
     std::unique_ptr<WorkerProcess> m_worker;
     std::unique_ptr<ProgramLauncher> m_launcher;

@@ -43,6 +43,8 @@ int runWorkerCommand(int argc, char **argv)
             QCoreApplication::exit(0);
         } else if (type == QLatin1String("run") && !taken) {
             taken = true;
+            // Until this arrives, a worker that dies has not run the script.
+            channel.send({{QStringLiteral("type"), QStringLiteral("taken")}});
             // Not from inside the channel's read: the script's waits must let
             // the channel deliver a stop.
             QTimer::singleShot(0, &app, [&, message] {

@@ -50,7 +50,8 @@ ScriptProcess *WorkerPool::newProcess()
     connect(process, &ScriptProcess::ended, this, [this, process] { m_spares.removeOne(process); });
     connect(process, &ScriptProcess::ready, this, &WorkerPool::startSpares);
     connect(process, &ScriptProcess::lost, this, [this, process] {
-        const Job job = m_running.take(process);
+        Job job = m_running.take(process);
+        job.lost = true;
         if (!m_stopped)
             m_queue.prepend(job);
         dispatch();
@@ -69,7 +70,7 @@ void WorkerPool::dispatch()
 {
     while (!m_stopped && m_running.size() < m_size && !m_queue.isEmpty()) {
         const Job job = m_queue.takeFirst();
-        ScriptProcess *process = m_spares.isEmpty() ? newProcess() : m_spares.takeFirst();
+        ScriptProcess *process = m_spares.isEmpty() || job.lost ? newProcess() : m_spares.takeFirst();
         m_running.insert(process, job);
         emit started(job.id);
         process->run(job.path, job.evidenceName);

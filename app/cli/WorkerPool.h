@@ -42,6 +42,9 @@ private:
         int id = -1;
         QString path;
         QString evidenceName;
+        // Its process died before it had the script: the next one is started
+        // for it, so a process that keeps dying fails it instead.
+        bool lost = false;
     };
 
     ScriptProcess *newProcess();
