@@ -81,8 +81,6 @@ ScriptEngine::ScriptEngine(QObject *parent)
 
 ScriptEngine::~ScriptEngine()
 {
-    for (const Adopted &adopted : m_adopted)
-        delete adopted.object.data();
     busyEngines().removeAll(this);
     runningEngines().removeAll(this);
 }
@@ -461,34 +459,17 @@ ScriptEngine *ScriptEngine::from(QScriptEngine *engine)
 
 void ScriptEngine::adopt(QObject *object)
 {
-    if (m_adopted.size() >= m_adoptedPruneAt) {
-        m_adopted.erase(std::remove_if(m_adopted.begin(), m_adopted.end(),
-                                       [](const Adopted &adopted) { return adopted.object.isNull(); }),
-                        m_adopted.end());
-        m_adoptedPruneAt = qMax<size_t>(1024, 2 * m_adopted.size());
-    }
-    m_adopted.push_back({m_adoptedCount++, object});
+    m_objects.adopt(object);
 }
 
 quint64 ScriptEngine::adoptedCount() const
 {
-    return m_adoptedCount;
+    return m_objects.count();
 }
 
 void ScriptEngine::freeTimersSince(quint64 mark)
 {
-    // Serials grow along the list: what came since the mark is its tail.
-    const auto first = std::lower_bound(m_adopted.begin(), m_adopted.end(), mark,
-                                        [](const Adopted &adopted, quint64 value) { return adopted.serial < value; });
-    for (auto it = first; it != m_adopted.end(); ++it) {
-        if (auto *timer = qobject_cast<QTimer *>(it->object.data())) {
-            timer->stop();
-            delete timer;
-        }
-    }
-    m_adopted.erase(
-        std::remove_if(first, m_adopted.end(), [](const Adopted &adopted) { return adopted.object.isNull(); }),
-        m_adopted.end());
+    m_objects.freeTimersSince(mark);
 }
 
 } // namespace QMDrovebot

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ScriptObjects.h"
+
 #include <QPointer>
 #include <QScriptEngine>
 #include <QStringList>
@@ -210,16 +212,7 @@ private:
     // engine's own while the script computes.
     QTimer m_releaseTrigger;
 
-    struct Adopted
-    {
-        quint64 serial;
-        QPointer<QObject> object;
-    };
-    std::vector<Adopted> m_adopted;
-    quint64 m_adoptedCount = 0;
-    // Entries of objects deleted meanwhile are dropped once the list reaches
-    // this size, so it stays in proportion to what lives.
-    size_t m_adoptedPruneAt = 1024;
+    ScriptObjects m_objects;
 };
 
 } // namespace QMDrovebot
